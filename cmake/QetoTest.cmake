@@ -1,0 +1,24 @@
+# qeto_add_qtest(NAME <name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [TIMEOUT <s>])
+# Each test executable gets a directory of its own, so that files it lays beside itself
+# (version.txt, config/) never collide with another suite running in parallel.
+function(qeto_add_qtest)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  set_target_properties(${T_NAME} PROPERTIES
+    AUTOMOC ON
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/testbin/${T_NAME})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS})
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME}
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/testbin/${T_NAME})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set(env "QT_QPA_PLATFORM=offscreen")
+  if(TARGET qeto-sim)
+    list(APPEND env "QETO_SIM=$<TARGET_FILE:qeto-sim>")
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES
+    TIMEOUT ${T_TIMEOUT}
+    LABELS "${T_LABELS}"
+    ENVIRONMENT "${env}")
+endfunction()

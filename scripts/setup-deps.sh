@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package needed to build, test and run Qeto-Desk and its stand-ins.
+# Idempotent: packages already present are skipped, so it is cheap to rerun.
+set -euo pipefail
+
+PKGS=(
+  build-essential cmake pkg-config git
+  qtbase5-dev qtbase5-dev-tools qt5-qmake libqt5svg5 libqt5svg5-dev
+  libasio-dev googletest libgtest-dev
+  xvfb xauth x11-apps imagemagick fonts-wqy-microhei
+  g++-mingw-w64-x86-64
+  clang libclang-rt-14-dev
+  gdb
+)
+
+missing=()
+for p in "${PKGS[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  echo "setup-deps: all packages present"
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+echo "setup-deps: installing ${missing[*]}"
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
