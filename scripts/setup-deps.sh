@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PKGS=(
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git ccache
   qtbase5-dev qtbase5-dev-tools qt5-qmake libqt5svg5 libqt5svg5-dev
   libasio-dev googletest libgtest-dev
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei
