@@ -1,0 +1,59 @@
+// Base of every table window of the workspace: title, a top bar the subclass fills, the grid,
+// and the CSV export of the rows on show.
+#ifndef QETO_QUERY_WINDOW_H
+#define QETO_QUERY_WINDOW_H
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+class BaseTableWidget;
+class MyLabel;
+class QFile;
+class QHBoxLayout;
+class QPaintEvent;
+
+class QueryWindow : public QWidget {
+    Q_OBJECT
+public:
+    QueryWindow(const QString &name, QWidget *parent);
+    ~QueryWindow() override;
+
+    virtual void setHeader(int columnCount, const QStringList &labels);
+    virtual QString windowName();
+    virtual QStringList headerLabels();
+
+    BaseTableWidget *table() const { return mTable; }
+
+    // Replaces the save dialog (tests, scripted exports); an empty function restores the dialog.
+    using SaveFileNameProvider = std::function<QString()>;
+    static void setSaveFileNameProvider(SaveFileNameProvider provider);
+
+public slots:
+    virtual void exportToCsv();
+    virtual void exportAllToCsv();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+    // Pieces shared with the subclasses' full exports.
+    static QString askCsvFileName();
+    static bool openCsvFile(QFile &file, const QString &fileName);
+    QString csvHeaderLine();
+    static bool flushCsvBuffer(QFile &file, QString &buffer);
+    static void finishCsvFile(QFile &file, bool written, const QString &successTitle);
+
+    static constexpr int kCsvBufferReserve = 52428800;
+    static constexpr int kCsvRowsPerFlush = 5000;
+
+    int mColumnCount = 0;
+    QStringList mHeaderLabels;
+    BaseTableWidget *mTable = nullptr;
+    QHBoxLayout *mTopLayout = nullptr;
+    MyLabel *mTitleLabel = nullptr;
+    QString mWindowName;
+};
+
+#endif  // QETO_QUERY_WINDOW_H

@@ -1,0 +1,55 @@
+// Live quote list of the workspace: one row per code the market-data server has sent, in code
+// order, refreshed every second, each row with a button that opens the order window on its code.
+#ifndef QETO_STOCK_QUOTES_WIDGET_H
+#define QETO_STOCK_QUOTES_WIDGET_H
+
+#include <QMap>
+#include <QString>
+
+#include <memory>
+
+#include "qeto_md_level1.h"
+#include "user/queryWindow/query_window.h"
+
+class MyLineEdit;
+class MyPushButton;
+class QTimer;
+class QuotesTcpClient;
+
+class StockQuotesWidget : public QueryWindow {
+    Q_OBJECT
+public:
+    explicit StockQuotesWidget(QWidget *parent);
+    ~StockQuotesWidget() override;
+
+    void setQuotesTcpClient(QuotesTcpClient *client);
+
+    // One refresh from a given table; slot_releaseData feeds it the client's table.
+    void showQuotes(const QMap<QString, ClientSecurityMarketDataLevel1> &table);
+
+    static constexpr int kMaxRows = 4096;
+    static constexpr int kButtonColumn = 9;
+
+public slots:
+    void slot_checkClicked();
+    void slot_clearClicked();
+    void slot_clickOrder();
+    void slot_releaseData();
+
+private:
+    friend class TestStockQuotes;
+
+    void setCellText(int row, int column, const QString &text);
+    void putOrderButton(int row);
+
+    MyLineEdit *mSearchEdit = nullptr;
+    MyPushButton *mClearButton = nullptr;
+    MyPushButton *mSearchButton = nullptr;
+    int mShowRows = 0;
+    std::unique_ptr<QMap<QString, int>> mCodeRows;
+    QMap<QObject *, int> mButtonRows;
+    std::unique_ptr<QTimer> mRefreshTimer;
+    QuotesTcpClient *mQuoteClient = nullptr;
+};
+
+#endif  // QETO_STOCK_QUOTES_WIDGET_H

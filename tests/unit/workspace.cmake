@@ -1,0 +1,6 @@
+if(TARGET qeto_desk_core)
+  qeto_add_qtest(NAME tst_csv_export
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_csv_export.cpp
+    LIBS qeto_desk_core qeto_gate_fake qeto_test_common Qt5::Test
+    LABELS asan)
+endif()
