@@ -1,0 +1,34 @@
+// The error catalogue: turns a counter's error id and text into the text shown to the user.
+#ifndef QETO_ERROR_MSG_H
+#define QETO_ERROR_MSG_H
+
+#include <QMap>
+#include <QObject>
+#include <QString>
+
+#include "qeto_gate_api.h"
+
+class ErrorMsg : public QObject {
+    Q_OBJECT
+public:
+    static ErrorMsg *instance();
+
+    // Reloads the exchange table (chosen by the current exchange code) and the manager table.
+    // 0 on success, -1 when the file is missing, malformed or wrongly shaped.
+    int readErrorJson();
+    // The counter's own text when it is Chinese; else the catalogue's; else the counter's.
+    QString getErrorMsg(const CQetoRspInfo &info);
+    // Exchange table first, then manager table; empty when neither knows the id.
+    QString getErrorMsgById(int errorId);
+    // Manager table first, then exchange table; empty when neither knows the id.
+    QString getManagerErrorMsgById(int errorId);
+
+private:
+    ErrorMsg();
+    Q_DISABLE_COPY(ErrorMsg)
+
+    QMap<int, QString> mExchangeMsgs;
+    QMap<int, QString> mManagerMsgs;
+};
+
+#endif  // QETO_ERROR_MSG_H

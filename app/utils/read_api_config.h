@@ -1,0 +1,38 @@
+// Checks on the gateway parameter file beside the executable: whether it exists, whether it
+// holds every key of the built-in copy, and the optional business code.
+#ifndef QETO_READ_API_CONFIG_H
+#define QETO_READ_API_CONFIG_H
+
+#include <QObject>
+#include <QPair>
+#include <QSet>
+#include <QString>
+
+class ReadApiConfig : public QObject {
+    Q_OBJECT
+public:
+    static ReadApiConfig *instance();
+
+    // Whether the file existed when the object was created (fixed for the process).
+    bool isConfigExist() const;
+    // (true, "") when every key of the built-in copy is in the file; else (false, a missing key).
+    QPair<bool, QString> checkConfigItems();
+    // Re-reads the file; the last "BusinessCode=" line wins.
+    QString getBusinessCode();
+
+    // Keys of a file as the check sees them: comment lines hold "#" anywhere.
+    static QSet<QString> readKeys(const QString &path);
+
+private:
+    ReadApiConfig();
+    Q_DISABLE_COPY(ReadApiConfig)
+
+    static QString configPath();
+
+    bool mConfigExist = false;
+    QString mBusinessCode;
+    QSet<QString> mRequiredKeys;
+    QSet<QString> mPresentKeys;
+};
+
+#endif  // QETO_READ_API_CONFIG_H
