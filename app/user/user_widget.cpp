@@ -37,11 +37,7 @@ const QString UserWidget::kTabStyleSheet = QStringLiteral(
 
 namespace {
 
-void showPicture(MyLabel *label, const QString &path) {
-    // The pictures are drawn larger than the badges; the label scales them into its fixed size.
-    label->setScaledContents(true);
-    label->setPixmap(QPixmap::fromImage(QImage(path)));
-}
+void showPicture(MyLabel *label, const QString &path) { label->setPixmap(QPixmap::fromImage(QImage(path))); }
 
 }  // namespace
 

@@ -37,8 +37,6 @@ public slots:
     void slot_releaseData();
 
 private:
-    friend class TestStockQuotes;
-
     void setCellText(int row, int column, const QString &text);
     void putOrderButton(int row);
 

@@ -1,0 +1,272 @@
+// The quote list fed by a real market-data client on its own thread, which reads frames pushed
+// by a local server: row order and cap, buttons that follow their row's code, search, texts.
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QScrollBar>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTextCodec>
+#include <QtTest>
+
+#include <cstring>
+#include <vector>
+
+#include "basicControl/base_table_widget.h"
+#include "basicControl/my_line_edit.h"
+#include "basicControl/my_push_button.h"
+#include "constants.h"
+#include "qeto_md_level1.h"
+#include "user/queryWindow/query_windows_manager.h"
+#include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
+#include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
+#include "utils/signal_interface.h"
+
+namespace {
+
+ClientSecurityMarketDataLevel1 record(const QByteArray &code, double last, const QByteArray &name = "N") {
+    ClientSecurityMarketDataLevel1 r;
+    std::memset(&r, 0, sizeof r);
+    r.lastPrice = last;
+    r.openPrice = last - 0.1;
+    r.highPrice = last + 0.2;
+    r.lowPrice = last - 0.2;
+    r.upperLimitPrice = last * 1.1;
+    r.lowerLimitPrice = last * 0.9;
+    r.preClosePrice = last - 0.05;
+    std::strncpy(r.securityId, code.constData(), sizeof r.securityId - 1);
+    std::strncpy(r.securityName, name.constData(), sizeof r.securityName - 1);
+    return r;
+}
+
+QByteArray frame(const ClientSecurityMarketDataLevel1 &r) {
+    QByteArray bytes;
+    const int32_t mark = kMdFrameMark;
+    bytes.append(reinterpret_cast<const char *>(&mark), sizeof mark);
+    bytes.append(reinterpret_cast<const char *>(&r), sizeof r);
+    return bytes;
+}
+
+QByteArray code(int n) { return QByteArray::number(n).rightJustified(6, '0'); }
+
+// A market-data server on a free port, and a client started on its thread the way the
+// workspace starts it.
+class Feed {
+public:
+    Feed() {
+        QVERIFY(mServer.listen(QHostAddress::LocalHost, 0));
+        QDir().mkpath(QCoreApplication::applicationDirPath() + "/config");
+        QFile ini(QCoreApplication::applicationDirPath() + kSettingsFile);
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(QStringLiteral("[MD]\nswitch=1\nprintMD=0\nip=127.0.0.1\nport=%1\n").arg(mServer.serverPort()).toUtf8());
+        ini.close();
+        mManager.reset(new QueryWindowsManager(nullptr));
+        mManager->start();
+        QVERIFY(mServer.waitForNewConnection(10000));
+        mPeer = mServer.nextPendingConnection();
+        QVERIFY(mPeer);
+    }
+    QuotesTcpClient *client() const { return mManager->quotesClient(); }
+    void push(const std::vector<ClientSecurityMarketDataLevel1> &records) {
+        QByteArray bytes;
+        for (const auto &r : records) bytes += frame(r);
+        mPeer->write(bytes);
+        QVERIFY(mPeer->waitForBytesWritten(5000) || mPeer->bytesToWrite() == 0);
+    }
+    void waitForSize(int size) { QTRY_COMPARE_WITH_TIMEOUT(client()->quoteTable().size(), size, 15000); }
+
+private:
+    QTcpServer mServer;
+    QScopedPointer<QueryWindowsManager> mManager;
+    QTcpSocket *mPeer = nullptr;
+};
+
+QString cell(StockQuotesWidget &w, int row, int column) {
+    const QTableWidgetItem *item = w.table()->item(row, column);
+    return item ? item->text() : QStringLiteral("<none>");
+}
+
+MyPushButton *topBarButton(StockQuotesWidget &w, const QString &text) {
+    for (MyPushButton *b : w.findChildren<MyPushButton *>(QString(), Qt::FindDirectChildrenOnly))
+        if (b->text() == text) return b;
+    return nullptr;
+}
+
+MyPushButton *button(StockQuotesWidget &w, int row) {
+    QWidget *cellWidget = w.table()->cellWidget(row, StockQuotesWidget::kButtonColumn);
+    return cellWidget ? cellWidget->findChild<MyPushButton *>() : nullptr;
+}
+
+}  // namespace
+
+class TestStockQuotes : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void noRecordsNoRows();
+    void showsOnlyTheSmallestCodes();
+    void newCodeShiftsRowsAndRenewsButtons();
+    void search_data();
+    void search();
+    void rowTexts_data();
+    void rowTexts();
+
+    void cleanupTestCase() { mSearchFeed.reset(); }
+
+private:
+    static StockQuotesWidget *makeWidget(QuotesTcpClient *client);
+    QScopedPointer<Feed> mSearchFeed;
+};
+
+void TestStockQuotes::initTestCase() {
+    // Names travel in the local 8-bit encoding; pin it so the test does not depend on the locale.
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+}
+
+StockQuotesWidget *TestStockQuotes::makeWidget(QuotesTcpClient *client) {
+    auto *w = new StockQuotesWidget(nullptr);
+    w->setHeader(kQuoteColumns.size(), kQuoteColumns);
+    w->setQuotesTcpClient(client);
+    return w;
+}
+
+void TestStockQuotes::noRecordsNoRows() {
+    Feed feed;
+    QScopedPointer<StockQuotesWidget> w(makeWidget(feed.client()));
+    w->slot_releaseData();
+    QCOMPARE(w->table()->rowCount(), 0);
+    QCOMPARE(w->table()->columnCount(), 10);
+}
+
+void TestStockQuotes::showsOnlyTheSmallestCodes() {
+    Feed feed;
+    std::vector<ClientSecurityMarketDataLevel1> records;
+    // Sent largest first, so the order on screen cannot come from arrival order.
+    for (int i = 4999; i >= 0; --i) records.push_back(record(code(100000 + i * 7), 1.0 + i));
+    feed.push(records);
+    feed.waitForSize(5000);
+    if (QTest::currentTestFailed()) return;
+
+    QScopedPointer<StockQuotesWidget> w(makeWidget(feed.client()));
+    w->slot_releaseData();
+    w->slot_releaseData();  // a second pass over the same table changes nothing
+    QCOMPARE(w->table()->rowCount(), 4096);
+    for (int row = 0; row < 4096; ++row) {
+        if (cell(*w, row, 0) != QString::fromLatin1(code(100000 + row * 7)))
+            QFAIL(qPrintable(QStringLiteral("row %1 shows %2").arg(row).arg(cell(*w, row, 0))));
+    }
+    QVERIFY(button(*w, 4095));
+    QVERIFY(!button(*w, 4096));
+}
+
+void TestStockQuotes::newCodeShiftsRowsAndRenewsButtons() {
+    Feed feed;
+    feed.push({record("600000", 10.0), record("600519", 1700.0)});
+    feed.waitForSize(2);
+    if (QTest::currentTestFailed()) return;
+    QScopedPointer<StockQuotesWidget> w(makeWidget(feed.client()));
+    w->slot_releaseData();
+    QCOMPARE(w->table()->rowCount(), 2);
+    const QPointer<MyPushButton> before0 = button(*w, 0);
+    const QPointer<MyPushButton> before1 = button(*w, 1);
+    QVERIFY(before0 && before1);
+
+    feed.push({record("000001", 12.0)});
+    feed.waitForSize(3);
+    if (QTest::currentTestFailed()) return;
+    w->slot_releaseData();
+
+    QCOMPARE(w->table()->rowCount(), 3);
+    const QStringList expected = {"000001", "600000", "600519"};
+    QSignalSpy spy(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
+    for (int row = 0; row < 3; ++row) {
+        QCOMPARE(cell(*w, row, 0), expected[row]);
+        MyPushButton *b = button(*w, row);
+        QVERIFY(b);
+        QVERIFY(b != before0.data() && b != before1.data());
+        QCOMPARE(b->text(), QStringLiteral("下单"));
+        QCOMPARE(b->size(), QSize(50, 18));
+        b->click();
+        QCOMPARE(spy.count(), row + 1);
+        QCOMPARE(spy.last().at(0).toString(), expected[row]);
+    }
+    // The replaced buttons are gone once their deferred deletes ran.
+    QTRY_VERIFY(!before0 && !before1);
+
+    // A refresh with unchanged codes keeps the buttons.
+    MyPushButton *kept = button(*w, 2);
+    w->slot_releaseData();
+    QCOMPARE(button(*w, 2), kept);
+}
+
+void TestStockQuotes::search_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("row");
+    QTest::newRow("shown code scrolls to its row") << QString::fromLatin1(code(60)) << 60;
+    QTest::newRow("first code") << QString::fromLatin1(code(0)) << 0;
+    QTest::newRow("code not shown scrolls to the top") << QStringLiteral("999999") << 0;
+    QTest::newRow("empty box scrolls to the top") << QString() << 0;
+}
+
+void TestStockQuotes::search() {
+    QFETCH(QString, text);
+    QFETCH(int, row);
+
+    if (!mSearchFeed) {
+        mSearchFeed.reset(new Feed);
+        Feed *feed = mSearchFeed.data();
+        std::vector<ClientSecurityMarketDataLevel1> records;
+        for (int i = 0; i < 300; ++i) records.push_back(record(code(i), 5.0));
+        feed->push(records);
+        feed->waitForSize(300);
+    if (QTest::currentTestFailed()) return;
+    }
+    StockQuotesWidget w(nullptr);
+    w.setHeader(kQuoteColumns.size(), kQuoteColumns);
+    w.setQuotesTcpClient(mSearchFeed->client());
+    w.resize(900, 400);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.slot_releaseData();
+    QTRY_VERIFY(w.table()->verticalScrollBar()->maximum() > 100);
+    w.table()->verticalScrollBar()->setValue(150);
+
+    w.findChild<MyLineEdit *>()->setText(text);
+    MyPushButton *searchButton = topBarButton(w, QStringLiteral("搜索"));
+    QVERIFY(searchButton);
+    searchButton->click();
+    QCOMPARE(w.table()->verticalScrollBar()->value(), row);
+
+    MyPushButton *clearButton = topBarButton(w, QStringLiteral("清空"));
+    QVERIFY(clearButton);
+    clearButton->click();
+    QVERIFY(w.findChild<MyLineEdit *>()->text().isEmpty());
+}
+
+void TestStockQuotes::rowTexts_data() {
+    QTest::addColumn<double>("last");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QStringList>("cells");
+    QTest::newRow("three decimals, rounded")
+        << 10.1234 << QByteArray("PF") << QStringList{"600000", "PF", "10.123", "10.023", "10.323", "9.923", "11.136", "9.111", "10.073"};
+    QTest::newRow("zero prices, utf-8 name")
+        << 0.0 << QStringLiteral("浦发银行").toUtf8()
+        << QStringList{"600000", QStringLiteral("浦发银行"), "0.000", "-0.100", "0.200", "-0.200", "0.000", "0.000", "-0.050"};
+}
+
+void TestStockQuotes::rowTexts() {
+    QFETCH(double, last);
+    QFETCH(QByteArray, name);
+    QFETCH(QStringList, cells);
+
+    const auto r = record("600000", last, name);
+    QMap<QString, ClientSecurityMarketDataLevel1> table;
+    table.insert(QStringLiteral("600000"), r);
+    StockQuotesWidget w(nullptr);
+    w.setHeader(kQuoteColumns.size(), kQuoteColumns);
+    w.showQuotes(table);
+    for (int column = 0; column < 9; ++column) QCOMPARE(cell(w, 0, column), cells[column]);
+}
+
+QTEST_MAIN(TestStockQuotes)
+#include "tst_stock_quotes.moc"

@@ -1,0 +1,265 @@
+// The workspace: what initUi builds, the header badges, the windows behind the buttons, and
+// the market-data thread stopping when a workspace is thrown away.
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLayout>
+#include <QPointer>
+#include <QTabWidget>
+#include <QThread>
+#include <QtTest>
+
+#include "basicControl/base_table_widget.h"
+#include "basicControl/my_header_view.h"
+#include "basicControl/my_label.h"
+#include "basicControl/my_push_button.h"
+#include "constants.h"
+#include "modal_box.h"
+#include "user/orderWindow/order_window.h"
+#include "user/personal_inf_dialog.h"
+#include "user/queryWindow/depositandwithdrawal_widget.h"
+#include "user/queryWindow/fundtransfer/fundtransfer_widget.h"
+#include "user/queryWindow/ordered_widget.h"
+#include "user/queryWindow/position_widget.h"
+#include "user/queryWindow/query_windows_manager.h"
+#include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
+#include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
+#include "user/queryWindow/transaction_widget.h"
+#include "user/update_pwd_dialog.h"
+#include "user/user_widget.h"
+#include "utils/api_client_utils.h"
+
+namespace {
+
+const QString kExpectedTabStyle = QStringLiteral(
+    "QTabBar::tab {background:qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1,stop: 0 #E1E1E1, stop: 0.4 #DDDDDD,stop: "
+    "0.5 #D8D8D8, stop: 1.0 #D3D3D3);border:2px solid #C4C4C3; border-bottom-color:#C2C7CB; "
+    "border-top-left-radius:4px; border-top-right-radius:4px; min-width:8px; padding:2px; }QTabBar::tab:hover "
+    "{background:qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1,stop: 0 #fafafa, stop: 0.4 #f4f4f4,stop: 0.5 #e7e7e7, "
+    "stop: 1.0 #fafafa);}QTabBar::tab:selected {border-color:#9B9B9B;border-bottom-color:red;}"
+    "QTabBar::tab:!selected {margin-top:2px;}");
+
+void writeFile(const QString &suffix, const QByteArray &content) {
+    const QString path = QCoreApplication::applicationDirPath() + suffix;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QImage pictureOf(const QString &path) {
+    return QPixmap::fromImage(QImage(path)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+QImage shown(const MyLabel *label) {
+    return label->pixmap(Qt::ReturnByValue).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+const QByteArray kApiConfig =
+    "URL=tcp://127.0.0.1:8888;\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=GatewayApiTest2\n";
+
+}  // namespace
+
+class TestUserWidget : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void buildsTablesAndWatchList();
+    void exchangeBadge_data();
+    void exchangeBadge();
+    void businessCode_data();
+    void businessCode();
+    void buttonsOpenOneWindowEach_data();
+    void buttonsOpenOneWindowEach();
+    void deletingStopsTheMarketDataThread();
+
+private:
+    static MyPushButton *buttonByText(UserWidget *w, const QString &text);
+    QScopedPointer<UserWidget> mWidget;
+    ModalBoxWatcher *mBoxes = nullptr;
+};
+
+void TestUserWidget::initTestCase() {
+    // No market-data server in these tests: the client stays idle on its thread.
+    writeFile(kSettingsFile, "[MD]\nswitch=0\n");
+    // Written before the first reader exists, which fixes whether the file is there.
+    writeFile(kApiConfigFile, kApiConfig);
+    mBoxes = new ModalBoxWatcher(this);
+}
+
+void TestUserWidget::init() {
+    mWidget.reset(new UserWidget(nullptr));
+    mWidget->initUi();
+    mWidget->updateHeader();
+}
+
+void TestUserWidget::cleanup() { mWidget.reset(); }
+
+MyPushButton *TestUserWidget::buttonByText(UserWidget *w, const QString &text) {
+    for (MyPushButton *b : w->findChildren<MyPushButton *>(QString(), Qt::FindDirectChildrenOnly))
+        if (b->text() == text) return b;
+    return nullptr;
+}
+
+void TestUserWidget::buildsTablesAndWatchList() {
+    UserWidget *w = mWidget.data();
+    QTabWidget *tabs = w->mTabWidget;
+    QCOMPARE(tabs->count(), 3);
+    QCOMPARE(tabs->styleSheet(), kExpectedTabStyle);
+    QCOMPARE(tabs->styleSheet().size(), 539);
+
+    const QStringList titles = {kPositionQueryTitle, kTradeQueryTitle, kOrderQueryTitle};
+    const QList<QStringList> columns = {kPositionColumns, kTradeColumns, kOrderColumns};
+    const QList<int> counts = {8, 7, 16};
+    for (int i = 0; i < 3; ++i) {
+        auto *table = qobject_cast<QueryWindow *>(tabs->widget(i));
+        QVERIFY(table);
+        QCOMPARE(tabs->tabText(i), titles[i]);
+        QCOMPARE(table->windowName(), titles[i]);
+        QCOMPARE(table->headerLabels(), columns[i]);
+        QCOMPARE(table->table()->columnCount(), counts[i]);
+        QCOMPARE(table->table()->rowCount(), 0);
+    }
+    QVERIFY(qobject_cast<PositionWidget *>(tabs->widget(0)));
+    QVERIFY(qobject_cast<TransactionWidget *>(tabs->widget(1)));
+    auto *orders = qobject_cast<OrderedWidget *>(tabs->widget(2));
+    QVERIFY(orders);
+
+    auto *header = qobject_cast<MyHeaderView *>(orders->table()->horizontalHeader());
+    QVERIFY(header);
+    QCOMPARE(header->orientation(), Qt::Horizontal);
+    QCOMPARE(header->sectionResizeMode(0), QHeaderView::Fixed);
+    QCOMPARE(orders->table()->columnWidth(0), 40);
+
+    // The watch list is not a tab but sits in the layout right above the tabs.
+    auto *quotes = w->findChild<StockQuotesWidget *>();
+    QVERIFY(quotes);
+    QCOMPARE(tabs->indexOf(quotes), -1);
+    QCOMPARE(quotes->table()->columnCount(), 10);
+    QCOMPARE(quotes->headerLabels(), kQuoteColumns);
+    QLayout *layout = w->layout();
+    QVERIFY(layout);
+    QCOMPARE(layout->indexOf(tabs), layout->indexOf(quotes) + 1);
+    QVERIFY(layout->indexOf(quotes) > 0);
+
+    // Built once: a repeated call for the same workspace adds nothing.
+    w->initUi();
+    QCOMPARE(tabs->count(), 3);
+    QCOMPARE(w->findChildren<StockQuotesWidget *>().size(), 1);
+    QCOMPARE(w->findChildren<OrderWindow *>().size(), 1);
+}
+
+void TestUserWidget::exchangeBadge_data() {
+    QTest::addColumn<char>("market");
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<QString>("picture");
+    QTest::newRow("no exchange yet") << '0' << QStringLiteral("100200300") << QStringLiteral(":/resource/sse.svg");
+    QTest::newRow("shanghai") << '1' << QStringLiteral("A1") << QStringLiteral(":/resource/sse.svg");
+    QTest::newRow("shenzhen") << '2' << QStringLiteral("B2") << QStringLiteral(":/resource/szse.svg");
+}
+
+void TestUserWidget::exchangeBadge() {
+    QFETCH(char, market);
+    QFETCH(QString, account);
+    QFETCH(QString, picture);
+    QVERIFY(pictureOf(QStringLiteral(":/resource/sse.svg")) != pictureOf(QStringLiteral(":/resource/szse.svg")));
+
+    // Start from the other picture so a header that never changes the badge fails.
+    ApiClientUtils::mMarket = market == '2' ? '1' : '2';
+    mWidget->updateHeader();
+    ApiClientUtils::mMarket = market;
+    ApiClientUtils::mAccount = account;
+    mWidget->updateHeader();
+
+    const QImage expected = pictureOf(picture);
+    QVERIFY(!expected.isNull());
+    QCOMPARE(shown(mWidget->mExchangeIcon), expected);
+    QCOMPARE(mWidget->mExchangeIcon->size(), QSize(33, 30));
+    QCOMPARE(mWidget->mAccountText->text(), account);
+    QCOMPARE(shown(mWidget->mAccountIcon), pictureOf(QStringLiteral(":/resource/account.svg")));
+    ApiClientUtils::mMarket = '0';
+}
+
+void TestUserWidget::businessCode_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("iconShown");
+    QTest::addColumn<QString>("text");
+    // In this order: a code once read is kept by the reader when a later file has none.
+    QTest::newRow("absent") << QByteArray() << false << QString();
+    QTest::newRow("commented out") << QByteArray("#BusinessCode=X1\n") << false << QString();
+    QTest::newRow("present") << QByteArray("BusinessCode=QT01\n") << true << QStringLiteral("QT01");
+}
+
+void TestUserWidget::businessCode() {
+    QFETCH(QByteArray, line);
+    QFETCH(bool, iconShown);
+    QFETCH(QString, text);
+    writeFile(kApiConfigFile, kApiConfig + line);
+    mWidget->updateHeader();
+    QCOMPARE(!mWidget->mBusinessIcon->isHidden(), iconShown);
+    QCOMPARE(mWidget->mBusinessText->text(), text);
+    if (iconShown) QCOMPARE(shown(mWidget->mBusinessIcon), pictureOf(QStringLiteral(":/resource/business.svg")));
+}
+
+void TestUserWidget::buttonsOpenOneWindowEach_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("windowClass");
+    QTest::newRow("order") << QStringLiteral("委托") << QStringLiteral("OrderWindow");
+    QTest::newRow("transfer") << QStringLiteral("沪深资金调拨") << QStringLiteral("FundTransferWidget");
+    QTest::newRow("deposit") << QStringLiteral("出入金") << QStringLiteral("DepositAndWithdrawalDialog");
+    QTest::newRow("funds") << QStringLiteral("资金查询") << QStringLiteral("PersonalInfDialog");
+    QTest::newRow("password") << QStringLiteral("修改密码") << QStringLiteral("UpdatePwdDialog");
+}
+
+void TestUserWidget::buttonsOpenOneWindowEach() {
+    QFETCH(QString, button);
+    QFETCH(QString, windowClass);
+    MyPushButton *b = buttonByText(mWidget.data(), button);
+    QVERIFY(b);
+    QCOMPARE(b->size(), QSize(150, 28));
+
+    auto windows = [&] {
+        QList<QWidget *> found;
+        for (QWidget *child : mWidget->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+            if (windowClass == QLatin1String(child->metaObject()->className())) found << child;
+        return found;
+    };
+    b->click();
+    QCOMPARE(windows().size(), 1);
+    QPointer<QWidget> first = windows().first();
+    QVERIFY(first->isVisible());
+    first->hide();
+    b->click();
+    QCOMPARE(windows().size(), 1);
+    QCOMPARE(windows().first(), first.data());
+    QVERIFY(first->isVisible());
+    first->hide();
+}
+
+void TestUserWidget::deletingStopsTheMarketDataThread() {
+    // Twice over, as after a disconnect and a second login.
+    for (int round = 0; round < 2; ++round) {
+        auto *manager = mWidget->findChild<QueryWindowsManager *>();
+        QVERIFY(manager);
+        QPointer<QThread> thread = manager->workerThread();
+        QPointer<QuotesTcpClient> client = manager->quotesClient();
+        QVERIFY(thread && client);
+        QTRY_VERIFY(thread->isRunning());
+        QCOMPARE(client->thread(), thread.data());
+        QSignalSpy finished(thread.data(), &QThread::finished);
+
+        mWidget.reset();
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(client.isNull());
+        QTRY_VERIFY(thread.isNull());
+
+        init();
+        QCOMPARE(mWidget->mTabWidget->count(), 3);
+        QCOMPARE(mWidget->findChild<StockQuotesWidget *>()->table()->rowCount(), 0);
+    }
+}
+
+QTEST_MAIN(TestUserWidget)
+#include "tst_user_widget.moc"
