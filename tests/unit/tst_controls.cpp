@@ -94,7 +94,6 @@ private slots:
     void lineEditInput_data();
     void lineEditInput();
     void fixedSizeOverridesHeight();
-    void doubleSpinBoxDecimals();
     void comboBoxExchanges();
     void comboBoxCompletes();
     void exchangeList_data();
@@ -211,11 +210,6 @@ void TestControls::fixedSizeOverridesHeight() {
     edit.show();
     QVERIFY(QTest::qWaitForWindowExposed(&edit));
     QCOMPARE(edit.size(), QSize(180, 40));
-}
-
-void TestControls::doubleSpinBoxDecimals() {
-    MyDoubleSpinBox box;
-    QCOMPARE(box.decimals(), 3);
 }
 
 void TestControls::comboBoxExchanges() {
