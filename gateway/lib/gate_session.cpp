@@ -1,0 +1,544 @@
+#include "gate_session.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace qeto::gate {
+
+namespace {
+
+constexpr size_t kRspInfoSize = sizeof(CQetoRspInfo);
+constexpr size_t kReadChunk = 64 * 1024;
+constexpr int kMaxBackoffMs = 5000;
+
+// Answer record size by callback slot; 0 for slots that never come as answers.
+size_t recordSize(int slot)
+{
+    switch (slot) {
+    case 1: return sizeof(GatewayUserRspLoginField);
+    case 2: return sizeof(CQetoRspUserPasswordUpdateField);
+    case 3: return sizeof(CQetoRspUserLogoutField);
+    case 6: return 1;   // status character
+    case 7:
+    case 8: return sizeof(CQetoRspOrderInsertField);
+    case 9:
+    case 10: return sizeof(CQetoRspOrderActionField);
+    case 11: return sizeof(CQetoRtnOrderField);
+    case 12: return sizeof(CQetoRtnTradeField);
+    case 13: return sizeof(CQetoRspQryOrderField);
+    case 14: return sizeof(CQetoRspQryTradeField);
+    case 15: return sizeof(CQetoRspQryStockFeeField);
+    case 16: return sizeof(CQetoRspQryStockClientAccountField);
+    case 17: return sizeof(CQetoRspQryStockPositionField);
+    case 18: return sizeof(CQetoRspQryStockSecuritiesField);
+    case 19: return sizeof(CQetoRspQryStockQuotaField);
+    case 20: return sizeof(CQetoRspQryInvestorInfoField);
+    case 21: return sizeof(CQetoRspBTCapTransferManagerField);
+    case 22: return sizeof(CQetoRtnBtCapTransferManagerField);
+    case 23: return sizeof(CQetoRspQryBTCapTransferManagerField);
+    case 24:
+    case 25: return sizeof(CQetoRspCapTransferField);
+    case 26: return sizeof(CQetoRspQryCapTransferRecordField);
+    default: return 0;
+    }
+}
+
+// Each unit is copied into a typed record of our own before the callback sees it, so a
+// callback never works on the read buffer and every record is properly typed.
+template <class R>
+void call(void (*fn)(R *, CQetoRspInfo *, CQetoSessionInfo *, int, bool), const uint8_t *src,
+          CQetoRspInfo *info, CQetoSessionInfo *si, int requestId, bool last)
+{
+    if (!fn)
+        return;
+    R rec;
+    std::memcpy(&rec, src, sizeof(R));
+    fn(&rec, info, si, requestId, last);
+}
+
+}  // namespace
+
+Session::Session(GateParams params, std::shared_ptr<SpiHolder> spi)
+    : params_(std::move(params)),
+      spi_(std::move(spi)),
+      work_(asio::make_work_guard(io_)),
+      socket_(io_),
+      resolver_(io_),
+      connectTimer_(io_),
+      retryTimer_(io_),
+      tickTimer_(io_)
+{
+    backoffMs_ = params_.reconnectMs;
+}
+
+Session::~Session()
+{
+    if (thread_.joinable()) {
+        // Only reachable if shutdown() was never called; never leave a running thread behind.
+        stopping_.store(true, std::memory_order_release);
+        io_.stop();
+        if (thread_.get_id() == std::this_thread::get_id())
+            thread_.detach();
+        else
+            thread_.join();
+    }
+}
+
+bool Session::launch(const std::shared_ptr<Session> &self)
+{
+    try {
+        // The thread keeps its session alive, so a release from inside a callback can let it
+        // finish on its own.
+        self->thread_ = std::thread([self] { self->threadMain(); });
+    } catch (const std::system_error &) {
+        return false;
+    }
+    return true;
+}
+
+void Session::shutdown()
+{
+    stopping_.store(true, std::memory_order_release);
+    io_.stop();
+    if (!thread_.joinable())
+        return;
+    if (thread_.get_id() == std::this_thread::get_id())
+        thread_.detach();
+    else
+        thread_.join();
+}
+
+void Session::threadMain()
+{
+    if (params_.cpuCore >= 0 && params_.cpuCore < CPU_SETSIZE) {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        CPU_SET(params_.cpuCore, &set);
+        pthread_setaffinity_np(pthread_self(), sizeof(set), &set);   // best effort
+    }
+    asio::post(io_, [this] {
+        for (const auto &bad : params_.badUrls)
+            notice(1, "unusable URL entry [%s] ignored", bad.c_str());
+        connectTo(0);
+    });
+    try {
+        io_.run();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "QetoGateAPI: io thread stopped: %s\n", e.what());
+    }
+    // Free the socket here so that descriptors go back when release returns.
+    asio::error_code ignored;
+    socket_.close(ignored);
+    connectTimer_.cancel();
+    retryTimer_.cancel();
+    tickTimer_.cancel();
+    resolver_.cancel();
+}
+
+SpiCallbackTable Session::callbacks()
+{
+    std::lock_guard<std::mutex> lock(spi_->mu);
+    return spi_->table;
+}
+
+void Session::notice(int level, const char *fmt, ...)
+{
+    if (!live())
+        return;
+    const SpiCallbackTable t = callbacks();
+    char text[1024];
+    va_list ap;
+    va_start(ap, fmt);
+    std::vsnprintf(text, sizeof text, fmt, ap);
+    va_end(ap);
+    if (t.onApiMsg)
+        t.onApiMsg(level, "%s", text);
+}
+
+// ---------------------------------------------------------------- connecting
+
+void Session::connectTo(size_t index)
+{
+    if (!live())
+        return;
+    if (index >= params_.urls.size()) {
+        // Every address failed: wait, then start again from the first one.
+        scheduleRetry(backoffMs_);
+        backoffMs_ = std::min(backoffMs_ * 2, std::max(kMaxBackoffMs, params_.reconnectMs));
+        return;
+    }
+    const GateAddress &addr = params_.urls[index];
+    const uint64_t attempt = ++attempt_;
+    if (params_.superLog)
+        notice(0, "connecting %s", addr.text.c_str());
+
+    asio::error_code ec;
+    socket_.close(ec);
+    connectTimer_.expires_after(std::chrono::milliseconds(params_.connectTimeoutMs));
+    connectTimer_.async_wait([this, attempt](const asio::error_code &e) {
+        if (e || attempt != attempt_)
+            return;
+        // Aborting the attempt makes its handler report the timeout.
+        timedOut_ = attempt;
+        asio::error_code ignored;
+        socket_.close(ignored);
+        resolver_.cancel();
+    });
+
+    const auto address = asio::ip::make_address(addr.host, ec);
+    if (!ec) {
+        socket_.async_connect(asio::ip::tcp::endpoint(address, addr.port),
+                              [this, attempt, index](const asio::error_code &e) {
+                                  onConnectResult(attempt, index, e);
+                              });
+        return;
+    }
+    resolver_.async_resolve(
+        addr.host, std::to_string(addr.port),
+        [this, attempt, index](const asio::error_code &e, asio::ip::tcp::resolver::results_type results) {
+            if (e) {
+                onConnectResult(attempt, index, e);
+                return;
+            }
+            asio::async_connect(socket_, results,
+                                [this, attempt, index](const asio::error_code &e2, const asio::ip::tcp::endpoint &) {
+                                    onConnectResult(attempt, index, e2);
+                                });
+        });
+}
+
+void Session::onConnectResult(uint64_t attempt, size_t index, const asio::error_code &ec)
+{
+    if (!live() || attempt != attempt_)
+        return;
+    connectTimer_.cancel();
+    const bool timedOut = timedOut_ == attempt;
+    if (ec || timedOut || !socket_.is_open()) {
+        const std::string why = timedOut ? std::string("timed out") : ec.message();
+        notice(1, "connect %s failed: %s", params_.urls[index].text.c_str(), why.c_str());
+        asio::error_code ignored;
+        socket_.close(ignored);
+        connectTo(index + 1);
+        return;
+    }
+    established();
+}
+
+void Session::scheduleRetry(int delayMs)
+{
+    if (!live())
+        return;
+    retryTimer_.expires_after(std::chrono::milliseconds(delayMs));
+    retryTimer_.async_wait([this](const asio::error_code &e) {
+        if (!e)
+            connectTo(0);
+    });
+}
+
+void Session::established()
+{
+    asio::error_code ec;
+    socket_.set_option(asio::ip::tcp::no_delay(true), ec);
+    ++conn_;
+    up_ = true;
+    backoffMs_ = params_.reconnectMs;
+    rbeg_ = rend_ = 0;
+    writing_.clear();
+    writeInFlight_ = false;
+    lastRecv_ = lastSend_ = Clock::now();
+    {
+        std::lock_guard<std::mutex> lock(outMu_);
+        pending_.clear();
+        connected_ = true;
+        loggedIn_ = false;
+        flushPosted_ = false;
+    }
+    startRead();
+    tick();
+    if (params_.superLog) {
+        const auto ep = socket_.remote_endpoint(ec);
+        notice(0, "connected to %s:%u", ep.address().to_string().c_str(), static_cast<unsigned>(ep.port()));
+    }
+    if (!live())
+        return;
+    const SpiCallbackTable t = callbacks();
+    if (t.onFrontConnect)
+        t.onFrontConnect();
+}
+
+void Session::lose(int reason, const std::string &why)
+{
+    if (!up_)
+        return;
+    up_ = false;
+    ++conn_;
+    {
+        std::lock_guard<std::mutex> lock(outMu_);
+        connected_ = false;
+        loggedIn_ = false;
+        pending_.clear();
+    }
+    asio::error_code ignored;
+    socket_.close(ignored);
+    writing_.clear();
+    writeInFlight_ = false;
+    tickTimer_.cancel();
+    rbuf_.clear();
+    rbuf_.shrink_to_fit();
+    rbeg_ = rend_ = 0;
+    if (!why.empty())
+        notice(1, "%s", why.c_str());
+    if (live()) {
+        const SpiCallbackTable t = callbacks();
+        if (t.onFrontDisconnected)
+            t.onFrontDisconnected(reason);
+    }
+    scheduleRetry(params_.reconnectMs);
+}
+
+// ---------------------------------------------------------------- reading
+
+void Session::startRead()
+{
+    // Keep room for at least one chunk after the unread bytes.
+    if (rbeg_ > 0 && (rbeg_ == rend_ || rbuf_.size() - rend_ < kReadChunk)) {
+        std::memmove(rbuf_.data(), rbuf_.data() + rbeg_, rend_ - rbeg_);
+        rend_ -= rbeg_;
+        rbeg_ = 0;
+    }
+    if (rbuf_.size() - rend_ < kReadChunk)
+        rbuf_.resize(rend_ + kReadChunk);
+    const uint64_t conn = conn_;
+    socket_.async_read_some(asio::buffer(rbuf_.data() + rend_, rbuf_.size() - rend_),
+                            [this, conn](const asio::error_code &ec, size_t n) { onRead(conn, ec, n); });
+}
+
+void Session::onRead(uint64_t conn, const asio::error_code &ec, size_t n)
+{
+    if (conn != conn_ || !live())
+        return;
+    if (ec) {
+        lose(kReasonReadFailure, ec == asio::error::eof ? std::string("connection closed by the counter")
+                                                       : "read failed: " + ec.message());
+        return;
+    }
+    rend_ += n;
+    lastRecv_ = Clock::now();
+    while (rend_ - rbeg_ >= sizeof(wire::FrameHeader)) {
+        wire::FrameHeader h;
+        std::memcpy(&h, rbuf_.data() + rbeg_, sizeof h);
+        if (h.length > wire::kMaxPayload) {
+            char why[128];
+            std::snprintf(why, sizeof why, "protocol error: frame of %u bytes over the limit (type %u)", h.length,
+                          static_cast<unsigned>(h.type));
+            lose(kReasonProtocolError, why);
+            return;
+        }
+        const size_t total = sizeof h + h.length;
+        if (rend_ - rbeg_ < total)
+            break;
+        if (!handleFrame(h, rbuf_.data() + rbeg_ + sizeof h))
+            return;
+        if (conn != conn_ || !live())
+            return;
+        rbeg_ += total;
+    }
+    if (rbeg_ == rend_)
+        rbeg_ = rend_ = 0;
+    startRead();
+}
+
+bool Session::handleFrame(const wire::FrameHeader &h, uint8_t *payload)
+{
+    if (params_.superLog)
+        logFrame("recv", h);
+    if (h.type == wire::RspHeartbeat)
+        return true;
+    const int slot = static_cast<int>(h.type) - wire::RspBase;
+    const size_t rs = (slot > 0 && slot < 27) ? recordSize(slot) : 0;
+    char why[160];
+    if (rs == 0) {
+        std::snprintf(why, sizeof why, "protocol error: unknown frame type %u", static_cast<unsigned>(h.type));
+        lose(kReasonProtocolError, why);
+        return false;
+    }
+    const size_t unit = rs + kRspInfoSize;
+    if (h.count == 0 || static_cast<uint64_t>(h.count) * unit != h.length) {
+        std::snprintf(why, sizeof why, "protocol error: frame type %u with %u units of %zu bytes carries %u bytes",
+                      static_cast<unsigned>(h.type), static_cast<unsigned>(h.count), unit, h.length);
+        lose(kReasonProtocolError, why);
+        return false;
+    }
+    const SpiCallbackTable t = callbacks();
+    CQetoSessionInfo si{};
+    si.AccountSessionID = h.sessionId;
+    const uint64_t conn = conn_;
+    for (unsigned i = 0; i < h.count; ++i) {
+        uint8_t *rec = payload + static_cast<size_t>(i) * unit;
+        const bool last = i + 1 == h.count && h.last != 0;
+        deliver(slot, t, rec, rs, rec + rs, &si, h.requestId, last);
+        if (conn != conn_ || !live())
+            return false;
+    }
+    return true;
+}
+
+void Session::deliver(int slot, const SpiCallbackTable &t, uint8_t *record, size_t recordSize, const uint8_t *infoBytes,
+                      CQetoSessionInfo *si, int requestId, bool last)
+{
+    (void)recordSize;
+    CQetoRspInfo info;
+    std::memcpy(&info, infoBytes, sizeof info);
+    info.ErrorMsg[sizeof info.ErrorMsg - 1] = '\0';   // callers read it as a C string
+
+    if (slot == 1 || slot == 3) {
+        // Requests other than login need an accepted login on this connection; a logout ends it.
+        if (info.ErrorID == 0) {
+            std::lock_guard<std::mutex> lock(outMu_);
+            loggedIn_ = slot == 1;
+        }
+    }
+    // Each call may end in a release; re-read the flag before every call.
+    if (!live())
+        return;
+    // A fresh copy of the session info per call: a callback may scribble on it.
+    CQetoSessionInfo s = *si;
+    switch (slot) {
+    case 1: call(t.onRspLogin, record, &info, &s, requestId, last); break;
+    case 2: call(t.onRspUpdatePwd, record, &info, &s, requestId, last); break;
+    case 3: call(t.onRspLogout, record, &info, &s, requestId, last); break;
+    case 6:
+        if (t.onMsgArrivalStatus)
+            t.onMsgArrivalStatus(static_cast<char>(record[0]), &info, &s, requestId, last);
+        break;
+    case 7: call(t.onRspInsertOrder, record, &info, &s, requestId, last); break;
+    case 8: call(t.onErrRtnInsertOrder, record, &info, &s, requestId, last); break;
+    case 9: call(t.onRspCancelOrder, record, &info, &s, requestId, last); break;
+    case 10: call(t.onErrRtnCancelOrder, record, &info, &s, requestId, last); break;
+    case 11: call(t.onRtnOrder, record, &info, &s, requestId, last); break;
+    case 12: call(t.onRtnTrade, record, &info, &s, requestId, last); break;
+    case 13: call(t.onRspQryOrder, record, &info, &s, requestId, last); break;
+    case 14: call(t.onRspQryTrade, record, &info, &s, requestId, last); break;
+    case 15: call(t.onRspQryRate, record, &info, &s, requestId, last); break;
+    case 16: call(t.onRspQryFund, record, &info, &s, requestId, last); break;
+    case 17: call(t.onRspQryPosition, record, &info, &s, requestId, last); break;
+    case 18: call(t.onRspQrySecurities, record, &info, &s, requestId, last); break;
+    case 19: call(t.onRspQryRightsAndInterests, record, &info, &s, requestId, last); break;
+    case 20: call(t.onRspQryInvestorInfo, record, &info, &s, requestId, last); break;
+    case 21: call(t.onRspBTFundTransfer, record, &info, &s, requestId, last); break;
+    case 22: call(t.onRtnBTFundTransfer, record, &info, &s, requestId, last); break;
+    case 23: call(t.onRspQryBTFundTransferRecord, record, &info, &s, requestId, last); break;
+    case 24: call(t.onRspInFund, record, &info, &s, requestId, last); break;
+    case 25: call(t.onRspOutFund, record, &info, &s, requestId, last); break;
+    case 26: call(t.onRspQryInOutFundRecord, record, &info, &s, requestId, last); break;
+    default: break;
+    }
+}
+
+// ---------------------------------------------------------------- writing
+
+int Session::enqueue(uint16_t type, uint32_t sessionId, int requestId, const void *a, size_t na, const void *b,
+                     size_t nb, bool needLogin)
+{
+    wire::FrameHeader h{};
+    h.length = static_cast<uint32_t>(na + nb);
+    h.type = type;
+    h.count = 1;
+    h.requestId = requestId;
+    h.sessionId = sessionId;
+    h.last = 1;
+    bool post = false;
+    {
+        std::lock_guard<std::mutex> lock(outMu_);
+        if (!connected_)
+            return kNotConnected;
+        if (needLogin && !loggedIn_)
+            return kNotLoggedIn;
+        pending_.append(reinterpret_cast<const char *>(&h), sizeof h);
+        if (na)
+            pending_.append(static_cast<const char *>(a), na);
+        if (nb)
+            pending_.append(static_cast<const char *>(b), nb);
+        post = !flushPosted_;
+        flushPosted_ = true;
+    }
+    if (post)
+        asio::post(io_, [this] { flush(); });
+    return kOk;
+}
+
+void Session::flush()
+{
+    {
+        std::lock_guard<std::mutex> lock(outMu_);
+        flushPosted_ = false;
+        if (!up_ || writeInFlight_ || pending_.empty())
+            return;
+        writing_.swap(pending_);
+    }
+    if (params_.superLog) {
+        for (size_t off = 0; off + sizeof(wire::FrameHeader) <= writing_.size();) {
+            wire::FrameHeader h;
+            std::memcpy(&h, writing_.data() + off, sizeof h);
+            logFrame("send", h);
+            off += sizeof h + h.length;
+        }
+    }
+    lastSend_ = Clock::now();
+    writeInFlight_ = true;
+    const uint64_t conn = conn_;
+    asio::async_write(socket_, asio::buffer(writing_), [this, conn](const asio::error_code &ec, size_t) {
+        if (conn != conn_ || !live())
+            return;
+        writeInFlight_ = false;
+        writing_.clear();
+        if (ec) {
+            lose(kReasonWriteFailure, "write failed: " + ec.message());
+            return;
+        }
+        flush();
+    });
+}
+
+void Session::tick()
+{
+    const int interval = params_.heartbeatIntervalMs;
+    const int step = std::clamp(std::min(interval, params_.heartbeatTimeoutMs) / 4, 10, 1000);
+    tickTimer_.expires_after(std::chrono::milliseconds(step));
+    const uint64_t conn = conn_;
+    tickTimer_.async_wait([this, conn](const asio::error_code &e) {
+        if (e || conn != conn_ || !up_ || !live())
+            return;
+        const auto now = Clock::now();
+        if (now - lastRecv_ > std::chrono::milliseconds(params_.heartbeatTimeoutMs)) {
+            lose(kReasonHeartbeatTimeout, "heartbeat timeout: nothing received from the counter");
+            return;
+        }
+        if (now - lastSend_ >= std::chrono::milliseconds(params_.heartbeatIntervalMs)) {
+            wire::FrameHeader h{};
+            h.type = wire::ReqHeartbeat;
+            h.count = 1;
+            h.last = 1;
+            {
+                std::lock_guard<std::mutex> lock(outMu_);
+                pending_.append(reinterpret_cast<const char *>(&h), sizeof h);
+            }
+            flush();
+            lastSend_ = now;   // also when a write is still in flight
+        }
+        tick();
+    });
+}
+
+void Session::logFrame(const char *dir, const wire::FrameHeader &h)
+{
+    notice(0, "%s type=%u count=%u length=%u request=%d session=%u last=%u", dir, static_cast<unsigned>(h.type),
+           static_cast<unsigned>(h.count), h.length, h.requestId, h.sessionId, static_cast<unsigned>(h.last));
+}
+
+}  // namespace qeto::gate

@@ -1,0 +1,683 @@
+// The gateway library against a fake counter inside the test: connection handling,
+// framing, return codes, failover, heartbeat, release and resource use.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "gate_params.h"
+#include "gate_test_support.h"
+
+using namespace gatetest;
+namespace wire = qeto::wire;
+
+namespace {
+
+// A loopback port with nothing listening.
+uint16_t closedPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+std::string url(uint16_t port)
+{
+    return "tcp://127.0.0.1:" + std::to_string(port);
+}
+
+bool hasMsg(const std::vector<Event> &ev, const std::string &part, bool error)
+{
+    for (const auto &e : ev)
+        if (e.slot == kApiMsg && (e.level > 0) == error && e.text.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+class GatewayLib : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Recorder::get().clear();
+        Recorder::get().forbidden = false;
+        Recorder::get().violations = 0;
+    }
+    void TearDown() override
+    {
+        for (int i = 0; i < 16; ++i)
+            release(i);
+        Recorder::get().clear();
+    }
+    // create + register + start on entry 0
+    int startOn(const ParamFile &pf, int entry = 0)
+    {
+        EXPECT_EQ(createTraderApi(entry), 0);
+        EXPECT_EQ(registerSpi(recordingTable(), entry), 0);
+        GatewayStartApiField s = pf.start();
+        return startApi(&s, entry);
+    }
+    void loginOn(int entry = 0)
+    {
+        GatewayUserReqLoginField login{};
+        GT_PUT(login.AccountID, "10001001");
+        GatewayTerminalInfoField term{};
+        GT_PUT(term.HostName, "host");
+        const size_t before = Recorder::get().count(kRspLogin);
+        ASSERT_EQ(reqLogin(&login, &term, 1, entry), 0);
+        ASSERT_TRUE(Recorder::get().waitCount(kRspLogin, before + 1));
+    }
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- parameter file
+
+struct ParamsCase {
+    const char *name;
+    const char *content;
+    qeto::gate::ParamsResult result;
+    std::vector<std::string> urls;  // host:port of the usable entries
+    int cpuCore;
+    bool superLog;
+};
+
+class GatewayParams : public ::testing::TestWithParam<ParamsCase> {};
+
+TEST_P(GatewayParams, parses)
+{
+    const ParamsCase &c = GetParam();
+    qeto::gate::GateParams p;
+    EXPECT_EQ(qeto::gate::parseGateParams(c.content, p), c.result);
+    std::vector<std::string> got;
+    for (const auto &u : p.urls)
+        got.push_back(u.host + ":" + std::to_string(u.port));
+    EXPECT_EQ(got, c.urls);
+    EXPECT_EQ(p.cpuCore, c.cpuCore);
+    EXPECT_EQ(p.superLog, c.superLog);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GatewayParams,
+    ::testing::Values(
+        ParamsCase{"sample", "# c\nURL=tcp://127.0.0.1:8888;\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=x\n",
+                   qeto::gate::ParamsResult::Ok, {"127.0.0.1:8888"}, -1, false},
+        ParamsCase{"failover_list", "URL=tcp://10.0.0.1:1;tcp://localhost:9;;tcp://[::1]:7\r\nSuperLog=1\r\n",
+                   qeto::gate::ParamsResult::Ok, {"10.0.0.1:1", "localhost:9", "::1:7"}, -1, true},
+        ParamsCase{"bad_entries_skipped", "URL=http://a:1;tcp://a;tcp://a:0;tcp://a:70000;tcp://b:5\nCpuCore=1\n",
+                   qeto::gate::ParamsResult::Ok, {"b:5"}, 1, false},
+        ParamsCase{"no_url", "SuperLog=1\n", qeto::gate::ParamsResult::NoUsableUrl, {}, -1, true},
+        ParamsCase{"commented_url", "#URL=tcp://a:1\n;URL=tcp://a:2\n", qeto::gate::ParamsResult::NoUsableUrl, {},
+                   -1, false},
+        ParamsCase{"url_in_section_ignored", "[x]\nURL=tcp://a:1\n", qeto::gate::ParamsResult::NoUsableUrl, {}, -1,
+                   false},
+        ParamsCase{"spaces_and_bad_core", "  URL = tcp://a:1 ; \nCpuCore=abc\n", qeto::gate::ParamsResult::Ok,
+                   {"a:1"}, -1, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- instances and return codes
+
+TEST_F(GatewayLib, instanceTableAndVersion)
+{
+    EXPECT_EQ(createTraderApi(-1), -1);
+    EXPECT_EQ(createTraderApi(16), -1);
+    EXPECT_EQ(createTraderApi(3), 0);
+    EXPECT_EQ(createTraderApi(3), -2);
+    EXPECT_EQ(release(3), 0);
+    EXPECT_EQ(release(3), 0);   // idempotent
+    EXPECT_EQ(createTraderApi(3), 0);
+    EXPECT_NE(registerSpi(recordingTable(), 4), 0);
+
+    char v[64];
+    EXPECT_EQ(getVersion(v, sizeof v), 0);
+    EXPECT_STREQ(v, "QetoGateAPI 1.0.0 (sim)");
+    char small[8];
+    std::memset(small, 'x', sizeof small);
+    EXPECT_EQ(getVersion(small, sizeof small), 0);
+    EXPECT_EQ(small[7], '\0');
+}
+
+TEST_F(GatewayLib, startApiRefusals)
+{
+    GatewayStartApiField s{};
+    EXPECT_NE(startApi(&s, 0), 0) << "no instance";
+    ASSERT_EQ(createTraderApi(0), 0);
+    EXPECT_NE(startApi(nullptr, 0), 0);
+    GT_PUT(s.ConfigFilePath, "/nonexistent/api_config.txt");
+    EXPECT_NE(startApi(&s, 0), 0) << "unreadable file";
+    // A path that fills the whole field without a terminator must not be read past.
+    std::memset(s.ConfigFilePath, 'a', sizeof s.ConfigFilePath);
+    s.Reserved4180 = -1;
+    EXPECT_NE(startApi(&s, 0), 0);
+    ParamFile noUrl("http://x:1");
+    s = noUrl.start();
+    EXPECT_NE(startApi(&s, 0), 0) << "no usable URL";
+    ParamFile ok(url(closedPort()));
+    s = ok.start();
+    EXPECT_EQ(startApi(&s, 0), 0);
+    EXPECT_NE(startApi(&s, 0), 0) << "already started";
+}
+
+TEST_F(GatewayLib, requestReturnCodes)
+{
+    CQetoReqQryOrderField q{};
+    CQetoReqOrderInsertField o{};
+    unsigned char opaque[128] = {};
+    GatewayUserReqLoginField login{};
+    GatewayTerminalInfoField term{};
+
+    const int noInstance = reqQryOrder(&q, 1, 1, 0);
+    EXPECT_NE(noInstance, 0);
+    EXPECT_EQ(reqInsertOrder(&o, opaque, 1, 1, 0), noInstance);
+    EXPECT_EQ(reqLogin(&login, &term, 1, 0), noInstance);
+    EXPECT_EQ(reqQryOrder(&q, 1, 1, 99), noInstance);
+
+    // Created, never connected.
+    ParamFile pf(url(closedPort()), "ReconnectIntervalMs=5000\n");
+    ASSERT_EQ(startOn(pf), 0);
+    const int notConnected = reqQryOrder(&q, 1, 1, 0);
+    EXPECT_NE(notConnected, 0);
+    EXPECT_NE(notConnected, noInstance);
+    EXPECT_EQ(reqLogin(&login, &term, 1, 0), notConnected);
+    release(0);
+
+    FakeCounter fake;
+    fake.start();
+    ParamFile pf2(url(fake.port()));
+    ASSERT_EQ(startOn(pf2), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    const int notLoggedIn = reqQryOrder(&q, 1, 1, 0);
+    EXPECT_NE(notLoggedIn, 0);
+    EXPECT_NE(notLoggedIn, notConnected);
+    EXPECT_NE(notLoggedIn, noInstance);
+    EXPECT_EQ(reqInsertOrder(&o, opaque, 1, 1, 0), notLoggedIn);
+    EXPECT_NE(reqLogin(nullptr, &term, 1, 0), 0) << "null record";
+    loginOn();
+    EXPECT_EQ(reqQryOrder(&q, 77, 2, 0), 0);
+    EXPECT_EQ(reqInsertOrder(&o, nullptr, 77, 3, 0), 0) << "the opaque block is not read";
+}
+
+// ---------------------------------------------------------------- login and framing
+
+TEST_F(GatewayLib, loginAnswerReachesCallbackOnLibraryThread)
+{
+    FakeCounter fake;
+    fake.start();
+    ParamFile pf(url(fake.port()));
+    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+
+    GatewayUserReqLoginField login{};
+    GT_PUT(login.AccountID, "10001001");
+    GT_PUT(login.Password, "1234567890");
+    login.ExchangeCode = '2';
+    GatewayTerminalInfoField term{};
+    GT_PUT(term.MacAddr, "00-11-22-33-44-55");
+    ASSERT_EQ(reqLogin(&login, &term, 5, 0), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kRspLogin, 1));
+
+    const Event e = Recorder::get().of(kRspLogin).front();
+    EXPECT_NE(e.thread, std::this_thread::get_id());
+    EXPECT_EQ(e.session, 77u);
+    EXPECT_EQ(e.requestId, 5);
+    EXPECT_TRUE(e.last);
+    EXPECT_EQ(e.info.ErrorID, 0u);
+    // The client reads these two at fixed offsets.
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(e.record.data() + 20)), "SH01");
+    uint32_t maxId = 0;
+    std::memcpy(&maxId, e.record.data() + 30, 4);
+    EXPECT_EQ(maxId, 41u);
+
+    const auto frames = fake.received();
+    const auto payloads = fake.payloads();
+    size_t i = 0;
+    while (i < frames.size() && frames[i].type != wire::ReqLogin)
+        ++i;
+    ASSERT_LT(i, frames.size());
+    EXPECT_EQ(frames[i].length, sizeof login + sizeof term);
+    EXPECT_EQ(frames[i].requestId, 5);
+    EXPECT_EQ(frames[i].count, 1);
+    EXPECT_EQ(payloads[i], std::string(reinterpret_cast<const char *>(&login), sizeof login) +
+                               std::string(reinterpret_cast<const char *>(&term), sizeof term));
+}
+
+struct RequestCase {
+    const char *name;
+    uint16_t type;
+    size_t size;
+    int (*call)(const uint8_t *record, uint32_t session, int requestId);
+};
+
+template <class R, int (*F)(R *, uint32_t, int, int)>
+int plain(const uint8_t *rec, uint32_t s, int r)
+{
+    R copy;
+    std::memcpy(&copy, rec, sizeof copy);
+    return F(&copy, s, r, 0);
+}
+
+template <class R, int (*F)(R *, unsigned char *, uint32_t, int, int)>
+int withOpaque(const uint8_t *rec, uint32_t s, int r)
+{
+    R copy;
+    std::memcpy(&copy, rec, sizeof copy);
+    unsigned char opaque[128] = {};
+    return F(&copy, opaque, s, r, 0);
+}
+
+#define RQ(name, R, F) RequestCase{#name, wire::name, sizeof(R), plain<R, F>}
+
+class GatewayRequests : public GatewayLib, public ::testing::WithParamInterface<RequestCase> {};
+
+// Every request goes out as one frame: its type, the caller's session and request ids and
+// exactly the record's bytes, even though the caller's record is gone by then.
+TEST_P(GatewayRequests, framedAsSent)
+{
+    const RequestCase &c = GetParam();
+    FakeCounter fake;
+    fake.start();
+    ParamFile pf(url(fake.port()));
+    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    loginOn();
+
+    std::vector<uint8_t> rec(c.size);
+    for (size_t i = 0; i < rec.size(); ++i)
+        rec[i] = static_cast<uint8_t>(i * 7 + 1);
+    ASSERT_EQ(c.call(rec.data(), 77, 1234), 0);
+
+    size_t at = 0;
+    ASSERT_TRUE(pollUntil([&] {
+        const auto frames = fake.received();
+        for (at = 0; at < frames.size(); ++at)
+            if (frames[at].type == c.type)
+                return true;
+        return false;
+    }));
+    const auto h = fake.received()[at];
+    EXPECT_EQ(h.sessionId, 77u);
+    EXPECT_EQ(h.requestId, 1234);
+    EXPECT_EQ(h.length, c.size);
+    EXPECT_EQ(fake.payloads()[at], std::string(rec.begin(), rec.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GatewayRequests,
+    ::testing::Values(
+        RQ(ReqLogout, CQetoReqUserLogoutField, reqLogout),
+        RequestCase{"ReqInsertOrder", wire::ReqInsertOrder, sizeof(CQetoReqOrderInsertField),
+                    withOpaque<CQetoReqOrderInsertField, reqInsertOrder>},
+        RequestCase{"ReqCancelOrder", wire::ReqCancelOrder, sizeof(CQetoReqOrderActionField),
+                    withOpaque<CQetoReqOrderActionField, reqCancelOrder>},
+        RQ(ReqQryOrder, CQetoReqQryOrderField, reqQryOrder), RQ(ReqQryTrade, CQetoReqQryTradeField, reqQryTrade),
+        RQ(ReqQryPosition, CQetoReqQryStockPositionField, reqQryPosition),
+        RQ(ReqQryFund, CQetoReqQryStockClientAccountField, reqQryFund),
+        RQ(ReqUpdatePwd, CQetoReqUserPasswordUpdateField, reqUpdatePwd),
+        RQ(ReqInFund, CQetoReqCapTransferField, reqInFund), RQ(ReqOutFund, CQetoReqCapTransferField, reqOutFund),
+        RQ(ReqQryInOutFundRecord, CQetoReqQryCapTransferRecordField, reqQryInOutFundRecord),
+        RQ(ReqBTFundTransfer, CQetoReqBTCapTransferManagerField, reqBTFundTransfer),
+        RQ(ReqQryBTFundTransferRecord, CQetoReqQryBTCapTransferManagerField, reqQryBTFundTransferRecord),
+        RQ(ReqQryRate, CQetoReqQryStockFeeField, reqQryRate),
+        RQ(ReqQryRightsAndInterests, CQetoReqQryStockQuotaField, reqQryRightsAndInterests),
+        RQ(ReqQryInvestorInfo, CQetoReqQryInvestorInfoField, reqQryInvestorInfo),
+        RQ(ReqQrySecurities, CQetoReqQryStockSecuritiesField, reqQrySecurities)),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- answers
+
+struct UnitsCase {
+    const char *name;
+    std::vector<int> frames;    // units per frame
+    std::vector<bool> lastFlags; // header flag per frame
+};
+
+class GatewayUnits : public GatewayLib, public ::testing::WithParamInterface<UnitsCase> {};
+
+// Each unit is one callback, in order; only the final unit of a frame carries its last flag.
+TEST_P(GatewayUnits, deliveredOneByOne)
+{
+    const UnitsCase &c = GetParam();
+    FakeCounter fake;
+    fake.onFrame = [&](FakeCounter::Conn &conn, const wire::FrameHeader &h, const uint8_t *p) {
+        if (h.type != wire::ReqQryOrder) {
+            FakeCounter::defaultHandler(conn, h, p);
+            return;
+        }
+        uint32_t id = 0;
+        for (size_t f = 0; f < c.frames.size(); ++f) {
+            std::vector<CQetoRspQryOrderField> recs(static_cast<size_t>(c.frames[f]));
+            std::vector<CQetoRspInfo> infos(recs.size());
+            for (auto &r : recs) {
+                r.OrderSysID = ++id;
+                r.Position = static_cast<int32_t>(id);
+            }
+            conn.send(answerFrame(wire::RspQryOrder, recs, infos, h.requestId, h.sessionId, c.lastFlags[f]));
+        }
+    };
+    fake.start();
+    ParamFile pf(url(fake.port()));
+    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    loginOn();
+    CQetoReqQryOrderField q{};
+    ASSERT_EQ(reqQryOrder(&q, 77, 9, 0), 0);
+
+    size_t total = 0;
+    std::vector<bool> expectLast;
+    for (size_t f = 0; f < c.frames.size(); ++f) {
+        for (int u = 0; u < c.frames[f]; ++u)
+            expectLast.push_back(u + 1 == c.frames[f] && c.lastFlags[f]);
+        total += static_cast<size_t>(c.frames[f]);
+    }
+    ASSERT_TRUE(Recorder::get().waitCount(kRspQryOrder, total));
+    const auto got = Recorder::get().of(kRspQryOrder);
+    ASSERT_EQ(got.size(), total);
+    for (size_t i = 0; i < total; ++i) {
+        EXPECT_EQ(got[i].as<CQetoRspQryOrderField>().OrderSysID, i + 1);
+        EXPECT_EQ(got[i].last, expectLast[i]) << "unit " << i;
+        EXPECT_EQ(got[i].requestId, 9);
+        EXPECT_EQ(got[i].session, 77u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GatewayUnits,
+    ::testing::Values(UnitsCase{"single", {1}, {true}}, UnitsCase{"batch", {5}, {true}},
+                      UnitsCase{"two_batches", {3, 2}, {false, true}},
+                      UnitsCase{"batch_not_last", {4}, {false}},
+                      // a frame far larger than one read of the library
+                      UnitsCase{"large", {2000}, {true}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(GatewayLib, unterminatedErrorTextIsCut)
+{
+    FakeCounter fake;
+    fake.onFrame = [](FakeCounter::Conn &conn, const wire::FrameHeader &h, const uint8_t *) {
+        if (h.type != wire::ReqLogin)
+            return;
+        GatewayUserRspLoginField r{};
+        CQetoRspInfo bad;
+        bad.ErrorID = 1001;
+        std::memset(bad.ErrorMsg, 'E', sizeof bad.ErrorMsg);
+        conn.send(answerFrame<GatewayUserRspLoginField>(wire::RspLogin, {r}, {bad}, h.requestId, 0, true));
+    };
+    fake.start();
+    ParamFile pf(url(fake.port()));
+    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    loginOn();
+    const Event e = Recorder::get().of(kRspLogin).front();
+    EXPECT_EQ(e.info.ErrorID, 1001u);
+    EXPECT_EQ(std::string(e.info.ErrorMsg), std::string(80, 'E'));
+    // A refused login leaves the other requests closed.
+    CQetoReqQryStockClientAccountField f{};
+    EXPECT_NE(reqQryFund(&f, 0, 2, 0), 0);
+}
+
+// ---------------------------------------------------------------- bad input from the counter
+
+struct GarbageCase {
+    const char *name;
+    std::string bytes;
+};
+
+class GatewayGarbage : public GatewayLib, public ::testing::WithParamInterface<GarbageCase> {};
+
+// The library survives, says why, reports the loss and connects again.
+TEST_P(GatewayGarbage, protocolErrorDropsAndReconnects)
+{
+    FakeCounter fake;
+    std::atomic<int> n{0};
+    const std::string garbage = GetParam().bytes;
+    fake.onAccept = [&](FakeCounter::Conn &c) {
+        if (n.fetch_add(1) == 0)
+            c.send(garbage);
+    };
+    fake.start();
+    ParamFile pf(url(fake.port()), "ReconnectIntervalMs=50\n");
+    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 2));
+    const auto ev = Recorder::get().events();
+    EXPECT_TRUE(hasMsg(ev, "protocol error", true));
+    const auto disc = Recorder::get().of(kFrontDisconnected);
+    ASSERT_EQ(disc.size(), 1u);
+    EXPECT_EQ(disc[0].reason, 8194);
+    EXPECT_EQ(Recorder::get().count(kRspQryOrder), 0u);
+    EXPECT_EQ(Recorder::get().count(kRspLogin), 0u);
+    // The new connection works.
+    loginOn();
+}
+
+namespace {
+std::string withBody(std::string header, size_t body)
+{
+    return header + std::string(body, '\x5a');
+}
+std::string randomBytes()
+{
+    std::string s;
+    uint32_t x = 12345;
+    for (int i = 0; i < 4096; ++i) {
+        x = x * 1103515245 + 12345;
+        s.push_back(static_cast<char>(x >> 16));
+    }
+    // A huge length in the first header keeps the rest from being taken as frames.
+    s[0] = s[1] = s[2] = s[3] = '\xff';
+    return s;
+}
+const size_t kQryUnit = sizeof(CQetoRspQryOrderField) + sizeof(CQetoRspInfo);
+}  // namespace
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GatewayGarbage,
+    ::testing::Values(
+        GarbageCase{"oversized", headerOnly(wire::kMaxPayload + 1, wire::RspQryOrder, 1)},
+        GarbageCase{"unknown_type", withBody(headerOnly(8, 555, 1), 8)},
+        GarbageCase{"request_type_from_counter", withBody(headerOnly(48, wire::ReqInsertOrder, 1), 48)},
+        GarbageCase{"disconnect_slot", withBody(headerOnly(85, 104, 1), 85)},
+        GarbageCase{"short_unit", withBody(headerOnly(kQryUnit - 1, wire::RspQryOrder, 1), kQryUnit - 1)},
+        GarbageCase{"count_too_high", withBody(headerOnly(kQryUnit, wire::RspQryOrder, 2), kQryUnit)},
+        GarbageCase{"count_zero", withBody(headerOnly(kQryUnit, wire::RspQryOrder, 0), kQryUnit)},
+        GarbageCase{"trailing_bytes", withBody(headerOnly(kQryUnit + 3, wire::RspQryOrder, 1), kQryUnit + 3)},
+        GarbageCase{"random", randomBytes()}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- connection handling
+
+TEST_F(GatewayLib, failoverToSecondAddress)
+{
+    FakeCounter fake;
+    fake.start();
+    const uint16_t closed = closedPort();
+    ParamFile pf(url(closed) + ";" + url(fake.port()) + ";");
+    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    const auto ev = Recorder::get().events();
+    EXPECT_TRUE(hasMsg(ev, "connect " + url(closed) + " failed: Connection refused", true));
+    EXPECT_TRUE(pollUntil([&] { return fake.accepted() == 1; }));
+    loginOn();
+}
+
+TEST_F(GatewayLib, peerCloseIsReportedAndReconnected)
+{
+    FakeCounter fake;
+    fake.start();
+    ParamFile pf(url(fake.port()), "ReconnectIntervalMs=50\n");
+    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    loginOn();
+    fake.dropAll();
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 2));
+    const auto disc = Recorder::get().of(kFrontDisconnected);
+    ASSERT_EQ(disc.size(), 1u);
+    EXPECT_EQ(disc[0].reason, 4097);
+    // The login of the old connection does not carry over.
+    CQetoReqQryStockClientAccountField f{};
+    EXPECT_NE(reqQryFund(&f, 77, 3, 0), 0);
+    loginOn();
+    EXPECT_EQ(reqQryFund(&f, 77, 4, 0), 0);
+}
+
+TEST_F(GatewayLib, heartbeatsWhenIdleAndTimeoutWhenSilent)
+{
+    FakeCounter fake;
+    std::atomic<bool> answer{true};
+    fake.onFrame = [&](FakeCounter::Conn &c, const wire::FrameHeader &h, const uint8_t *p) {
+        if (answer)
+            FakeCounter::defaultHandler(c, h, p);
+    };
+    fake.start();
+    ParamFile pf(url(fake.port()), "HeartbeatIntervalMs=40\nHeartbeatTimeoutMs=400\nReconnectIntervalMs=5000\n");
+    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    auto heartbeats = [&] {
+        size_t n = 0;
+        for (const auto &h : fake.received())
+            n += h.type == wire::ReqHeartbeat && h.length == 0;
+        return n;
+    };
+    ASSERT_TRUE(pollUntil([&] { return heartbeats() >= 5; }));
+    EXPECT_EQ(Recorder::get().count(kFrontDisconnected), 0u) << "answered heartbeats keep the line up";
+    answer = false;
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontDisconnected, 1));
+    EXPECT_EQ(Recorder::get().of(kFrontDisconnected)[0].reason, 8193);
+}
+
+TEST_F(GatewayLib, stopThenStartAgain)
+{
+    FakeCounter fake;
+    fake.start();
+    ParamFile pf(url(fake.port()));
+    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    EXPECT_EQ(stopApi(0), 0);
+    CQetoReqQryStockClientAccountField f{};
+    EXPECT_NE(reqQryFund(&f, 77, 3, 0), 0);
+    GatewayStartApiField s = pf.start();
+    ASSERT_EQ(startApi(&s, 0), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 2));
+    loginOn();
+}
+
+// ---------------------------------------------------------------- release
+
+TEST_F(GatewayLib, releaseDuringConnectAttempt)
+{
+    // A listener whose backlog is full: further connects hang in the handshake.
+    const int lfd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(lfd, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(lfd, 0), 0);
+    socklen_t len = sizeof a;
+    ::getsockname(lfd, reinterpret_cast<sockaddr *>(&a), &len);
+    std::vector<int> fillers;
+    for (int i = 0; i < 3; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+        fillers.push_back(fd);
+    }
+    ParamFile pf(url(ntohs(a.sin_port)), "SuperLog=1\nConnectTimeoutMs=60000\n");
+    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_TRUE(Recorder::get().waitFor([](const std::vector<Event> &ev) { return hasMsg(ev, "connecting", false); }));
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(release(0), 0);
+    Recorder::get().forbidden = true;
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 5s);
+    EXPECT_EQ(Recorder::get().count(kFrontConnect), 0u);
+    // Entry is free again.
+    EXPECT_EQ(createTraderApi(0), 0);
+    EXPECT_EQ(Recorder::get().violations.load(), 0);
+    for (int fd : fillers)
+        ::close(fd);
+    ::close(lfd);
+}
+
+namespace {
+std::string rtnOrderChunk()
+{
+    std::vector<CQetoRtnOrderField> recs(64);
+    std::vector<CQetoRspInfo> infos(64);
+    for (size_t i = 0; i < recs.size(); ++i)
+        recs[i].OrderSysID = static_cast<uint32_t>(i);
+    std::string one = answerFrame(wire::RtnOrder, recs, infos, 0, 77, true);
+    std::string s;
+    for (int i = 0; i < 16; ++i)
+        s += one;
+    return s;
+}
+}  // namespace
+
+TEST_F(GatewayLib, releaseFromAnotherThreadWhileCallbacksFire)
+{
+    FakeCounter fake;
+    fake.blastChunk = rtnOrderChunk();
+    fake.onAccept = [](FakeCounter::Conn &c) { c.blast = true; };
+    fake.start();
+    ParamFile pf(url(fake.port()));
+    for (int round = 0; round < 5; ++round) {
+        Recorder::get().clear();
+        Recorder::get().forbidden = false;
+        ASSERT_EQ(startOn(pf), 0);
+        ASSERT_TRUE(Recorder::get().waitCount(kRtnOrder, 500));
+        std::thread other([] {
+            release(0);
+            Recorder::get().forbidden = true;
+        });
+        other.join();
+        EXPECT_EQ(Recorder::get().violations.load(), 0) << "round " << round;
+    }
+}
+
+TEST_F(GatewayLib, releaseFromInsideCallback)
+{
+    FakeCounter fake;
+    fake.blastChunk = rtnOrderChunk();
+    fake.onAccept = [](FakeCounter::Conn &c) { c.blast = true; };
+    fake.start();
+    ParamFile pf(url(fake.port()));
+    Recorder::get().setHook([](const Event &e) {
+        if (e.slot == kRtnOrder && !Recorder::get().forbidden.exchange(true))
+            release(0);
+    });
+    ASSERT_EQ(startOn(pf), 0);
+    // The library lets go of the connection once the callback has returned.
+    ASSERT_TRUE(pollUntil([&] { return fake.accepted() == 1 && fake.open() == 0; }));
+    EXPECT_EQ(Recorder::get().count(kRtnOrder), 1u);
+    EXPECT_EQ(Recorder::get().violations.load(), 0);
+}
+
+TEST_F(GatewayLib, thousandCyclesLeakNothing)
+{
+    FakeCounter fake;
+    fake.start();
+    ParamFile pf(url(fake.port()));
+    // One warm-up cycle so that lazily created process-wide state is not counted.
+    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    release(0);
+    ASSERT_TRUE(pollUntil([&] { return fake.open() == 0; }));
+    const size_t threads = countEntries("/proc/self/task");
+    const size_t fds = countEntries("/proc/self/fd");
+
+    for (int i = 0; i < 1000; ++i) {
+        Recorder::get().clear();
+        ASSERT_EQ(startOn(pf), 0);
+        if (i % 2 == 0) {   // every other cycle is released before it has connected
+            ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+        }
+        ASSERT_EQ(release(0), 0);
+    }
+    ASSERT_TRUE(pollUntil([&] { return fake.open() == 0; }));
+    EXPECT_EQ(countEntries("/proc/self/task"), threads);
+    EXPECT_EQ(countEntries("/proc/self/fd"), fds);
+}
