@@ -1,2 +1,20 @@
 #include <QApplication>
-int main(int argc, char **argv) { QApplication app(argc, argv); return 0; }
+
+#include "constants.h"
+#include "crash_dump.h"
+#include "log_handler.h"
+#include "mainwindow.h"
+#include "version.h"
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    qInstallMessageHandler(messageHandler);
+    installCrashDumpFilter();
+    QApplication::setApplicationName(kAppName);
+
+    MainWindow window;
+    window.show();
+
+    window.setWindowTitle(windowTitleFor(getVersion()));
+    return app.exec();
+}

@@ -1,0 +1,28 @@
+#include "version.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFile>
+#include <QTextStream>
+
+#include "constants.h"
+
+QString readVersionFile(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return QString();
+    // readLine() drops "\n" and "\r\n" alike and keeps everything else, spaces included.
+    QTextStream stream(&file);
+    const QString version = stream.readLine();
+    file.close();
+    return version.isNull() ? QString() : version;
+}
+
+QString getVersion() {
+    const QString version = readVersionFile(QCoreApplication::applicationDirPath() + kVersionFile);
+    qInfo().noquote() << QStringLiteral("version : ") + version;
+    return version;
+}
+
+QString windowTitleFor(const QString &version) {
+    return version.isEmpty() ? kDefaultTitle : QStringLiteral("%0 %1").arg(kAppName, version);
+}

@@ -1,0 +1,17 @@
+// The version shown in the window title, read from version.txt beside the executable.
+#ifndef QETO_VERSION_H
+#define QETO_VERSION_H
+
+#include <QString>
+
+// First line of applicationDirPath() + kVersionFile without its line end; empty when the
+// file is missing or unreadable. Logs "version : " with the result.
+QString getVersion();
+
+// The same, from any file; used by getVersion() and by tests.
+QString readVersionFile(const QString &path);
+
+// "Qeto-Desk <version>", or kDefaultTitle when the version is empty.
+QString windowTitleFor(const QString &version);
+
+#endif  // QETO_VERSION_H
