@@ -112,6 +112,8 @@ LoginWidget::~LoginWidget()
     mLoginThread->wait();
     delete mLoginReq;
     delete mLoginThread;
+    // No session outlives its screen.
+    release(ApiClientUtils::mEntryNo);
 }
 
 void LoginWidget::buildForm()

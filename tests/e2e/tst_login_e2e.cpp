@@ -1,0 +1,205 @@
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTimer>
+#include <QtTest>
+
+#include "login/login_widget.h"
+#include "modal_box.h"
+#include "utils/api_client_utils.h"
+#include "utils/signal_interface.h"
+
+namespace {
+
+QString configPath(const QString &name) { return QCoreApplication::applicationDirPath() + "/config/" + name; }
+
+QByteArray repoFile(const QString &name)
+{
+    QFile f(QStringLiteral(QETO_SOURCE_DIR "/config/") + name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeConfig(const QString &name, const QByteArray &bytes)
+{
+    QDir().mkpath(QCoreApplication::applicationDirPath() + "/config");
+    QFile f(configPath(name));
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// The repository's parameter file with its URL line pointing at the given port.
+QByteArray apiConfigFor(quint16 port)
+{
+    QByteArray out;
+    for (const QByteArray &line : repoFile("api_config.txt").split('\n')) {
+        if (line.startsWith("URL="))
+            out += "URL=tcp://127.0.0.1:" + QByteArray::number(port) + ";\n";
+        else
+            out += line + '\n';
+    }
+    return out;
+}
+
+}  // namespace
+
+class TstLoginE2e : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void realLoginSucceeds();
+    void wrongPasswordShowsCatalogueText();
+    void unreachableCounterTimesOut();
+    void secondLoginAfterReset();
+
+private:
+    LoginWidget *makeWidget(int timeoutMs);
+    void clickLogin(LoginWidget *w, const QString &account, const QString &password);
+
+    QProcess mSim;
+    quint16 mCounterPort = 0;
+    ModalBoxWatcher *mBoxes = nullptr;
+    LoginWidget *mWidget = nullptr;
+};
+
+void TstLoginE2e::initTestCase()
+{
+    const QString sim = qEnvironmentVariable("QETO_SIM");
+    if (sim.isEmpty() || !QFileInfo(sim).isExecutable()) QSKIP("QETO_SIM does not name the simulator");
+
+    mSim.setProgram(sim);
+    mSim.setArguments({"--counter-port", "0", "--md-port", "0"});
+    mSim.setProcessChannelMode(QProcess::SeparateChannels);
+    mSim.start();
+    QVERIFY2(mSim.waitForStarted(10000), qPrintable(mSim.errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(mSim.canReadLine() || mSim.waitForReadyRead(100), 15000);
+    const QByteArray first = mSim.readLine().trimmed();
+    const QRegularExpressionMatch m = QRegularExpression("^counter_port=(\\d+) md_port=(\\d+)$").match(first);
+    QVERIFY2(m.hasMatch(), first.constData());
+    mCounterPort = static_cast<quint16>(m.captured(1).toUInt());
+
+    QVERIFY(writeConfig("api_config.txt", apiConfigFor(mCounterPort)));
+    QVERIFY(writeConfig("qeto_desk_config.ini", repoFile("qeto_desk_config.ini")));
+    QVERIFY(writeConfig("error_msg.json", repoFile("error_msg.json")));
+}
+
+void TstLoginE2e::cleanupTestCase()
+{
+    if (mSim.state() != QProcess::NotRunning) {
+        mSim.terminate();
+        if (!mSim.waitForFinished(10000)) mSim.kill();
+        mSim.waitForFinished(5000);
+    }
+}
+
+void TstLoginE2e::init()
+{
+    QVERIFY(writeConfig("api_config.txt", apiConfigFor(mCounterPort)));
+    mBoxes = new ModalBoxWatcher(this);
+}
+
+void TstLoginE2e::cleanup()
+{
+    // Destroying the screen waits for its login thread and releases the instance.
+    delete mWidget;
+    mWidget = nullptr;
+    delete mBoxes;
+    mBoxes = nullptr;
+}
+
+LoginWidget *TstLoginE2e::makeWidget(int timeoutMs)
+{
+    LoginWidget::setLoginTimeoutForTests(timeoutMs);
+    mWidget = new LoginWidget;
+    return mWidget;
+}
+
+void TstLoginE2e::clickLogin(LoginWidget *w, const QString &account, const QString &password)
+{
+    w->findChild<QComboBox *>("exchangeBox")->setCurrentIndex(0);
+    w->findChild<QLineEdit *>("accountEdit")->setText(account);
+    w->findChild<QLineEdit *>("passwordEdit")->setText(password);
+    QTest::mouseClick(w->findChild<QPushButton *>("loginButton"), Qt::LeftButton);
+}
+
+void TstLoginE2e::realLoginSucceeds()
+{
+    LoginWidget *w = makeWidget(60000);
+    QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
+    clickLogin(w, "10001001", "123456");
+    QVERIFY(success.wait(30000) || success.count() == 1);
+    QCOMPARE(success.count(), 1);
+    QCOMPARE(ApiClientUtils::CanSendLogin.load(), 3);
+    QVERIFY(ApiClientUtils::mAccountSessionId.load() != 0);
+    QVERIFY(w->findChild<QPushButton *>("loginButton")->isEnabled());
+    QCOMPARE(mBoxes->count(), 0);
+}
+
+void TstLoginE2e::wrongPasswordShowsCatalogueText()
+{
+    LoginWidget *w = makeWidget(60000);
+    QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
+    clickLogin(w, "10001001", "999999");
+    QTRY_COMPARE_WITH_TIMEOUT(mBoxes->count(), 1, 30000);
+    QCOMPARE(mBoxes->last().title, QString("消息"));
+    QCOMPARE(mBoxes->last().text, QString("[1001]资金账户或密码错误"));
+    QTRY_VERIFY(w->findChild<QPushButton *>("loginButton")->isEnabled());
+    QCOMPARE(success.count(), 0);
+
+    // The refusal released the instance: a corrected password logs in on the same screen.
+    w->findChild<QLineEdit *>("passwordEdit")->setText("123456");
+    QTest::mouseClick(w->findChild<QPushButton *>("loginButton"), Qt::LeftButton);
+    QVERIFY(success.wait(30000) || success.count() == 1);
+    QCOMPARE(mBoxes->count(), 1);
+}
+
+void TstLoginE2e::unreachableCounterTimesOut()
+{
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        closedPort = probe.serverPort();
+    }
+    QVERIFY(writeConfig("api_config.txt", apiConfigFor(closedPort)));
+    LoginWidget *w = makeWidget(1500);
+    QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
+    QSignalSpy disconnects(SignalInterface::instance(), &SignalInterface::signal_onFrontDisconnected);
+    clickLogin(w, "10001001", "123456");
+    QVERIFY(!w->findChild<QPushButton *>("loginButton")->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(mBoxes->count(), 1, 30000);
+    QCOMPARE(mBoxes->last().title, QString("错误"));
+    QCOMPARE(mBoxes->last().text, QString("登录超时"));
+    QTRY_VERIFY(w->findChild<QPushButton *>("loginButton")->isEnabled());
+    QCOMPARE(w->findChild<QPushButton *>("loginButton")->text(), QString("立即登录"));
+    QVERIFY(disconnects.count() >= 1);
+    QCOMPARE(disconnects.last().at(0).toInt(), 0);
+    QCOMPARE(success.count(), 0);
+}
+
+void TstLoginE2e::secondLoginAfterReset()
+{
+    LoginWidget *w = makeWidget(60000);
+    QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
+    clickLogin(w, "10001001", "123456");
+    QVERIFY(success.wait(30000) || success.count() == 1);
+    const uint32_t firstSession = ApiClientUtils::mAccountSessionId.load();
+
+    w->resetLogin();
+    QCOMPARE(w->findChild<QLineEdit *>("accountEdit")->text(), QString());
+    clickLogin(w, "10001001", "123456");
+    QTRY_COMPARE_WITH_TIMEOUT(success.count(), 2, 30000);
+    QVERIFY(ApiClientUtils::mAccountSessionId.load() != firstSession);
+    QCOMPARE(mBoxes->count(), 0);
+}
+
+QTEST_MAIN(TstLoginE2e)
+#include "tst_login_e2e.moc"
