@@ -1,3 +1,72 @@
 #include "mainwindow.h"
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) { resize(1280, 720); }
+#include <QGridLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPalette>
+#include <QPixmap>
+#include <QResizeEvent>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "login/login_widget.h"
+#include "utils/signal_interface.h"
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+{
+    mCentralWidget = new QWidget(this);
+    mStackedWidget = new QStackedWidget(mCentralWidget);
+    mLoginWidget = new LoginWidget(this);
+
+    auto *workspace = new QLabel(QStringLiteral("登录成功"), this);
+    workspace->setAlignment(Qt::AlignCenter);
+    mWorkspace = workspace;
+
+    connect(mLoginWidget, &LoginWidget::signalLoginSuccess, this, &MainWindow::slotChangeUi);
+    connect(SignalInterface::instance(), &SignalInterface::signal_onFrontDisconnected, this,
+            &MainWindow::slotFrontDisconnected);
+
+    setWindowIcon(QIcon(QStringLiteral(":/resource/qeto.ico")));
+    resize(1280, 720);
+
+    auto *loginPage = new QWidget;
+    auto *grid = new QGridLayout;
+    grid->addWidget(mLoginWidget, 0, 0, 1, 1, Qt::AlignCenter);
+    loginPage->setLayout(grid);
+    mStackedWidget->addWidget(loginPage);
+    mStackedWidget->addWidget(mWorkspace);
+
+    auto *layout = new QVBoxLayout;
+    layout->addWidget(mStackedWidget);
+    mCentralWidget->setLayout(layout);
+    setCentralWidget(mCentralWidget);
+}
+
+void MainWindow::slotChangeUi(LoginStatus status)
+{
+    if (status != LoginSuccess) return;
+    mStackedWidget->setCurrentWidget(mWorkspace);
+}
+
+void MainWindow::slotFrontDisconnected(int nReason)
+{
+    if (mStackedWidget->currentIndex() != 0) {
+        mStackedWidget->setCurrentIndex(0);
+        qWarning("slotFrontDisconnected %s", qUtf8Printable(QStringLiteral("与柜台的链接断开[%1]").arg(nReason)));
+        QMessageBox::critical(this, QStringLiteral("错误"), QStringLiteral("与柜台的链接断开，请重新登录！"),
+                              QMessageBox::Ok);
+        mLoginWidget->resetLogin();
+    }
+    ApiClientUtils::mLoginRspCode.clear();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QPalette pal = palette();
+    const QPixmap background = QPixmap(QStringLiteral(":/resource/background.jpg"))
+                                   .scaled(width(), height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    pal.setBrush(QPalette::Window, QBrush(background));
+    setPalette(pal);
+    QMainWindow::resizeEvent(event);
+}

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "login/login_req.h"
+#include "mainwindow.h"
 #include "login/login_widget.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
@@ -134,6 +135,8 @@ private slots:
     void timeoutThenLateSuccess();
     void resetClearsForm();
     void enterKey();
+    void mainWindowPages_data();
+    void mainWindowPages();
 
 private:
     LoginWidget *makeWidget(int timeoutMs = 60000);
@@ -693,6 +696,65 @@ void TstLogin::enterKey()
     fireFrontConnect();
     QTRY_COMPARE(qeto::fake::countOf("reqLogin"), 1);
     QCOMPARE(qeto::fake::countOf("createTraderApi"), 1);
+}
+
+// ---------------------------------------------------------------- main window
+
+void TstLogin::mainWindowPages_data()
+{
+    QTest::addColumn<int>("loginResult");  // status the login screen reports first
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("boxShown");
+
+    QTest::newRow("disconnect after login") << int(LoginSuccess) << 4097 << true;
+    QTest::newRow("logout after login") << int(LoginSuccess) << 1 << true;
+    QTest::newRow("timeout while on the login page") << -1 << 0 << false;
+    QTest::newRow("failure status keeps the login page") << int(StartApiFailed) << 4097 << false;
+}
+
+void TstLogin::mainWindowPages()
+{
+    QFETCH(int, loginResult);
+    QFETCH(int, reason);
+    QFETCH(bool, boxShown);
+
+    LoginWidget::setLoginTimeoutForTests(60000);
+    MainWindow window;
+    QCOMPARE(window.size(), QSize(1280, 720));
+    QCOMPARE(window.stack()->currentIndex(), 0);
+    QVERIFY(window.loginWidget()->isAncestorOf(window.stack()->widget(0)) ||
+            window.stack()->widget(0)->isAncestorOf(window.loginWidget()));
+
+    fill(window.loginWidget(), 1, "10001001", "123456");
+    if (loginResult >= 0) emit window.loginWidget()->signalLoginSuccess(static_cast<LoginStatus>(loginResult));
+    const int page = loginResult == int(LoginSuccess) ? 1 : 0;
+    QCOMPARE(window.stack()->currentIndex(), page);
+
+    ApiClientUtils::mLoginRspCode = QStringLiteral("RSP01");
+    if (boxShown)
+        QTest::ignoreMessage(QtWarningMsg,
+                             qPrintable(QString("slotFrontDisconnected 与柜台的链接断开[%1]").arg(reason)));
+    // From a library thread, as the bridge does.
+    qeto::fake::fireOnThread([reason](const SpiCallbackTable &) {
+        emit SignalInterface::instance()->signal_onFrontDisconnected(reason);
+    });
+    QTRY_VERIFY(ApiClientUtils::mLoginRspCode.isEmpty());
+    QCOMPARE(window.stack()->currentIndex(), 0);
+    QCOMPARE(mBoxes->count(), boxShown ? 1 : 0);
+    if (!boxShown) {
+        QCOMPARE(window.loginWidget()->findChild<QLineEdit *>("accountEdit")->text(), QString("10001001"));
+        return;
+    }
+    QCOMPARE(mBoxes->last().title, QString("错误"));
+    QCOMPARE(mBoxes->last().text, QString("与柜台的链接断开，请重新登录！"));
+    QCOMPARE(mBoxes->last().icon, QMessageBox::Critical);
+    QCOMPARE(window.loginWidget()->findChild<QLineEdit *>("accountEdit")->text(), QString());
+    QCOMPARE(window.loginWidget()->findChild<QComboBox *>("exchangeBox")->currentIndex(), -1);
+    QTRY_VERIFY(qeto::fake::countOf("release") >= 1);
+
+    // The next login shows the page after the login again.
+    emit window.loginWidget()->signalLoginSuccess(LoginSuccess);
+    QCOMPARE(window.stack()->currentIndex(), 1);
 }
 
 QTEST_MAIN(TstLogin)
