@@ -7,7 +7,7 @@ PKGS=(
   build-essential cmake pkg-config git ccache
   qtbase5-dev qtbase5-dev-tools qt5-qmake libqt5svg5 libqt5svg5-dev
   libasio-dev googletest libgtest-dev
-  xvfb xauth x11-apps imagemagick fonts-wqy-microhei
+  xvfb xauth x11-apps imagemagick fonts-wqy-microhei xdotool
   g++-mingw-w64-x86-64
   clang libclang-rt-14-dev
   gdb
