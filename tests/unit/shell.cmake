@@ -3,7 +3,7 @@ if(TARGET qeto_desk_core)
   qeto_add_qtest(NAME tst_logging
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_logging.cpp
     LIBS qeto_desk_core qeto_test_common
-    LABELS unit asan)
+    LABELS unit asan tsan)
 endif()
 
 if(TARGET qeto_desk_core)
