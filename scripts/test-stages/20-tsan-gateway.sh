@@ -12,7 +12,7 @@ configure() {
 }
 # The client is not needed here; keep it out unless some fragment insists on it.
 if ! configure -DQETO_BUILD_APP=OFF; then
-  echo "20-tsan-gateway: configure without the client failed, retrying with it (see $BUILD.configure.log)"
+  echo "20-tsan-gateway: configure without the client failed, retrying with it (see $BUILD/configure.log)"
   configure -DQETO_BUILD_APP=ON
 fi
 
