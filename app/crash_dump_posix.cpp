@@ -23,6 +23,8 @@ constexpr std::size_t kAltStackSize = 256 * 1024;
 // localtime_r is not safe in a signal handler, so the offset from UTC is taken at install time.
 long gUtcOffsetSeconds = 0;
 std::atomic_flag gReporting = ATOMIC_FLAG_INIT;
+std::atomic<bool> gReportDone{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "used inside a signal handler");
 
 const char *signalName(int sig) {
     switch (sig) {
@@ -154,8 +156,8 @@ void writeReport(int fd, int sig, const siginfo_t *info, const CrashTime &t) {
 
 void fatalSignalHandler(int sig, siginfo_t *info, void *) {
     const int savedErrno = errno;
-    // A second thread crashing at the same moment must not overwrite the first report;
-    // SA_RESETHAND already sends a fault inside this handler to the default action.
+    // SA_RESETHAND sends a fault inside this handler, or the same signal from another thread,
+    // straight to the default action; only a different fatal signal can get here twice.
     if (!gReporting.test_and_set()) {
         const CrashTime t = localCrashTime();
         char name[64];
@@ -165,6 +167,15 @@ void fatalSignalHandler(int sig, siginfo_t *info, void *) {
                 writeReport(fd, sig, info, t);
                 close(fd);
             }
+        }
+        gReportDone = true;
+    } else {
+        // Another thread crashed first and is writing the report: one report per crash, and
+        // this signal must not end the process before that report is complete. Bounded, in
+        // case the first writer is stuck.
+        for (int i = 0; i < 300 && !gReportDone.load(); ++i) {
+            timespec pause = {0, 10 * 1000 * 1000};
+            nanosleep(&pause, nullptr);
         }
     }
     errno = savedErrno;

@@ -83,6 +83,16 @@ QString formatLogLine(QtMsgType type, const char *file, int line, const QString 
 }
 
 void messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &msg) {
+    // A message raised while this thread is already writing one (a Qt warning from the file or
+    // clock code) would wait forever on the lock it holds; such a message is dropped instead.
+    static thread_local bool writing = false;
+    if (writing) return;
+    writing = true;
+    struct Reset {
+        bool &flag;
+        ~Reset() { flag = false; }
+    } reset{writing};
+
     QMutexLocker lock(&logMutex());
 
     const LogSettings &settings = settingsLocked();

@@ -55,6 +55,7 @@ private slots:
     void contextOfRealMessages();
     void dayRollover();
     void appendsAndCreatesDirectory();
+    void messageFromInsideHandlerIsDropped();
     void unusableDirectoryDropsMessage_data();
     void unusableDirectoryDropsMessage();
     void defaultDirectoryFollowsWorkingDirectory();
@@ -207,6 +208,21 @@ void TestLogging::appendsAndCreatesDirectory() {
     QVERIFY(raw.endsWith("two\r\n"));
     QCOMPARE(raw.count('\n'), 2);
     QCOMPARE(readLines(path).size(), 2);
+}
+
+void TestLogging::messageFromInsideHandlerIsDropped() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A clock that itself logs: the nested message must neither deadlock nor be written.
+    HandlerScope scope({[] {
+                            qWarning("nested");
+                            return kMorning;
+                        },
+                        dir.path()});
+    qInfo("outer");
+    const QStringList lines = readLines(dir.path() + "/Qeto-Desk-20240305.log");
+    QCOMPARE(lines.size(), 1);
+    QVERIFY(lines[0].endsWith("    outer"));
 }
 
 void TestLogging::unusableDirectoryDropsMessage_data() {
