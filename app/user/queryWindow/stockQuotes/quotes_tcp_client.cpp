@@ -1,0 +1,241 @@
+#include "quotes_tcp_client.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTcpSocket>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstring>
+
+#include "constants.h"
+
+namespace {
+// Readers see a fresh table at most this long after a record arrives; publishing more often
+// would make the writer copy the whole table more often.
+constexpr int kPublishGapMs = 10;
+// Bytes taken from the socket per parse, so a large backlog never needs one huge buffer.
+constexpr qint64 kReadChunk = 1 << 20;
+}  // namespace
+
+QuotesTcpClient::QuotesTcpClient(QObject *parent)
+    : QObject(parent), mSocket(new QTcpSocket(this)), mPublishTimer(new QTimer(this))
+{
+    mPublishTimer->setSingleShot(true);
+    connect(mPublishTimer, &QTimer::timeout, this, [this] {
+        if (mDirty)
+            publish();
+    });
+    readConfig();
+}
+
+QuotesTcpClient::~QuotesTcpClient()
+{
+    delete mReconnectTimer;
+}
+
+void QuotesTcpClient::readConfig()
+{
+    const QString path = QCoreApplication::applicationDirPath() + kSettingsFile;
+    if (!QFileInfo(path).isFile()) {
+        qWarning("%s", qUtf8Printable(QStringLiteral("can not found qeto_desk_config.ini file ") + path));
+        return;
+    }
+    QSettings settings(path, QSettings::IniFormat);
+    mSwitch = settings.value(QStringLiteral("/MD/switch")).toInt();
+    mPrintMD = settings.value(QStringLiteral("/MD/printMD")).toInt();
+    mIp = settings.value(QStringLiteral("/MD/ip")).toString();
+    mPort = settings.value(QStringLiteral("/MD/port")).toInt();
+    qInfo("%s", qUtf8Printable(QStringLiteral("ini mSwitch is [%1], mPrintMD is [%2], ip is[%3], port is[%4]")
+                                   .arg(QString::number(mSwitch), QString::number(mPrintMD), mIp,
+                                        QString::number(mPort))));
+}
+
+void QuotesTcpClient::setTimingForTest(int connectWaitMs, int reconnectIntervalMs)
+{
+    mConnectWait = connectWaitMs;
+    mReconnectInterval = reconnectIntervalMs;
+}
+
+void QuotesTcpClient::slot_start()
+{
+    if (mSwitch == 0 || mReconnectTimer)
+        return;
+    initTcpConnect();
+    mReconnectTimer = new QTimer();
+    mReconnectTimer->setInterval(mReconnectInterval);
+    connect(mReconnectTimer, &QTimer::timeout, this, &QuotesTcpClient::slot_reConnect);
+    mReconnectTimer->start();
+}
+
+void QuotesTcpClient::initTcpConnect()
+{
+    // A new connection is a new stream: nothing of the old one may be glued to it.
+    if (mSocket->state() != QAbstractSocket::UnconnectedState)
+        mSocket->abort();
+    mPending.clear();
+
+    mSocket->connectToHost(mIp, static_cast<quint16>(mPort), QIODevice::ReadWrite,
+                           QAbstractSocket::AnyIPProtocol);
+    mConnected = mSocket->waitForConnected(mConnectWait);
+    if (!mConnected) {
+        qWarning("tcp connect error");
+        return;
+    }
+    qInfo("connect success");
+    connect(mSocket, &QTcpSocket::readyRead, this, &QuotesTcpClient::slot_read, Qt::UniqueConnection);
+    connect(mSocket, &QTcpSocket::disconnected, this, &QuotesTcpClient::slot_disconnect,
+            Qt::UniqueConnection);
+    // Frames that came with the connection itself would otherwise wait for the next ones.
+    if (mSocket->bytesAvailable() > 0)
+        slot_read();
+}
+
+void QuotesTcpClient::slot_reConnect()
+{
+    if (!mConnected)
+        initTcpConnect();
+}
+
+void QuotesTcpClient::slot_disconnect()
+{
+    qInfo("quotes tcp client disconnect!");
+    // Frames that arrived just before the close are still worth keeping.
+    if (mSocket->bytesAvailable() > 0)
+        slot_read();
+    disconnect(mSocket, &QTcpSocket::readyRead, this, &QuotesTcpClient::slot_read);
+    disconnect(mSocket, &QTcpSocket::disconnected, this, &QuotesTcpClient::slot_disconnect);
+    mConnected = false;
+    mPending.clear();
+}
+
+void QuotesTcpClient::slot_read()
+{
+    const int frameSize = mHeaderSize + mRecordSize;
+    do {
+        const qint64 want = qMin(mSocket->bytesAvailable(), kReadChunk);
+        if (want > 0) {
+            const int old = mPending.size();
+            mPending.resize(old + static_cast<int>(want));
+            qint64 got = mSocket->read(mPending.data() + old, want);
+            if (got < 0) {
+                qInfo("read lenth is 0");
+                got = 0;
+            }
+            mPending.resize(old + static_cast<int>(got));
+            mBytesReceived.fetchAndAddRelaxed(got);
+            if (got == 0)
+                break;
+        }
+
+        mBatch.clear();
+        mBatch.reserve(mPending.size() / frameSize);
+        const int used = mParser.parse(mPending.constData(), mPending.size(), mBatch);
+        mPending.remove(0, used);
+        mHeadersSkipped.storeRelaxed(mParser.headersSkipped());
+        if (mBatch.empty())
+            continue;
+
+        for (const ClientSecurityMarketDataLevel1 &rec : mBatch)
+            MdFrameParser::store(mQuoteTable, rec);
+        mFramesStored.fetchAndAddRelaxed(static_cast<qint64>(mBatch.size()));
+        if (mPrintMD != 0) {
+            for (const ClientSecurityMarketDataLevel1 &rec : mBatch)
+                printMdInfo(rec);
+        }
+        schedulePublish();
+    } while (mSocket->bytesAvailable() > 0);
+}
+
+void QuotesTcpClient::schedulePublish()
+{
+    mDirty = true;
+    if (!mSincePublish.isValid() || mSincePublish.elapsed() >= kPublishGapMs) {
+        publish();
+        return;
+    }
+    if (!mPublishTimer->isActive())
+        mPublishTimer->start(kPublishGapMs - static_cast<int>(mSincePublish.elapsed()));
+}
+
+void QuotesTcpClient::publish()
+{
+    QMap<QString, ClientSecurityMarketDataLevel1> next = mQuoteTable;
+    {
+        std::lock_guard<std::mutex> lock(mPublishedLock);
+        mPublished.swap(next);
+    }
+    mDirty = false;
+    mSincePublish.restart();
+    // The previous copy is released here, outside the lock, when no reader holds it.
+}
+
+ClientSecurityMarketDataLevel1 QuotesTcpClient::lookupQuote(QString code) const
+{
+    ClientSecurityMarketDataLevel1 rec;
+    {
+        std::lock_guard<std::mutex> lock(mPublishedLock);
+        auto it = mPublished.constFind(code);
+        if (it != mPublished.constEnd())
+            return *it;
+    }
+    std::memset(&rec, 0, sizeof rec);
+    return rec;
+}
+
+QMap<QString, ClientSecurityMarketDataLevel1> QuotesTcpClient::quoteTable() const
+{
+    std::lock_guard<std::mutex> lock(mPublishedLock);
+    return mPublished;
+}
+
+void QuotesTcpClient::printMdInfo(const ClientSecurityMarketDataLevel1 &rec)
+{
+    if (mPrintMD == 0)
+        return;
+    QString line;
+    QTextStream s(&line);
+    // Every element is followed by one space. Values are taken by copy: the record is packed.
+    auto put = [&s](auto v) { s << v << ' '; };
+    put(QStringLiteral("更新时间:"));
+    put(rec.updateTime);
+    put(QStringLiteral(", 证券代码:"));
+    put(QString::fromUtf8(MdFrameParser::fieldText(rec.securityId, sizeof rec.securityId)));
+    put(QStringLiteral(", 证券名称:"));
+    put(QString::fromUtf8(MdFrameParser::fieldText(rec.securityName, sizeof rec.securityName)));
+    put(QStringLiteral(", 最新:"));
+    put(rec.lastPrice);
+    put(QStringLiteral(", 开盘:"));
+    put(rec.openPrice);
+    put(QStringLiteral(", 最高:"));
+    put(rec.highPrice);
+    put(QStringLiteral(", 最低:"));
+    put(rec.lowPrice);
+    put(QStringLiteral(", 涨停:"));
+    put(rec.upperLimitPrice);
+    put(QStringLiteral(", 跌停:"));
+    put(rec.lowerLimitPrice);
+    put(QStringLiteral(", 昨收:"));
+    put(rec.preClosePrice);
+    put(QStringLiteral(", 成交总数: "));
+    put(rec.totalVolume);
+    put(QStringLiteral(", 成交总金额: "));
+    put(rec.totalAmount);
+    static const char *const bidLabels[5] = {", :买一", ", :买二", ", :买三", ", :买四", ", :买五"};
+    static const char *const askLabels[5] = {", :卖一", ", :卖二", ", :卖三", ", :卖四", ", :卖五"};
+    for (int i = 0; i < 5; ++i) {
+        put(QString::fromUtf8(bidLabels[i]));
+        put(rec.bidPrice[i]);
+        put(' ');
+        put(rec.bidVolume[i]);
+    }
+    for (int i = 0; i < 5; ++i) {
+        put(QString::fromUtf8(askLabels[i]));
+        put(rec.askPrice[i]);
+        put(' ');
+        put(rec.askVolume[i]);
+    }
+    s.flush();
+    qInfo("%s", qUtf8Printable(line));
+}

@@ -1,0 +1,86 @@
+// Market-data client: receives Level-1 frames over one TCP connection on its own thread and
+// keeps the latest record of every code for the GUI thread to read.
+#ifndef QUOTES_TCP_CLIENT_H
+#define QUOTES_TCP_CLIENT_H
+
+#include <QAtomicInteger>
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QMap>
+#include <QObject>
+#include <QString>
+
+#include <mutex>
+#include <vector>
+
+#include "md_frame_parser.h"
+#include "qeto_md_level1.h"
+
+class QTcpSocket;
+class QTimer;
+
+class QuotesTcpClient : public QObject {
+    Q_OBJECT
+public:
+    explicit QuotesTcpClient(QObject *parent = nullptr);
+    ~QuotesTcpClient() override;
+
+    void readConfig();
+    void initTcpConnect();
+    void printMdInfo(const ClientSecurityMarketDataLevel1 &rec);
+
+    // Safe from any thread.
+    ClientSecurityMarketDataLevel1 lookupQuote(QString code) const;
+    QMap<QString, ClientSecurityMarketDataLevel1> quoteTable() const;
+
+    // Test seam: shorter connect wait and reconnect interval. Call before slot_start.
+    void setTimingForTest(int connectWaitMs, int reconnectIntervalMs);
+
+    // Running totals of the ingest, readable from any thread.
+    qint64 bytesReceived() const { return mBytesReceived.loadRelaxed(); }
+    qint64 framesStored() const { return mFramesStored.loadRelaxed(); }
+    qint64 headersSkipped() const { return mHeadersSkipped.loadRelaxed(); }
+
+public slots:
+    void slot_start();
+    void slot_read();
+    void slot_disconnect();
+    void slot_reConnect();
+
+private:
+    void publish();
+    void schedulePublish();
+
+    QString mIp;
+    int mSwitch = 0;
+    int mPrintMD = 0;
+    int mPort = 0;
+    QTcpSocket *mSocket = nullptr;
+    bool mConnected = false;
+    // Written only on the client's thread; readers get the published copy below.
+    QMap<QString, ClientSecurityMarketDataLevel1> mQuoteTable;
+    int mHeaderSize = kMdHeaderSize;
+    int mRecordSize = kMdRecordSize;
+    QTimer *mReconnectTimer = nullptr;
+    int mReconnectInterval = 5000;
+    int mConnectWait = 30000;
+
+    MdFrameParser mParser;
+    QByteArray mPending;            // bytes of an incomplete frame, kept for the next read
+    std::vector<ClientSecurityMarketDataLevel1> mBatch;
+
+    // Readers share an implicitly-shared copy of the table. The lock only guards swapping
+    // and copying that handle (constant time) or one lookup, so the writer never holds it
+    // while parsing or copying the table.
+    mutable std::mutex mPublishedLock;
+    QMap<QString, ClientSecurityMarketDataLevel1> mPublished;
+    QTimer *mPublishTimer = nullptr;
+    QElapsedTimer mSincePublish;
+    bool mDirty = false;
+
+    QAtomicInteger<qint64> mBytesReceived{0};
+    QAtomicInteger<qint64> mFramesStored{0};
+    QAtomicInteger<qint64> mHeadersSkipped{0};
+};
+
+#endif  // QUOTES_TCP_CLIENT_H
