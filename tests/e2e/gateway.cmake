@@ -6,7 +6,7 @@ if(GTest_FOUND)
   add_library(qeto_gate_test_support STATIC
     ${gate_test_dir}/gate_test_support.cpp ${gate_test_dir}/gate_test_support.h)
   target_include_directories(qeto_gate_test_support PUBLIC ${gate_test_dir})
-  target_link_libraries(qeto_gate_test_support PUBLIC qeto_gate_headers GTest::gtest Threads::Threads)
+  target_link_libraries(qeto_gate_test_support PUBLIC qeto_gate_headers Threads::Threads)
   if(TARGET qeto-sim)
     target_compile_definitions(qeto_gate_test_support PRIVATE QETO_SIM_PATH="$<TARGET_FILE:qeto-sim>")
   endif()
