@@ -9,7 +9,9 @@
 #include <QTextCodec>
 #include <QtTest>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "basicControl/base_table_widget.h"
@@ -110,6 +112,9 @@ private slots:
     void search();
     void rowTexts_data();
     void rowTexts();
+    void priceTextMatchesGeneralFormat_data();
+    void priceTextMatchesGeneralFormat();
+    void changedFieldsReachTheCells();
 
     void cleanupTestCase() { mSearchFeed.reset(); }
 
@@ -266,6 +271,63 @@ void TestStockQuotes::rowTexts() {
     w.setHeader(kQuoteColumns.size(), kQuoteColumns);
     w.showQuotes(table);
     for (int column = 0; column < 9; ++column) QCOMPARE(cell(w, 0, column), cells[column]);
+}
+
+void TestStockQuotes::priceTextMatchesGeneralFormat_data() {
+    QTest::addColumn<double>("value");
+    const double cases[] = {0.0,     -0.0,     0.0004,    0.0005,  0.0015,   0.0625,  0.1875,     2.5625,
+                            1.0005,  10.0005,  9.9995,    999.9995, 0.001,   1e-300,   123456.789, 999999999.9994,
+                            1e9,     1e12,     -0.0001,   -1.5,    -10.0625, 1700.125, 3.14159,    12.3456789};
+    for (double v : cases) QTest::newRow(qPrintable(QString::number(v, 'g', 17))) << v;
+    QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("inf") << std::numeric_limits<double>::infinity();
+}
+
+void TestStockQuotes::priceTextMatchesGeneralFormat() {
+    QFETCH(double, value);
+    QCOMPARE(StockQuotesWidget::priceText(value), QString::number(value, 'f', 3));
+    // Neighbours in the last bits sit on either side of any rounding edge.
+    double below = value, above = value;
+    for (int i = 0; i < 4; ++i) {
+        below = std::nextafter(below, -INFINITY);
+        above = std::nextafter(above, INFINITY);
+        QCOMPARE(StockQuotesWidget::priceText(below), QString::number(below, 'f', 3));
+        QCOMPARE(StockQuotesWidget::priceText(above), QString::number(above, 'f', 3));
+    }
+    // And a sweep of prices around this one, at the steps prices move in.
+    if (std::isfinite(value) && std::fabs(value) < 1e6) {
+        for (int step = -500; step <= 500; ++step) {
+            const double p = value + step * 0.0005;
+            if (StockQuotesWidget::priceText(p) != QString::number(p, 'f', 3))
+                QFAIL(qPrintable(QString::number(p, 'g', 17)));
+        }
+    }
+}
+
+void TestStockQuotes::changedFieldsReachTheCells() {
+    // Cells are updated in place; a field that changes must show, one that does not must stay.
+    QMap<QString, ClientSecurityMarketDataLevel1> table;
+    table.insert(QStringLiteral("600000"), record("600000", 10.0, "AAA"));
+    table.insert(QStringLiteral("600001"), record("600001", 20.0, "BBB"));
+    StockQuotesWidget w(nullptr);
+    w.setHeader(kQuoteColumns.size(), kQuoteColumns);
+    w.showQuotes(table);
+    QTableWidgetItem *kept = w.table()->item(1, 2);
+
+    auto changed = record("600001", 20.0004, "BBC");
+    changed.preClosePrice = 19.0;
+    table.insert(QStringLiteral("600001"), changed);
+    w.showQuotes(table);
+    QCOMPARE(cell(w, 1, 1), QStringLiteral("BBC"));
+    QCOMPARE(cell(w, 1, 2), QStringLiteral("20.000"));
+    QCOMPARE(cell(w, 1, 8), QStringLiteral("19.000"));
+    QCOMPARE(cell(w, 0, 2), QStringLiteral("10.000"));
+    QCOMPARE(w.table()->item(1, 2), kept);  // same item, text set in place
+
+    table.insert(QStringLiteral("600001"), record("600001", 20.0, "BBB"));
+    w.showQuotes(table);
+    QCOMPARE(cell(w, 1, 1), QStringLiteral("BBB"));
+    QCOMPARE(cell(w, 1, 8), QStringLiteral("19.950"));
 }
 
 QTEST_MAIN(TestStockQuotes)

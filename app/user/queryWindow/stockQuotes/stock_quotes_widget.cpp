@@ -5,7 +5,9 @@
 #include <QTableWidgetItem>
 #include <QTimer>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_line_edit.h"
@@ -14,8 +16,6 @@
 #include "utils/signal_interface.h"
 
 namespace {
-
-QString priceText(double value) { return QString::number(value, 'f', 3); }
 
 QString nameText(const ClientSecurityMarketDataLevel1 &record) {
     return QString::fromUtf8(record.securityName, int(strnlen(record.securityName, sizeof record.securityName)));
@@ -42,6 +42,32 @@ StockQuotesWidget::StockQuotesWidget(QWidget *parent)
 }
 
 StockQuotesWidget::~StockQuotesWidget() = default;
+
+QString StockQuotesWidget::priceText(double value) {
+    // Integer rounding of value * 1000 agrees with the exact decimal rounding except next to
+    // a tie, where the product's rounding error could tip it; those, negatives (signed zeros)
+    // and large values go the general way.
+    if (value >= 0 && value < 1e9) {
+        const double scaled = value * 1000.0;
+        const double whole = std::floor(scaled);
+        const double fraction = scaled - whole;
+        if (std::fabs(fraction - 0.5) > 1e-3) {
+            const qint64 thousandths = qint64(whole) + (fraction > 0.5 ? 1 : 0);
+            char text[24];
+            char *end = text + sizeof text;
+            char *p = end;
+            qint64 rest = thousandths;
+            for (int i = 0; i < 3; ++i, rest /= 10) *--p = char('0' + rest % 10);
+            *--p = '.';
+            do {
+                *--p = char('0' + rest % 10);
+                rest /= 10;
+            } while (rest);
+            return QString::fromLatin1(p, int(end - p));
+        }
+    }
+    return QString::number(value, 'f', 3);
+}
 
 void StockQuotesWidget::setQuotesTcpClient(QuotesTcpClient *client) {
     mQuoteClient = client;
@@ -75,6 +101,12 @@ void StockQuotesWidget::showQuotes(const QMap<QString, ClientSecurityMarketDataL
     const int rows = qMin(table.size(), kMaxRows);
     mShowRows = rows;
     if (mTable->rowCount() != rows) mTable->setRowCount(rows);
+    if (int(mShownRows.size()) < rows) {
+        ShownRow unknown;
+        unknown.prices.fill(std::numeric_limits<double>::quiet_NaN());  // equal to nothing, so always set
+        unknown.name.fill(0);
+        mShownRows.resize(size_t(rows), unknown);
+    }
 
     // Per-cell change signals would make the view work out and repaint every cell on its own;
     // one viewport update after the batch repaints only what is on screen.
@@ -93,17 +125,18 @@ void StockQuotesWidget::showQuotes(const QMap<QString, ClientSecurityMarketDataL
             // The code that sat here has moved down or out of the list; a later row re-enters it.
             if (needsButton && mCodeRows->value(shownCode, -1) == row) mCodeRows->remove(shownCode);
         }
-        mCodeRows->insert(code, row);
-
-        setCellText(row, 0, code);
-        setCellText(row, 1, nameText(record));
-        setCellText(row, 2, priceText(record.lastPrice));
-        setCellText(row, 3, priceText(record.openPrice));
-        setCellText(row, 4, priceText(record.highPrice));
-        setCellText(row, 5, priceText(record.lowPrice));
-        setCellText(row, 6, priceText(record.upperLimitPrice));
-        setCellText(row, 7, priceText(record.lowerLimitPrice));
-        setCellText(row, 8, priceText(record.preClosePrice));
+        if (needsButton) {
+            mCodeRows->insert(code, row);
+            setCellText(row, 0, code);
+        }
+        setNameCell(row, record);
+        setPriceCell(row, 0, record.lastPrice);
+        setPriceCell(row, 1, record.openPrice);
+        setPriceCell(row, 2, record.highPrice);
+        setPriceCell(row, 3, record.lowPrice);
+        setPriceCell(row, 4, record.upperLimitPrice);
+        setPriceCell(row, 5, record.lowerLimitPrice);
+        setPriceCell(row, 6, record.preClosePrice);
 
         if (needsButton) putOrderButton(row);
     }
@@ -118,6 +151,30 @@ void StockQuotesWidget::setCellText(int row, int column, const QString &text) {
         mTable->setItem(row, column, new QTableWidgetItem(text));
     } else if (item->text() != text) {
         item->setText(text);
+    }
+}
+
+void StockQuotesWidget::setNameCell(int row, const ClientSecurityMarketDataLevel1 &record) {
+    ShownRow &shown = mShownRows[size_t(row)];
+    if (shown.hasName && std::memcmp(shown.name.data(), record.securityName, shown.name.size()) == 0 &&
+        mTable->item(row, 1))
+        return;
+    std::memcpy(shown.name.data(), record.securityName, shown.name.size());
+    shown.hasName = true;
+    setCellText(row, 1, nameText(record));
+}
+
+void StockQuotesWidget::setPriceCell(int row, int priceIndex, double value) {
+    double &shown = mShownRows[size_t(row)].prices[size_t(priceIndex)];
+    const int column = 2 + priceIndex;
+    // Compared bit for bit: the text is a function of the value, and NaN must never match.
+    if (std::memcmp(&shown, &value, sizeof value) == 0 && mTable->item(row, column)) return;
+    shown = value;
+    // setText itself ignores a text equal to the one shown.
+    if (QTableWidgetItem *item = mTable->item(row, column)) {
+        item->setText(priceText(value));
+    } else {
+        mTable->setItem(row, column, new QTableWidgetItem(priceText(value)));
     }
 }
 

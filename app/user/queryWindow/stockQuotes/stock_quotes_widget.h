@@ -6,7 +6,9 @@
 #include <QMap>
 #include <QString>
 
+#include <array>
 #include <memory>
+#include <vector>
 
 #include "qeto_md_level1.h"
 #include "user/queryWindow/query_window.h"
@@ -27,6 +29,9 @@ public:
     // One refresh from a given table; slot_releaseData feeds it the client's table.
     void showQuotes(const QMap<QString, ClientSecurityMarketDataLevel1> &table);
 
+    // QString::number(value, 'f', 3), faster for the prices a quote carries.
+    static QString priceText(double value);
+
     static constexpr int kMaxRows = 4096;
     static constexpr int kButtonColumn = 9;
 
@@ -38,7 +43,11 @@ public slots:
 
 private:
     void setCellText(int row, int column, const QString &text);
+    void setNameCell(int row, const ClientSecurityMarketDataLevel1 &record);
+    void setPriceCell(int row, int priceIndex, double value);
     void putOrderButton(int row);
+
+    static constexpr int kPriceColumns = 7;
 
     MyLineEdit *mSearchEdit = nullptr;
     MyPushButton *mClearButton = nullptr;
@@ -48,6 +57,14 @@ private:
     QMap<QObject *, int> mButtonRows;
     std::unique_ptr<QTimer> mRefreshTimer;
     QuotesTcpClient *mQuoteClient = nullptr;
+    // The record fields behind the texts on show, so that unchanged fields are neither
+    // converted nor set again.
+    struct ShownRow {
+        std::array<double, kPriceColumns> prices;
+        std::array<char, sizeof(ClientSecurityMarketDataLevel1::securityName)> name;
+        bool hasName = false;
+    };
+    std::vector<ShownRow> mShownRows;
 };
 
 #endif  // QETO_STOCK_QUOTES_WIDGET_H
