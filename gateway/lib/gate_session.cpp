@@ -250,7 +250,7 @@ void Session::established()
     rbeg_ = rend_ = 0;
     writing_.clear();
     writeInFlight_ = false;
-    lastRecv_ = lastSend_ = Clock::now();
+    lastRecv_ = lastSend_ = lastTick_ = Clock::now();
     {
         std::lock_guard<std::mutex> lock(outMu_);
         pending_.clear();
@@ -511,10 +511,19 @@ void Session::tick()
     const int step = std::clamp(std::min(interval, params_.heartbeatTimeoutMs) / 4, 10, 1000);
     tickTimer_.expires_after(std::chrono::milliseconds(step));
     const uint64_t conn = conn_;
-    tickTimer_.async_wait([this, conn](const asio::error_code &e) {
+    tickTimer_.async_wait([this, conn, step](const asio::error_code &e) {
         if (e || conn != conn_ || !up_ || !live())
             return;
         const auto now = Clock::now();
+        // A long gap between ticks means a callback held this thread: no heartbeat went out
+        // meanwhile, so the counter's silence proves nothing yet.
+        if (now - lastTick_ > std::chrono::milliseconds(4 * step))
+            lastRecv_ = std::max(lastRecv_, now - std::chrono::milliseconds(step));
+        lastTick_ = now;
+        // Bytes waiting in the socket count as life: a slow callback may have kept us from reading.
+        asio::error_code ec;
+        if (socket_.available(ec) > 0 && !ec)
+            lastRecv_ = now;
         if (now - lastRecv_ > std::chrono::milliseconds(params_.heartbeatTimeoutMs)) {
             lose(kReasonHeartbeatTimeout, "heartbeat timeout: nothing received from the counter");
             return;

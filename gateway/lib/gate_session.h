@@ -108,6 +108,7 @@ private:
     bool writeInFlight_ = false;
     Clock::time_point lastRecv_;
     Clock::time_point lastSend_;
+    Clock::time_point lastTick_;
 
     // shared with request callers
     std::mutex outMu_;

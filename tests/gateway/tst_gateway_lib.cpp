@@ -397,6 +397,37 @@ INSTANTIATE_TEST_SUITE_P(
                       UnitsCase{"large", {2000}, {true}}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(GatewayLib, arrivalStatusUnits)
+{
+    FakeCounter fake;
+    fake.onFrame = [](FakeCounter::Conn &conn, const wire::FrameHeader &h, const uint8_t *p) {
+        FakeCounter::defaultHandler(conn, h, p);
+        if (h.type != wire::ReqLogin)
+            return;
+        // Two status units: one byte each, then the response info.
+        std::string frame = headerOnly(2 * (1 + sizeof(CQetoRspInfo)), wire::MsgArrivalStatus, 2);
+        for (char status : {'3', '4'}) {
+            CQetoRspInfo info{};
+            info.ErrorID = static_cast<uint32_t>(status);
+            frame += status;
+            frame.append(reinterpret_cast<const char *>(&info), sizeof info);
+        }
+        conn.send(frame);
+    };
+    fake.start();
+    ParamFile pf(url(fake.port()));
+    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    loginOn();
+    ASSERT_TRUE(Recorder::get().waitCount(kMsgArrivalStatus, 2));
+    const auto got = Recorder::get().of(kMsgArrivalStatus);
+    EXPECT_EQ(got[0].record[0], '3');
+    EXPECT_EQ(got[0].info.ErrorID, static_cast<uint32_t>('3'));
+    EXPECT_FALSE(got[0].last);
+    EXPECT_EQ(got[1].record[0], '4');
+    EXPECT_TRUE(got[1].last);
+}
+
 TEST_F(GatewayLib, unterminatedErrorTextIsCut)
 {
     FakeCounter fake;
@@ -549,6 +580,30 @@ TEST_F(GatewayLib, heartbeatsWhenIdleAndTimeoutWhenSilent)
     answer = false;
     ASSERT_TRUE(Recorder::get().waitCount(kFrontDisconnected, 1));
     EXPECT_EQ(Recorder::get().of(kFrontDisconnected)[0].reason, 8193);
+}
+
+// A client that holds a callback for longer than the timeout has not lost its counter.
+TEST_F(GatewayLib, slowCallbackIsNoHeartbeatTimeout)
+{
+    FakeCounter fake;
+    fake.start();
+    ParamFile pf(url(fake.port()), "HeartbeatIntervalMs=40\nHeartbeatTimeoutMs=200\nReconnectIntervalMs=5000\n");
+    Recorder::get().setHook([](const Event &e) {
+        if (e.slot == kRspLogin)
+            std::this_thread::sleep_for(600ms);   // the slow client
+    });
+    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    loginOn();
+    auto heartbeats = [&] {
+        size_t n = 0;
+        for (const auto &h : fake.received())
+            n += h.type == wire::ReqHeartbeat;
+        return n;
+    };
+    const size_t after = heartbeats();
+    ASSERT_TRUE(pollUntil([&] { return heartbeats() >= after + 10; }));
+    EXPECT_EQ(Recorder::get().count(kFrontDisconnected), 0u);
 }
 
 TEST_F(GatewayLib, stopThenStartAgain)
