@@ -445,7 +445,7 @@ void Engine::sendOrderReturn(Account *a, Exchange ex, const Order &o) {
 
 void Engine::insertOrder(Session &s, int32_t req, const CQetoReqOrderInsertField &r) {
     Counter &c = s.account->counters[s.exchange];
-    c.maxUserLocalId = std::max(c.maxUserLocalId, r.UserLocalID);
+    c.maxUserLocalId = std::max(c.maxUserLocalId, static_cast<uint32_t>(r.UserLocalID));
 
     Order o;
     o.sysId = mNextSysId++;

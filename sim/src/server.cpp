@@ -19,6 +19,13 @@ public:
     void deliver(std::vector<uint8_t> frame) {
         if (mClosed)
             return;
+        // A client that asks without ever reading must not grow the queue without bound.
+        if (mQueued + frame.size() > kMaxQueued) {
+            std::fprintf(stderr, "qeto-sim: counter connection %llu: client does not read its answers, closing\n",
+                         static_cast<unsigned long long>(mId));
+            return close();
+        }
+        mQueued += frame.size();
         const bool idle = mQueue.empty();
         mQueue.push_back(std::move(frame));
         if (idle)
@@ -78,6 +85,7 @@ private:
         asio::async_write(mSocket, asio::buffer(mQueue.front()), [this, self](asio::error_code ec, std::size_t) {
             if (ec)
                 return close();
+            mQueued -= mQueue.front().size();
             mQueue.pop_front();
             if (!mQueue.empty() && !mClosed)
                 writeNext();
@@ -90,7 +98,9 @@ private:
     wire::FrameHeader mHeader{};
     std::vector<uint8_t> mBody;
     std::deque<std::vector<uint8_t>> mQueue;
+    std::size_t mQueued = 0;
     bool mClosed = false;
+    static constexpr std::size_t kMaxQueued = 256u << 20;
 };
 
 // One market-data client. At most one snapshot is in flight and one waits; a newer snapshot

@@ -14,6 +14,13 @@
 
 namespace qeto::sim::test {
 
+// Packed record fields are read by value: test macros bind references, which a packed field
+// cannot give.
+template <class T>
+T val(T v) {
+    return v;
+}
+
 struct Unit {
     uint16_t type = 0;
     int32_t requestId = 0;

@@ -34,12 +34,12 @@ TEST_P(LoginTest, ChecksEveryField) {
     ASSERT_EQ(u.size(), 1u);
     EXPECT_EQ(u[0].type, RspLogin);
     EXPECT_TRUE(u[0].last);
-    EXPECT_EQ(u[0].info.ErrorID, c.error);
+    EXPECT_EQ(val(u[0].info.ErrorID), c.error);
     const auto rsp = u[0].as<GatewayUserRspLoginField>();
     if (c.error == 0) {
         EXPECT_NE(u[0].sessionId, 0u);
         EXPECT_STREQ(rsp.LoginRspCode, c.exchange == '1' ? "SH01" : "SZ01");
-        EXPECT_EQ(rsp.MaxUserLocalID, 0u);
+        EXPECT_EQ(val(rsp.MaxUserLocalID), 0u);
     } else {
         EXPECT_EQ(u[0].sessionId, 0u);
         const std::string t = u[0].text();
@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SimCounter, ChineseRefusalTextFollowsTheTextEncoding) {
     Harness gbk(500, Encoding::Gbk);
     auto u = gbk.login('9');
-    ASSERT_EQ(u[0].info.ErrorID, 1002u);
+    ASSERT_EQ(val(u[0].info.ErrorID), 1002u);
     // "不支持的交易所代码": 9 characters, 18 bytes in GBK.
     EXPECT_EQ(u[0].text().size(), 18u);
     Harness utf8;
@@ -80,18 +80,18 @@ TEST(SimCounter, RequestsNeedTheSessionOfTheirConnection) {
     auto u = h.request(ReqQryFund, fund);   // not logged in
     ASSERT_EQ(u.size(), 1u);
     EXPECT_EQ(u[0].type, RspQryFund);
-    EXPECT_EQ(u[0].info.ErrorID, 1005u);
+    EXPECT_EQ(val(u[0].info.ErrorID), 1005u);
 
     h.login('1');
     h.sessions[1] += 1;   // wrong session id
     u = h.order("600000", '1', 10.5, 100);
     ASSERT_EQ(u.size(), 1u);
     EXPECT_EQ(u[0].type, RspInsertOrder);
-    EXPECT_EQ(u[0].info.ErrorID, 1005u);
+    EXPECT_EQ(val(u[0].info.ErrorID), 1005u);
 
     // A session does not follow to another connection.
     h.sessions[2] = h.sessions[1] - 1;
-    EXPECT_EQ(h.request(ReqQryFund, fund, 2).at(0).info.ErrorID, 1005u);
+    EXPECT_EQ(val(h.request(ReqQryFund, fund, 2).at(0).info.ErrorID), 1005u);
 }
 
 TEST(SimCounter, ProtocolFaultsAreReported) {
@@ -119,7 +119,7 @@ TEST(SimCounter, LogoutEndsTheSession) {
     ASSERT_EQ(u.size(), 1u);
     EXPECT_EQ(u[0].type, RspLogout);
     EXPECT_EQ(h.engine.sessionCount(), 0u);
-    EXPECT_EQ(h.fund().AvailableCash, 0.0);   // refused with 1005, zero record
+    EXPECT_EQ(val(h.fund().AvailableCash), 0.0);   // refused with 1005, zero record
 }
 
 // ---------------------------------------------------------------- order checks
@@ -144,11 +144,11 @@ TEST_P(OrderCheckTest, RefusesWithTheCatalogueId) {
     auto u = h.order(c.code, c.dir, c.price, c.volume, 5, c.priceType);
     ASSERT_GE(u.size(), 1u);
     EXPECT_EQ(u[0].type, RspInsertOrder);
-    EXPECT_EQ(u[0].info.ErrorID, c.error);
+    EXPECT_EQ(val(u[0].info.ErrorID), c.error);
     const auto rsp = u[0].as<CQetoRspOrderInsertField>();
-    EXPECT_NE(rsp.OrderSysID, 0u);
-    EXPECT_EQ(rsp.ErrorCode, c.error);
-    EXPECT_EQ(rsp.OrderStatus, '9');
+    EXPECT_NE(val(rsp.OrderSysID), 0u);
+    EXPECT_EQ(val(rsp.ErrorCode), c.error);
+    EXPECT_EQ(val(rsp.OrderStatus), '9');
     EXPECT_EQ(ofType(u, ErrRtnInsertOrder).size(), c.errRtn ? 1u : 0u);
     EXPECT_TRUE(ofType(u, RtnOrder).empty());
     EXPECT_TRUE(ofType(u, RtnTrade).empty());
@@ -160,13 +160,13 @@ TEST_P(OrderCheckTest, RefusesWithTheCatalogueId) {
     auto list = h.request(ReqQryOrder, q);
     ASSERT_EQ(list.size(), 1u);
     const auto rec = list[0].as<CQetoRspQryOrderField>();
-    EXPECT_EQ(rec.ErrorCode, c.error);
-    EXPECT_EQ(rec.OrderStatus, '9');
+    EXPECT_EQ(val(rec.ErrorCode), c.error);
+    EXPECT_EQ(val(rec.OrderStatus), '9');
 
     // Nothing was frozen.
     const auto f = h.fund();
-    EXPECT_DOUBLE_EQ(f.AvailableCash, 1000000.0);
-    EXPECT_DOUBLE_EQ(f.FrozenCash, 0.0);
+    EXPECT_DOUBLE_EQ(val(f.AvailableCash), 1000000.0);
+    EXPECT_DOUBLE_EQ(val(f.FrozenCash), 0.0);
 }
 
 // 600000: previous close 10.50, limits 9.45 .. 11.55, ask 10.51 x 1000, 10.52 x 2000, ...
@@ -188,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------- matching, positions, funds
 
 void expectBuyFundsBalance(const CQetoRspQryStockClientAccountField &f, double initial) {
-    EXPECT_NEAR(f.AvailableCash + f.FrozenCash + f.FrozenFee + f.TodayBuyAmount + f.Fee, initial, 1e-6);
+    EXPECT_NEAR(val(f.AvailableCash) + val(f.FrozenCash) + val(f.FrozenFee) + val(f.TodayBuyAmount) + val(f.Fee), initial, 1e-6);
 }
 
 TEST(SimCounter, MarketableBuyWalksTheAskLevels) {
@@ -196,39 +196,39 @@ TEST(SimCounter, MarketableBuyWalksTheAskLevels) {
     h.login('1');
     auto u = h.order("600000", '1', 10.52, 2500, 42);
     ASSERT_EQ(u[0].type, RspInsertOrder);
-    EXPECT_EQ(u[0].info.ErrorID, 0u);
+    EXPECT_EQ(val(u[0].info.ErrorID), 0u);
     const auto rsp = u[0].as<CQetoRspOrderInsertField>();
-    EXPECT_EQ(rsp.OrderStatus, '2');
+    EXPECT_EQ(val(rsp.OrderStatus), '2');
     EXPECT_EQ(rsp.InsertTime[0], '1');   // 100000000
     auto trades = ofType(u, RtnTrade);
     ASSERT_EQ(trades.size(), 2u);
-    EXPECT_DOUBLE_EQ(trades[0].as<CQetoRtnTradeField>().TradePrice, 10.51);
-    EXPECT_EQ(trades[0].as<CQetoRtnTradeField>().TradeVolume, 1000u);
-    EXPECT_DOUBLE_EQ(trades[1].as<CQetoRtnTradeField>().TradePrice, 10.52);
-    EXPECT_EQ(trades[1].as<CQetoRtnTradeField>().TradeVolume, 1500u);
+    EXPECT_DOUBLE_EQ(val(trades[0].as<CQetoRtnTradeField>().TradePrice), 10.51);
+    EXPECT_EQ(val(trades[0].as<CQetoRtnTradeField>().TradeVolume), 1000u);
+    EXPECT_DOUBLE_EQ(val(trades[1].as<CQetoRtnTradeField>().TradePrice), 10.52);
+    EXPECT_EQ(val(trades[1].as<CQetoRtnTradeField>().TradeVolume), 1500u);
     auto rtns = ofType(u, RtnOrder);
     ASSERT_EQ(rtns.size(), 3u);
-    EXPECT_EQ(rtns[0].as<CQetoRtnOrderField>().OrderStatus, '2');
-    EXPECT_EQ(rtns[1].as<CQetoRtnOrderField>().OrderStatus, '7');
+    EXPECT_EQ(val(rtns[0].as<CQetoRtnOrderField>().OrderStatus), '2');
+    EXPECT_EQ(val(rtns[1].as<CQetoRtnOrderField>().OrderStatus), '7');
     const auto done = rtns[2].as<CQetoRtnOrderField>();
-    EXPECT_EQ(done.OrderStatus, '8');
-    EXPECT_EQ(done.TradeVolume, 2500u);
-    EXPECT_EQ(done.LeavesVolume, 0u);
+    EXPECT_EQ(val(done.OrderStatus), '8');
+    EXPECT_EQ(val(done.TradeVolume), 2500u);
+    EXPECT_EQ(val(done.LeavesVolume), 0u);
     EXPECT_EQ(std::string(rtns[0].as<CQetoRtnOrderField>().OrderText), "买入 600000 2500股@10.520 已报");
 
     const double amount = 10510.0 + 15780.0;
     const auto f = h.fund();
-    EXPECT_DOUBLE_EQ(f.TodayBuyAmount, amount);
-    EXPECT_DOUBLE_EQ(f.Fee, tradeFee(amount, '1'));
-    EXPECT_DOUBLE_EQ(f.FrozenCash, 0.0);
-    EXPECT_DOUBLE_EQ(f.FrozenFee, 0.0);
-    EXPECT_NEAR(f.AvailableCash, 1000000.0 - amount - tradeFee(amount, '1'), 1e-6);
+    EXPECT_DOUBLE_EQ(val(f.TodayBuyAmount), amount);
+    EXPECT_DOUBLE_EQ(val(f.Fee), tradeFee(amount, '1'));
+    EXPECT_DOUBLE_EQ(val(f.FrozenCash), 0.0);
+    EXPECT_DOUBLE_EQ(val(f.FrozenFee), 0.0);
+    EXPECT_NEAR(val(f.AvailableCash), 1000000.0 - amount - tradeFee(amount, '1'), 1e-6);
     expectBuyFundsBalance(f, 1000000.0);
 
     // The largest user-local id outlives the session.
     auto again = h.login('1', "10001001", "123456", 2);
-    EXPECT_EQ(again[0].as<GatewayUserRspLoginField>().MaxUserLocalID, 42u);
-    EXPECT_EQ(h.login('2', "10001001", "123456", 3)[0].as<GatewayUserRspLoginField>().MaxUserLocalID, 0u);
+    EXPECT_EQ(val(again[0].as<GatewayUserRspLoginField>().MaxUserLocalID), 42u);
+    EXPECT_EQ(val(h.login('2', "10001001", "123456", 3)[0].as<GatewayUserRspLoginField>().MaxUserLocalID), 0u);
 }
 
 TEST(SimCounter, PartialFillRestsAndFillsWhenTheMarketComes) {
@@ -237,9 +237,9 @@ TEST(SimCounter, PartialFillRestsAndFillsWhenTheMarketComes) {
     auto u = h.order("600000", '1', 10.52, 5000);
     const uint32_t sysId = u[0].as<CQetoRspOrderInsertField>().OrderSysID;
     ASSERT_EQ(ofType(u, RtnTrade).size(), 2u);   // 1000 @ 10.51 + 2000 @ 10.52
-    EXPECT_EQ(ofType(u, RtnOrder).back().as<CQetoRtnOrderField>().OrderStatus, '7');
+    EXPECT_EQ(val(ofType(u, RtnOrder).back().as<CQetoRtnOrderField>().OrderStatus), '7');
     auto f = h.fund();
-    EXPECT_NEAR(f.FrozenCash, 10.52 * 2000, 1e-6);
+    EXPECT_NEAR(val(f.FrozenCash), 10.52 * 2000, 1e-6);
     expectBuyFundsBalance(f, 1000000.0);
 
     // A tick that does not reach the price fills nothing.
@@ -255,12 +255,12 @@ TEST(SimCounter, PartialFillRestsAndFillsWhenTheMarketComes) {
     u = h.take();
     auto trades = ofType(u, RtnTrade);
     ASSERT_EQ(trades.size(), 2u);   // 1000 @ 10.41 + 1000 @ 10.42
-    EXPECT_DOUBLE_EQ(trades[0].as<CQetoRtnTradeField>().TradePrice, 10.41);
-    EXPECT_EQ(ofType(u, RtnOrder).back().as<CQetoRtnOrderField>().OrderStatus, '8');
-    EXPECT_EQ(ofType(u, RtnOrder).back().as<CQetoRtnOrderField>().OrderSysID, sysId);
+    EXPECT_DOUBLE_EQ(val(trades[0].as<CQetoRtnTradeField>().TradePrice), 10.41);
+    EXPECT_EQ(val(ofType(u, RtnOrder).back().as<CQetoRtnOrderField>().OrderStatus), '8');
+    EXPECT_EQ(val(ofType(u, RtnOrder).back().as<CQetoRtnOrderField>().OrderSysID), sysId);
     f = h.fund();
-    EXPECT_DOUBLE_EQ(f.FrozenCash, 0.0);
-    EXPECT_DOUBLE_EQ(f.FrozenFee, 0.0);
+    EXPECT_DOUBLE_EQ(val(f.FrozenCash), 0.0);
+    EXPECT_DOUBLE_EQ(val(f.FrozenFee), 0.0);
     expectBuyFundsBalance(f, 1000000.0);
 }
 
@@ -273,28 +273,28 @@ TEST(SimCounter, TodaysBuysAreNotSellableUntilTomorrow) {
     auto u = h.request(ReqQryPosition, q);
     ASSERT_EQ(u.size(), 1u);
     auto p = u[0].as<CQetoRspQryStockPositionField>();
-    EXPECT_EQ(p.YesterdayVolume, 10000u);
-    EXPECT_EQ(p.TodayBuyVolume, 1000u);
-    EXPECT_EQ(p.AvailableVolume, 10000u);
-    EXPECT_EQ(h.order("600000", '2', 10.50, 10001)[0].info.ErrorID, 2005u);
+    EXPECT_EQ(val(p.YesterdayVolume), 10000u);
+    EXPECT_EQ(val(p.TodayBuyVolume), 1000u);
+    EXPECT_EQ(val(p.AvailableVolume), 10000u);
+    EXPECT_EQ(val(h.order("600000", '2', 10.50, 10001)[0].info.ErrorID), 2005u);
 
     // Selling at the bid: proceeds are usable at once but not withdrawable today.
     u = h.order("600000", '2', 10.50, 1000);
-    ASSERT_EQ(u[0].info.ErrorID, 0u);
+    ASSERT_EQ(val(u[0].info.ErrorID), 0u);
     ASSERT_EQ(ofType(u, RtnTrade).size(), 1u);
     u = h.request(ReqQryPosition, q);
     p = u[0].as<CQetoRspQryStockPositionField>();
-    EXPECT_EQ(p.TodaySellVolume, 1000u);
-    EXPECT_EQ(p.AvailableVolume, 9000u);
+    EXPECT_EQ(val(p.TodaySellVolume), 1000u);
+    EXPECT_EQ(val(p.AvailableVolume), 9000u);
     const auto f = h.fund();
-    EXPECT_DOUBLE_EQ(f.TodaySellAmount, 10500.0);
-    EXPECT_NEAR(f.AvailableCash - f.WithdrawableCash, 10500.0 - tradeFee(10500.0, '2'), 1e-6);
-    EXPECT_DOUBLE_EQ(f.StartWithdrawableCash, 1000000.0);
+    EXPECT_DOUBLE_EQ(val(f.TodaySellAmount), 10500.0);
+    EXPECT_NEAR(val(f.AvailableCash) - val(f.WithdrawableCash), 10500.0 - tradeFee(10500.0, '2'), 1e-6);
+    EXPECT_DOUBLE_EQ(val(f.StartWithdrawableCash), 1000000.0);
 
     // A resting sell holds its shares.
     u = h.order("600000", '2', 11.00, 500);
     u = h.request(ReqQryPosition, q);
-    EXPECT_EQ(u[0].as<CQetoRspQryStockPositionField>().AvailableVolume, 8500u);
+    EXPECT_EQ(val(u[0].as<CQetoRspQryStockPositionField>().AvailableVolume), 8500u);
 }
 
 TEST(SimCounter, CancelStatesAndRefusals) {
@@ -303,26 +303,26 @@ TEST(SimCounter, CancelStatesAndRefusals) {
     // Resting buy below the market: cancelled whole.
     auto u = h.order("600000", '1', 10.00, 1000);
     const uint32_t resting = u[0].as<CQetoRspOrderInsertField>().OrderSysID;
-    EXPECT_LT(h.fund().AvailableCash, 1000000.0 - 10000.0);
+    EXPECT_LT(val(h.fund().AvailableCash), 1000000.0 - 10000.0);
     u = h.cancel(resting);
     ASSERT_EQ(u[0].type, RspCancelOrder);
-    EXPECT_EQ(u[0].info.ErrorID, 0u);
+    EXPECT_EQ(val(u[0].info.ErrorID), 0u);
     auto a = u[0].as<CQetoRspOrderActionField>();
-    EXPECT_EQ(a.OrderStatus, '6');
-    EXPECT_EQ(a.CancelVolume, 1000u);
-    EXPECT_EQ(ofType(u, RtnOrder).at(0).as<CQetoRtnOrderField>().OrderStatus, '6');
-    EXPECT_DOUBLE_EQ(h.fund().AvailableCash, 1000000.0);
-    EXPECT_DOUBLE_EQ(h.fund().FrozenCash, 0.0);
+    EXPECT_EQ(val(a.OrderStatus), '6');
+    EXPECT_EQ(val(a.CancelVolume), 1000u);
+    EXPECT_EQ(val(ofType(u, RtnOrder).at(0).as<CQetoRtnOrderField>().OrderStatus), '6');
+    EXPECT_DOUBLE_EQ(val(h.fund().AvailableCash), 1000000.0);
+    EXPECT_DOUBLE_EQ(val(h.fund().FrozenCash), 0.0);
 
     // Partly filled, then cancelled: '5'.
     u = h.order("600000", '1', 10.51, 3000);
     const uint32_t partial = u[0].as<CQetoRspOrderInsertField>().OrderSysID;
     u = h.cancel(partial);
     a = u[0].as<CQetoRspOrderActionField>();
-    EXPECT_EQ(a.OrderStatus, '5');
-    EXPECT_EQ(a.CancelVolume, 2000u);
+    EXPECT_EQ(val(a.OrderStatus), '5');
+    EXPECT_EQ(val(a.CancelVolume), 2000u);
     expectBuyFundsBalance(h.fund(), 1000000.0);
-    EXPECT_DOUBLE_EQ(h.fund().FrozenCash, 0.0);
+    EXPECT_DOUBLE_EQ(val(h.fund().FrozenCash), 0.0);
 
     struct {
         uint32_t sysId;
@@ -332,15 +332,15 @@ TEST(SimCounter, CancelStatesAndRefusals) {
         u = h.cancel(r.sysId);
         ASSERT_EQ(u.size(), 2u);
         EXPECT_EQ(u[0].type, RspCancelOrder);
-        EXPECT_EQ(u[0].info.ErrorID, r.error);
+        EXPECT_EQ(val(u[0].info.ErrorID), r.error);
         EXPECT_EQ(u[1].type, ErrRtnCancelOrder);
-        EXPECT_EQ(u[1].info.ErrorID, r.error);
+        EXPECT_EQ(val(u[1].info.ErrorID), r.error);
     }
 
     // A cancelled sell gives its shares back.
     u = h.order("601318", '2', 49.00, 5000);
     h.cancel(u[0].as<CQetoRspOrderInsertField>().OrderSysID);
-    EXPECT_EQ(h.order("601318", '2', 49.00, 5000)[0].info.ErrorID, 0u);
+    EXPECT_EQ(val(h.order("601318", '2', 49.00, 5000)[0].info.ErrorID), 0u);
 }
 
 TEST(SimCounter, ReturnsReachEveryLiveSessionOfTheCounter) {
@@ -397,14 +397,14 @@ TEST_P(OrderPagingTest, ContinuesExactlyWhereTheLastPageEnded) {
         ASSERT_EQ(static_cast<int>(u.size()), c.pages[page]) << "page " << page;
         for (std::size_t n = 0; n < u.size(); ++n) {
             EXPECT_EQ(u[n].type, RspQryOrder);
-            EXPECT_EQ(u[n].info.ErrorID, 0u);
+            EXPECT_EQ(val(u[n].info.ErrorID), 0u);
             EXPECT_EQ(u[n].last, n + 1 == u.size());
             const auto r = u[n].as<CQetoRspQryOrderField>();
-            seen.push_back(r.OrderSysID);
-            EXPECT_EQ(std::string(r.OrderNo, strnlen(r.OrderNo, sizeof r.OrderNo)), std::to_string(r.OrderSysID));
+            seen.push_back(val(r.OrderSysID));
+            EXPECT_EQ(std::string(r.OrderNo, strnlen(r.OrderNo, sizeof r.OrderNo)), std::to_string(val(r.OrderSysID)));
         }
         const auto lastRec = u.back().as<CQetoRspQryOrderField>();
-        EXPECT_EQ(lastRec.MoreData != 0, page + 1 < c.pages.size());
+        EXPECT_EQ(val(lastRec.MoreData) != 0, page + 1 < c.pages.size());
         position = lastRec.Position;
     }
     // Every Shanghai order once, in order.
@@ -432,13 +432,13 @@ TEST(SimCounter, LargeAnswersSplitIntoFramesUnderTheLimit) {
     for (std::size_t n = 0; n < h.frames.size(); ++n) {
         FrameHeader hd;
         std::memcpy(&hd, h.frames[n].second.data(), sizeof hd);
-        EXPECT_LE(hd.length, kMaxPayload);
-        EXPECT_EQ(hd.last, n + 1 == h.frames.size() ? 1 : 0);
+        EXPECT_LE(val(hd.length), kMaxPayload);
+        EXPECT_EQ(val(hd.last), n + 1 == h.frames.size() ? 1 : 0);
         units += hd.count;
     }
     EXPECT_EQ(units, 5000u);
     auto u = h.take();
-    EXPECT_NE(u.back().as<CQetoRspQryOrderField>().MoreData, 0);
+    EXPECT_NE(val(u.back().as<CQetoRspQryOrderField>().MoreData), 0);
 }
 
 TEST(SimCounter, OrderFiltersAndEmptyAnswer) {
@@ -453,7 +453,7 @@ TEST(SimCounter, OrderFiltersAndEmptyAnswer) {
     byId.OrderSysID = third.OrderSysID;
     auto u = h.request(ReqQryOrder, byId);
     ASSERT_EQ(u.size(), 1u);
-    EXPECT_EQ(u[0].as<CQetoRspQryOrderField>().OrderSysID, third.OrderSysID);
+    EXPECT_EQ(val(u[0].as<CQetoRspQryOrderField>().OrderSysID), val(third.OrderSysID));
 
     auto byCode = orderQuery();
     putText(byCode.SecurityID, std::string(third.SecurityID, 6));
@@ -468,7 +468,7 @@ TEST(SimCounter, OrderFiltersAndEmptyAnswer) {
     std::memcpy(byTime.EndTime, third.InsertTime, 9);
     u = h.request(ReqQryOrder, byTime);
     ASSERT_EQ(u.size(), 1u);
-    EXPECT_EQ(u[0].as<CQetoRspQryOrderField>().OrderSysID, third.OrderSysID);
+    EXPECT_EQ(val(u[0].as<CQetoRspQryOrderField>().OrderSysID), val(third.OrderSysID));
     auto fromThird = orderQuery();
     std::memcpy(fromThird.BeginTime, third.InsertTime, 9);
     EXPECT_EQ(h.request(ReqQryOrder, fromThird).size(), 18u);
@@ -477,7 +477,7 @@ TEST(SimCounter, OrderFiltersAndEmptyAnswer) {
     putText(none.SecurityID, "688999");
     u = h.request(ReqQryOrder, none);
     ASSERT_EQ(u.size(), 1u);
-    EXPECT_EQ(u[0].info.ErrorID, 5001u);
+    EXPECT_EQ(val(u[0].info.ErrorID), 5001u);
     EXPECT_EQ(u[0].text(), "no record");
     EXPECT_TRUE(u[0].last);
 }
@@ -492,28 +492,28 @@ TEST(SimCounter, TradeQueryPagesAndFilters) {
     auto u = h.request(ReqQryTrade, q);
     ASSERT_EQ(u.size(), 3u);
     auto lastRec = u.back().as<CQetoRspQryTradeField>();
-    EXPECT_NE(lastRec.MoreData, 0);
+    EXPECT_NE(val(lastRec.MoreData), 0);
     q.Position = lastRec.Position;
     u = h.request(ReqQryTrade, q);
     ASSERT_EQ(u.size(), 1u);
     const auto t = u[0].as<CQetoRspQryTradeField>();
     EXPECT_EQ(std::string(t.SecurityID), "601318");
-    EXPECT_EQ(t.Direction, '1');
-    EXPECT_EQ(t.TradeVolume, 100);
-    EXPECT_EQ(u[0].as<CQetoRspQryTradeField>().MoreData, 0);
+    EXPECT_EQ(val(t.Direction), '1');
+    EXPECT_EQ(val(t.TradeVolume), 100);
+    EXPECT_EQ(val(u[0].as<CQetoRspQryTradeField>().MoreData), 0);
 
     CQetoReqQryTradeField byCode{};
     putText(byCode.SecurityID, "600000");
     u = h.request(ReqQryTrade, byCode);
     ASSERT_EQ(u.size(), 3u);
-    EXPECT_EQ(u.back().as<CQetoRspQryTradeField>().MoreData, 0);
-    EXPECT_EQ(u[2].as<CQetoRspQryTradeField>().LeavesVolume, 0);
-    EXPECT_DOUBLE_EQ(u[2].as<CQetoRspQryTradeField>().TradePrice, 10.53);
+    EXPECT_EQ(val(u.back().as<CQetoRspQryTradeField>().MoreData), 0);
+    EXPECT_EQ(val(u[2].as<CQetoRspQryTradeField>().LeavesVolume), 0);
+    EXPECT_DOUBLE_EQ(val(u[2].as<CQetoRspQryTradeField>().TradePrice), 10.53);
 
     CQetoReqQryTradeField late{};
     std::memcpy(late.BeginTime, "100000001", 9);
     u = h.request(ReqQryTrade, late);
-    EXPECT_EQ(u.at(0).info.ErrorID, 5001u);
+    EXPECT_EQ(val(u.at(0).info.ErrorID), 5001u);
 }
 
 TEST(SimCounter, PositionsOneUnitPerHolding) {
@@ -523,12 +523,12 @@ TEST(SimCounter, PositionsOneUnitPerHolding) {
     auto u = h.request(ReqQryPosition, q);
     ASSERT_EQ(u.size(), 2u);
     EXPECT_EQ(std::string(u[0].as<CQetoRspQryStockPositionField>().SecurityID), "000001");
-    EXPECT_EQ(u[0].as<CQetoRspQryStockPositionField>().YesterdayVolume, 20000u);
-    EXPECT_NEAR(u[0].as<CQetoRspQryStockPositionField>().PositionCost, 10.65, 1e-9);
+    EXPECT_EQ(val(u[0].as<CQetoRspQryStockPositionField>().YesterdayVolume), 20000u);
+    EXPECT_NEAR(val(u[0].as<CQetoRspQryStockPositionField>().PositionCost), 10.65, 1e-9);
     EXPECT_FALSE(u[0].last);
     EXPECT_TRUE(u[1].last);
     putText(q.SecurityID, "300001");
-    EXPECT_EQ(h.request(ReqQryPosition, q).at(0).info.ErrorID, 5001u);
+    EXPECT_EQ(val(h.request(ReqQryPosition, q).at(0).info.ErrorID), 5001u);
 }
 
 // ---------------------------------------------------------------- money
@@ -546,8 +546,8 @@ TEST(SimCounter, DepositWithdrawalAndRecords) {
     CQetoReqQryCapTransferRecordField rq{};
     auto u = h.request(ReqQryInOutFundRecord, rq);
     ASSERT_EQ(u.size(), 1u);
-    EXPECT_EQ(u[0].info.ErrorID, 0u);
-    EXPECT_EQ(u[0].as<CQetoRspQryCapTransferRecordField>().Direction, '0');
+    EXPECT_EQ(val(u[0].info.ErrorID), 0u);
+    EXPECT_EQ(val(u[0].as<CQetoRspQryCapTransferRecordField>().Direction), '0');
     EXPECT_TRUE(u[0].last);
 
     struct {
@@ -560,23 +560,23 @@ TEST(SimCounter, DepositWithdrawalAndRecords) {
         u = h.request(s.type, cash(s.amount));
         ASSERT_EQ(u.size(), 1u);
         EXPECT_EQ(u[0].type, s.type == ReqInFund ? RspInFund : RspOutFund);
-        EXPECT_EQ(u[0].info.ErrorID, s.error) << s.amount;
-        EXPECT_EQ(u[0].as<CQetoRspCapTransferField>().ErrorCode, static_cast<int32_t>(s.error));
+        EXPECT_EQ(val(u[0].info.ErrorID), s.error) << s.amount;
+        EXPECT_EQ(val(u[0].as<CQetoRspCapTransferField>().ErrorCode), static_cast<int32_t>(s.error));
     }
-    EXPECT_DOUBLE_EQ(h.fund().AvailableCash, 1000000.0 + 2500.50 - 500.25);
+    EXPECT_DOUBLE_EQ(val(h.fund().AvailableCash), 1000000.0 + 2500.50 - 500.25);
 
     u = h.request(ReqQryInOutFundRecord, rq);
     ASSERT_EQ(u.size(), 2u);
     const auto d = u[0].as<CQetoRspQryCapTransferRecordField>();
     EXPECT_EQ(std::string(d.OrgCode, 4), "0001");
-    EXPECT_DOUBLE_EQ(d.Amount, 2500.50);
-    EXPECT_EQ(d.Direction, '1');
+    EXPECT_DOUBLE_EQ(val(d.Amount), 2500.50);
+    EXPECT_EQ(val(d.Direction), '1');
     EXPECT_EQ(std::string(d.OperTime), "2026-01-05 10:00:00");
-    EXPECT_EQ(u[1].as<CQetoRspQryCapTransferRecordField>().Direction, '2');
+    EXPECT_EQ(val(u[1].as<CQetoRspQryCapTransferRecordField>().Direction), '2');
 
     // Records belong to their counter.
     h.login('2', "10001001", "123456", 2);
-    EXPECT_EQ(h.request(ReqQryInOutFundRecord, rq, 2).at(0).as<CQetoRspQryCapTransferRecordField>().Direction, '0');
+    EXPECT_EQ(val(h.request(ReqQryInOutFundRecord, rq, 2).at(0).as<CQetoRspQryCapTransferRecordField>().Direction), '0');
 }
 
 CQetoReqBTCapTransferManagerField bt(double amount, char dir) {
@@ -595,50 +595,50 @@ TEST(SimCounter, TransferBetweenCountersInTwoPhases) {
     auto u = h.request(ReqBTFundTransfer, bt(250000.0, '1'));
     ASSERT_EQ(u.size(), 1u);
     EXPECT_EQ(u[0].type, RspBTFundTransfer);
-    EXPECT_EQ(u[0].info.ErrorID, 0u);
-    EXPECT_NE(u[0].as<CQetoRspBTCapTransferManagerField>().TransferID, 0u);
-    EXPECT_DOUBLE_EQ(h.fund(1).AvailableCash, 1000000.0);   // not moved before the return
+    EXPECT_EQ(val(u[0].info.ErrorID), 0u);
+    EXPECT_NE(val(u[0].as<CQetoRspBTCapTransferManagerField>().TransferID), 0u);
+    EXPECT_DOUBLE_EQ(val(h.fund(1).AvailableCash), 1000000.0);   // not moved before the return
 
     ASSERT_EQ(h.tasks.size(), 1u);
     h.runTasks();
     u = h.take();
     auto rtn = ofType(u, RtnBTFundTransfer);
     ASSERT_EQ(rtn.size(), 2u);   // both sessions of the account hear it
-    EXPECT_EQ(rtn[0].info.ErrorID, 0u);
-    EXPECT_EQ(rtn[0].as<CQetoRtnBtCapTransferManagerField>().TransferStatus, '6');
-    EXPECT_EQ(rtn[0].as<CQetoRtnBtCapTransferManagerField>().ErrorCode, 0u);
-    EXPECT_DOUBLE_EQ(h.fund(1).AvailableCash, 750000.0);
-    EXPECT_DOUBLE_EQ(h.fund(2).AvailableCash, 1250000.0);
+    EXPECT_EQ(val(rtn[0].info.ErrorID), 0u);
+    EXPECT_EQ(val(rtn[0].as<CQetoRtnBtCapTransferManagerField>().TransferStatus), '6');
+    EXPECT_EQ(val(rtn[0].as<CQetoRtnBtCapTransferManagerField>().ErrorCode), 0u);
+    EXPECT_DOUBLE_EQ(val(h.fund(1).AvailableCash), 750000.0);
+    EXPECT_DOUBLE_EQ(val(h.fund(2).AvailableCash), 1250000.0);
 
     // Refused at once: more than the source holds.
     u = h.request(ReqBTFundTransfer, bt(750000.01, '1'));
-    EXPECT_EQ(u[0].info.ErrorID, 3003u);
+    EXPECT_EQ(val(u[0].info.ErrorID), 3003u);
     EXPECT_TRUE(h.tasks.empty());
-    EXPECT_EQ(h.request(ReqBTFundTransfer, bt(0.0, '2')).at(0).info.ErrorID, 3001u);
+    EXPECT_EQ(val(h.request(ReqBTFundTransfer, bt(0.0, '2')).at(0).info.ErrorID), 3001u);
 
     // Accepted, then the money is gone by the second phase.
     u = h.request(ReqBTFundTransfer, bt(1250000.0, '2'), 2);
-    EXPECT_EQ(u[0].info.ErrorID, 0u);
-    EXPECT_EQ(h.request(ReqOutFund, cash(1000.0), 2).at(0).info.ErrorID, 0u);
+    EXPECT_EQ(val(u[0].info.ErrorID), 0u);
+    EXPECT_EQ(val(h.request(ReqOutFund, cash(1000.0), 2).at(0).info.ErrorID), 0u);
     h.runTasks();
     rtn = ofType(h.take(), RtnBTFundTransfer);
     ASSERT_FALSE(rtn.empty());
-    EXPECT_EQ(rtn[0].info.ErrorID, 3003u);
-    EXPECT_EQ(rtn[0].as<CQetoRtnBtCapTransferManagerField>().ErrorCode, 3003u);
-    EXPECT_DOUBLE_EQ(h.fund(2).AvailableCash, 1249000.0);
+    EXPECT_EQ(val(rtn[0].info.ErrorID), 3003u);
+    EXPECT_EQ(val(rtn[0].as<CQetoRtnBtCapTransferManagerField>().ErrorCode), 3003u);
+    EXPECT_DOUBLE_EQ(val(h.fund(2).AvailableCash), 1249000.0);
 
     CQetoReqQryBTCapTransferManagerField q{};
     u = h.request(ReqQryBTFundTransferRecord, q, 2);
     ASSERT_EQ(u.size(), 4u);
     const auto first = u[0].as<CQetoRspQryBTCapTransferManagerField>();
     EXPECT_EQ(std::string(first.OrgCode, 4), "0001");
-    EXPECT_DOUBLE_EQ(first.Amount, 250000.0);
-    EXPECT_EQ(first.Direction, '1');
+    EXPECT_DOUBLE_EQ(val(first.Amount), 250000.0);
+    EXPECT_EQ(val(first.Direction), '1');
     EXPECT_EQ(std::string(first.OperTime, 9), "100000000");
-    EXPECT_EQ(first.TransferStatus, '6');
-    EXPECT_EQ(first.ErrorCode, 0u);
-    EXPECT_EQ(u[1].as<CQetoRspQryBTCapTransferManagerField>().ErrorCode, 3003u);
-    EXPECT_EQ(u[3].as<CQetoRspQryBTCapTransferManagerField>().ErrorCode, 3003u);
+    EXPECT_EQ(val(first.TransferStatus), '6');
+    EXPECT_EQ(val(first.ErrorCode), 0u);
+    EXPECT_EQ(val(u[1].as<CQetoRspQryBTCapTransferManagerField>().ErrorCode), 3003u);
+    EXPECT_EQ(val(u[3].as<CQetoRspQryBTCapTransferManagerField>().ErrorCode), 3003u);
     EXPECT_TRUE(u[3].last);
 }
 
@@ -662,9 +662,9 @@ TEST_P(PasswordTest, Rules) {
     auto u = h.request(ReqUpdatePwd, r);
     ASSERT_EQ(u.size(), 1u);
     EXPECT_EQ(u[0].type, RspUpdatePwd);
-    EXPECT_EQ(u[0].info.ErrorID, c.error);
+    EXPECT_EQ(val(u[0].info.ErrorID), c.error);
     // Only an accepted change moves the password.
-    const bool newWorks = h.login('1', "10001001", c.newPwd, 2)[0].info.ErrorID == 0;
+    const bool newWorks = val(h.login('1', "10001001", c.newPwd, 2)[0].info.ErrorID) == 0;
     EXPECT_EQ(newWorks, c.error == 0);
 }
 
@@ -684,7 +684,7 @@ TEST(SimCounter, PasswordSameAsOldIsRefused) {
     CQetoReqUserPasswordUpdateField r{};
     putText(r.OldPassword, "Abc_123456");
     putText(r.NewPassword, "Abc_123456");
-    EXPECT_EQ(h.request(ReqUpdatePwd, r).at(0).info.ErrorID, 4002u);
+    EXPECT_EQ(val(h.request(ReqUpdatePwd, r).at(0).info.ErrorID), 4002u);
 }
 
 }  // namespace

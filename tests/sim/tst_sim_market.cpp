@@ -125,7 +125,7 @@ TEST(SimMarket, SnapshotIsOneFramePerCode) {
         ClientSecurityMarketDataLevel1 rec;
         std::memcpy(&rec, snap.data() + n * kMdFrameSize + 4, sizeof rec);
         EXPECT_EQ(std::string(rec.securityId), m.quotes()[n].code);
-        EXPECT_EQ(rec.updateTime, 93000000u);
+        EXPECT_EQ(static_cast<uint64_t>(rec.updateTime), 93000000u);
     }
 }
 
