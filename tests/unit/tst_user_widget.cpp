@@ -28,6 +28,7 @@
 #include "user/update_pwd_dialog.h"
 #include "user/user_widget.h"
 #include "utils/api_client_utils.h"
+#include "utils/signal_interface.h"
 
 namespace {
 
@@ -73,6 +74,7 @@ private slots:
     void businessCode();
     void buttonsOpenOneWindowEach_data();
     void buttonsOpenOneWindowEach();
+    void orderRequestShowsTheOrderWindow();
     void deletingStopsTheMarketDataThread();
 
 private:
@@ -236,6 +238,18 @@ void TestUserWidget::buttonsOpenOneWindowEach() {
     QCOMPARE(windows().first(), first.data());
     QVERIFY(first->isVisible());
     first->hide();
+}
+
+void TestUserWidget::orderRequestShowsTheOrderWindow() {
+    // Built hidden with the workspace; an order request from any screen brings it up.
+    auto *window = mWidget->findChild<OrderWindow *>();
+    QVERIFY(window);
+    QVERIFY(!window->isVisible());
+    QCOMPARE(window->size(), QSize(510, 333));
+    QVERIFY(window->windowFlags() & Qt::Tool);
+    emit SignalInterface::instance()->signal_clicketOrder(QStringLiteral("600000"));
+    QTRY_VERIFY(window->isVisible());
+    window->hide();
 }
 
 void TestUserWidget::deletingStopsTheMarketDataThread() {

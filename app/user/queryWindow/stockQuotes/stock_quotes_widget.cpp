@@ -30,6 +30,8 @@ StockQuotesWidget::StockQuotesWidget(QWidget *parent)
       mSearchButton(new MyPushButton(QStringLiteral("搜索"), this)),
       mCodeRows(std::make_unique<QMap<QString, int>>()) {
     mSearchEdit->setPlaceholderText(tr("证券代码"));
+    // The search sets the scroll bar to a row number, which holds while scrolling is per row.
+    mTable->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     mClearButton->setGreenStyle();
 
     mTopLayout->addWidget(mSearchEdit, 0, Qt::AlignLeft);
