@@ -13,8 +13,7 @@
 #include "login/login_widget.h"
 #include "utils/signal_interface.h"
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
-{
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     mCentralWidget = new QWidget(this);
     mStackedWidget = new QStackedWidget(mCentralWidget);
     mLoginWidget = new LoginWidget(this);
@@ -43,14 +42,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     setCentralWidget(mCentralWidget);
 }
 
-void MainWindow::slotChangeUi(LoginStatus status)
-{
+void MainWindow::slotChangeUi(LoginStatus status) {
     if (status != LoginSuccess) return;
     mStackedWidget->setCurrentWidget(mWorkspace);
 }
 
-void MainWindow::slotFrontDisconnected(int nReason)
-{
+void MainWindow::slotFrontDisconnected(int nReason) {
     if (mStackedWidget->currentIndex() != 0) {
         mStackedWidget->setCurrentIndex(0);
         qWarning("slotFrontDisconnected %s", qUtf8Printable(QStringLiteral("与柜台的链接断开[%1]").arg(nReason)));
@@ -61,8 +58,7 @@ void MainWindow::slotFrontDisconnected(int nReason)
     ApiClientUtils::mLoginRspCode.clear();
 }
 
-void MainWindow::resizeEvent(QResizeEvent *event)
-{
+void MainWindow::resizeEvent(QResizeEvent *event) {
     QPalette pal = palette();
     const QPixmap background = QPixmap(QStringLiteral(":/resource/background.jpg"))
                                    .scaled(width(), height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QMutex>
 #include <QMutexLocker>
-
 #include <cstring>
 
 #include "constants.h"
@@ -14,20 +13,17 @@ namespace {
 
 QMutex gProbeMutex;
 
-LoginReq::TerminalProbes machineProbes()
-{
-    return {&Utils::TQetoGetMacAddr, &Utils::TQetoGetHardDiskSerial, &Utils::TQetoGetIpAddr,
-            &Utils::TQetoGetCpuSerial, &Utils::TQetoGetHostName};
+LoginReq::TerminalProbes machineProbes() {
+    return {&Utils::TQetoGetMacAddr, &Utils::TQetoGetHardDiskSerial, &Utils::TQetoGetIpAddr, &Utils::TQetoGetCpuSerial,
+            &Utils::TQetoGetHostName};
 }
 
-LoginReq::TerminalProbes &probes()
-{
+LoginReq::TerminalProbes &probes() {
     static LoginReq::TerminalProbes current = machineProbes();
     return current;
 }
 
-LoginReq::TerminalProbes currentProbes()
-{
+LoginReq::TerminalProbes currentProbes() {
     QMutexLocker lock(&gProbeMutex);
     return probes();
 }
@@ -36,15 +32,13 @@ QString callProbe(const std::function<QString()> &probe) { return probe ? probe(
 
 // Copies at most the field's width; the rest of the zero-filled field stays zero.
 template <size_t N>
-void copyBytes(char (&field)[N], const QByteArray &bytes)
-{
+void copyBytes(char (&field)[N], const QByteArray &bytes) {
     std::memcpy(field, bytes.constData(), qMin<size_t>(N, static_cast<size_t>(bytes.size())));
 }
 
 // UTF-8 text cut at the field's width must not end in half a character.
 template <size_t N>
-void copyUtf8(char (&field)[N], const QString &text)
-{
+void copyUtf8(char (&field)[N], const QString &text) {
     QByteArray bytes = text.toUtf8();
     if (static_cast<size_t>(bytes.size()) > N) {
         int cut = static_cast<int>(N);
@@ -56,34 +50,29 @@ void copyUtf8(char (&field)[N], const QString &text)
 
 }  // namespace
 
-LoginReq::LoginReq(QObject *parent) : QObject(parent)
-{
+LoginReq::LoginReq(QObject *parent) : QObject(parent) {
     std::memset(&mLoginField, 0, sizeof mLoginField);
     std::memset(&mTerminalField, 0, sizeof mTerminalField);
 }
 
-void LoginReq::setTerminalProbesForTests(const TerminalProbes &replacement)
-{
+void LoginReq::setTerminalProbesForTests(const TerminalProbes &replacement) {
     QMutexLocker lock(&gProbeMutex);
     probes() = replacement;
 }
 
-void LoginReq::resetTerminalProbes()
-{
+void LoginReq::resetTerminalProbes() {
     QMutexLocker lock(&gProbeMutex);
     probes() = machineProbes();
 }
 
-void LoginReq::fail(LoginStatus status)
-{
+void LoginReq::fail(LoginStatus status) {
     // The screen hears of the failure before the instance goes away.
     emit signalReqLoginStatus(status);
     release(ApiClientUtils::mEntryNo);
 }
 
 void LoginReq::slotStartApi(QString account, QString password, QString appid, char operway, char market,
-                            QString branchId)
-{
+                            QString branchId) {
     const TerminalProbes probe = currentProbes();
     const QString mac = callProbe(probe.mac);
     const QString disk = callProbe(probe.disk);
@@ -150,8 +139,7 @@ void LoginReq::slotStartApi(QString account, QString password, QString appid, ch
     }
 }
 
-void LoginReq::slotSendLogin()
-{
+void LoginReq::slotSendLogin() {
     const int requestId = ApiClientUtils::mRequestId++;
     if (reqLogin(&mLoginField, &mTerminalField, requestId, ApiClientUtils::mEntryNo) != 0) fail(LoginReqFailed);
 }

@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <functional>
 
 #include "qeto_gate_api.h"
@@ -37,8 +36,7 @@ signals:
     void signalReqLoginStatus(LoginStatus status);
 
 public slots:
-    void slotStartApi(QString account, QString password, QString appid, char operway, char market,
-                      QString branchId);
+    void slotStartApi(QString account, QString password, QString appid, char operway, char market, QString branchId);
     void slotSendLogin();
     void slotRelease();
 

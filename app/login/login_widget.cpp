@@ -31,8 +31,7 @@ int gLoginTimeoutMs = 20000;
 const char *const kIdleButtonText = "立即登录";
 const char *const kBusyButtonText = "登录中...";
 
-QString statusMessage(LoginStatus status)
-{
+QString statusMessage(LoginStatus status) {
     switch (status) {
         case LoginReqFailed:
             return QStringLiteral("登录失败");
@@ -53,8 +52,7 @@ QString statusMessage(LoginStatus status)
 
 void LoginWidget::setLoginTimeoutForTests(int ms) { gLoginTimeoutMs = ms; }
 
-LoginWidget::LoginWidget(QWidget *parent) : QWidget(parent)
-{
+LoginWidget::LoginWidget(QWidget *parent) : QWidget(parent) {
     mLogo = new QLabel(this);
     mExchangeBox = new MyComboBox(this);
     mAccountEdit = new MyLineEdit(this);
@@ -105,8 +103,7 @@ LoginWidget::LoginWidget(QWidget *parent) : QWidget(parent)
     ApiClientUtils::initSpi();
 }
 
-LoginWidget::~LoginWidget()
-{
+LoginWidget::~LoginWidget() {
     // The request object may be inside a library call; let it finish before it goes away.
     mLoginThread->quit();
     mLoginThread->wait();
@@ -116,8 +113,7 @@ LoginWidget::~LoginWidget()
     release(ApiClientUtils::mEntryNo);
 }
 
-void LoginWidget::buildForm()
-{
+void LoginWidget::buildForm() {
     mLogo->setPixmap(QPixmap(QStringLiteral(":/resource/Qeto-Desk.png")));
     mLogo->setScaledContents(true);
     if (QLineEdit *edit = mExchangeBox->lineEdit())
@@ -146,8 +142,7 @@ void LoginWidget::buildForm()
     layout->addStretch();
 }
 
-void LoginWidget::clearForm()
-{
+void LoginWidget::clearForm() {
     mExchangeBox->setCurrentIndex(-1);
     mAccountEdit->clear();
     mPasswordEdit->clear();
@@ -157,8 +152,7 @@ void LoginWidget::clearForm()
     mLoginButton->setText(QString::fromUtf8(kIdleButtonText));
 }
 
-bool LoginWidget::readConfig()
-{
+bool LoginWidget::readConfig() {
     const QString path = QCoreApplication::applicationDirPath() + kSettingsFile;
     if (!QFileInfo(path).isFile()) {
         qWarning("can not found qeto_desk_config.ini file %s", qUtf8Printable(path));
@@ -175,8 +169,7 @@ bool LoginWidget::readConfig()
     return true;
 }
 
-bool LoginWidget::checkInput()
-{
+bool LoginWidget::checkInput() {
     const auto refuse = [](const QString &text) {
         QMessageBox::warning(nullptr, QStringLiteral("错误"), text, QMessageBox::Ok);
         return false;
@@ -191,8 +184,7 @@ bool LoginWidget::checkInput()
     return true;
 }
 
-void LoginWidget::setLoginButtonState(bool enabled)
-{
+void LoginWidget::setLoginButtonState(bool enabled) {
     mLoginButton->setText(QString::fromUtf8(enabled ? kIdleButtonText : kBusyButtonText));
     mLogStatus = enabled;
     mExchangeBox->setEnabled(enabled);
@@ -201,8 +193,7 @@ void LoginWidget::setLoginButtonState(bool enabled)
     mLoginButton->setEnabled(enabled);
 }
 
-void LoginWidget::resetLogin()
-{
+void LoginWidget::resetLogin() {
     mMarket = '0';
     ApiClientUtils::mMarket = '0';
     mOperway = 0;
@@ -212,8 +203,7 @@ void LoginWidget::resetLogin()
     emit signalRelease();
 }
 
-void LoginWidget::slotRspLoginError(CQetoRspInfo pRspInfo)
-{
+void LoginWidget::slotRspLoginError(CQetoRspInfo pRspInfo) {
     mLoginTimer->stop();
     mLogStatus = true;
     const QString text =
@@ -223,8 +213,7 @@ void LoginWidget::slotRspLoginError(CQetoRspInfo pRspInfo)
     release(ApiClientUtils::mEntryNo);
 }
 
-void LoginWidget::slotRspLoginSuccess()
-{
+void LoginWidget::slotRspLoginSuccess() {
     if (mLogStatus) {
         // The attempt already ended (timeout, failure or reset) and its instance was released:
         // a workspace on top of it could send nothing.
@@ -239,8 +228,7 @@ void LoginWidget::slotRspLoginSuccess()
     setLoginButtonState(true);
 }
 
-void LoginWidget::slotShowlist(bool show)
-{
+void LoginWidget::slotShowlist(bool show) {
     if (!show) {
         mAccountList->hide();
         return;
@@ -250,8 +238,7 @@ void LoginWidget::slotShowlist(bool show)
     mAccountList->show();
 }
 
-void LoginWidget::slotChangeMarket(int index)
-{
+void LoginWidget::slotChangeMarket(int index) {
     mMarket = static_cast<char>('1' + index);
     ApiClientUtils::mMarket = mMarket;
     ErrorMsg::instance()->readErrorJson();
@@ -259,14 +246,12 @@ void LoginWidget::slotChangeMarket(int index)
 
 void LoginWidget::slotChangePassord(QString password) { mPassword = password; }
 
-void LoginWidget::slotChangePhone(QString phone)
-{
+void LoginWidget::slotChangePhone(QString phone) {
     mAccount = phone;
     ApiClientUtils::mAccount = phone;
 }
 
-void LoginWidget::slotLoginClick()
-{
+void LoginWidget::slotLoginClick() {
     // Enter while an attempt runs would start a second one on top of the first.
     if (!mLoginButton->isEnabled()) return;
     if (!checkInput()) return;
@@ -276,16 +261,14 @@ void LoginWidget::slotLoginClick()
     mLoginTimer->start();
 }
 
-void LoginWidget::slotReqLoginResult(LoginStatus status)
-{
+void LoginWidget::slotReqLoginResult(LoginStatus status) {
     mLogStatus = true;
     setLoginButtonState(true);
     const QString text = statusMessage(status);
     if (!text.isEmpty()) QMessageBox::warning(nullptr, QStringLiteral("错误"), text, QMessageBox::Ok);
 }
 
-void LoginWidget::handleTimerEvent()
-{
+void LoginWidget::handleTimerEvent() {
     const int canSendLogin = ApiClientUtils::CanSendLogin;
     qInfo("login time out : mLogStatus is [%d] and CanSendLogin is [%d]", mLogStatus ? 1 : 0, canSendLogin);
     if (mLogStatus || canSendLogin == 3) return;
@@ -300,14 +283,12 @@ void LoginWidget::handleTimerEvent()
     setLoginButtonState(true);
 }
 
-void LoginWidget::keyPressEvent(QKeyEvent *event)
-{
+void LoginWidget::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) slotLoginClick();
     QWidget::keyPressEvent(event);
 }
 
-void LoginWidget::paintEvent(QPaintEvent *event)
-{
+void LoginWidget::paintEvent(QPaintEvent *event) {
     Q_UNUSED(event);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -43,8 +43,7 @@ public:
 
 signals:
     void signalLoginSuccess(LoginStatus status);
-    void signalReqLogin(QString account, QString password, QString appid, char operway, char market,
-                        QString branchId);
+    void signalReqLogin(QString account, QString password, QString appid, char operway, char market, QString branchId);
     void signalRelease();
 
 public slots:

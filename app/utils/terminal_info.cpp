@@ -9,7 +9,6 @@
 #include <QNetworkInterface>
 #include <QProcess>
 #include <QtGlobal>
-
 #include <chrono>
 #include <future>
 #include <memory>
@@ -35,8 +34,7 @@ constexpr int kDiskToolWaitMs = 30000;
 #endif
 
 // Serials are shown to the counter as text: keep printable ASCII only.
-QString cleanSerial(const QByteArray &raw)
-{
+QString cleanSerial(const QByteArray &raw) {
     QByteArray out;
     out.reserve(raw.size());
     for (char c : raw) {
@@ -46,15 +44,13 @@ QString cleanSerial(const QByteArray &raw)
     return QString::fromLatin1(out).trimmed();
 }
 
-QByteArray readSmallFile(const QString &path)
-{
+QByteArray readSmallFile(const QString &path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return {};
     return f.read(4096);
 }
 
-bool isVirtualBlockDevice(const QString &name)
-{
+bool isVirtualBlockDevice(const QString &name) {
     static const char *const kSkipped[] = {"loop", "ram", "zram", "dm-", "md", "nbd", "sr", "fd"};
     for (const char *prefix : kSkipped) {
         if (name.startsWith(QLatin1String(prefix))) return true;
@@ -62,8 +58,7 @@ bool isVirtualBlockDevice(const QString &name)
     return false;
 }
 
-bool cpuidLeaf1(quint32 *eax, quint32 *edx)
-{
+bool cpuidLeaf1(quint32 *eax, quint32 *edx) {
 #if defined(QETO_HAVE_CPUID) && defined(_MSC_VER)
     int regs[4] = {0, 0, 0, 0};
     __cpuidex(regs, 1, 0);
@@ -87,8 +82,7 @@ bool cpuidLeaf1(quint32 *eax, quint32 *edx)
 
 namespace TerminalInfo {
 
-QString firstSerialLine(QIODevice *output)
-{
+QString firstSerialLine(QIODevice *output) {
     if (!output) return {};
     bool heading = true;
     while (output->canReadLine()) {
@@ -103,15 +97,13 @@ QString firstSerialLine(QIODevice *output)
     return {};
 }
 
-QString formatCpuSerial(quint32 edx, quint32 eax)
-{
+QString formatCpuSerial(quint32 edx, quint32 eax) {
     char buffer[32] = {0};
     qsnprintf(buffer, sizeof buffer, "%08X%08X", edx, eax);
     return QString::fromLatin1(buffer);
 }
 
-bool isUsableHardwareAddress(const QString &address)
-{
+bool isUsableHardwareAddress(const QString &address) {
     if (address.isEmpty()) return false;
     for (QChar c : address) {
         if (c != QLatin1Char('0') && c != QLatin1Char(':') && c != QLatin1Char('-')) return true;
@@ -119,8 +111,7 @@ bool isUsableHardwareAddress(const QString &address)
     return false;
 }
 
-QString pickIpAddress(const QList<QHostAddress> &addresses)
-{
+QString pickIpAddress(const QList<QHostAddress> &addresses) {
     QString fallback;
     for (const QHostAddress &a : addresses) {
         if (a.protocol() != QAbstractSocket::IPv4Protocol) continue;
@@ -130,15 +121,13 @@ QString pickIpAddress(const QList<QHostAddress> &addresses)
     return fallback;
 }
 
-QString serialFromVpdPage80(const QByteArray &page)
-{
+QString serialFromVpdPage80(const QByteArray &page) {
     if (page.size() < 4 || static_cast<unsigned char>(page.at(1)) != 0x80) return {};
     const int length = (static_cast<unsigned char>(page.at(2)) << 8) | static_cast<unsigned char>(page.at(3));
     return cleanSerial(page.mid(4, length));
 }
 
-QString serialFromDiskId(const QString &name)
-{
+QString serialFromDiskId(const QString &name) {
     if (name.contains(QLatin1String("-part"))) return {};
     const int dash = name.indexOf(QLatin1Char('-'));
     if (dash <= 0) return {};
@@ -156,8 +145,7 @@ QString serialFromDiskId(const QString &name)
     return cleanSerial(rest.mid(underscore + 1).toLatin1());
 }
 
-QString diskSerialFromSystem(const QString &sysBlockDir, const QString &byIdDir)
-{
+QString diskSerialFromSystem(const QString &sysBlockDir, const QString &byIdDir) {
     const QDir blocks(sysBlockDir);
     const QStringList devices = blocks.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &dev : devices) {
@@ -180,8 +168,7 @@ QString diskSerialFromSystem(const QString &sysBlockDir, const QString &byIdDir)
 
 }  // namespace TerminalInfo
 
-QString Utils::TQetoGetMacAddr()
-{
+QString Utils::TQetoGetMacAddr() {
     const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface &itf : interfaces) {
         const QString mac = itf.hardwareAddress();
@@ -193,8 +180,7 @@ QString Utils::TQetoGetMacAddr()
     return {};
 }
 
-QString Utils::TQetoGetHardDiskSerial()
-{
+QString Utils::TQetoGetHardDiskSerial() {
 #ifdef Q_OS_WIN
     QProcess process;
     process.start(QStringLiteral("cmd.exe"),
@@ -214,8 +200,7 @@ QString Utils::TQetoGetHardDiskSerial()
     return serial;
 }
 
-QString Utils::TQetoGetIpAddr()
-{
+QString Utils::TQetoGetIpAddr() {
     QList<QHostAddress> candidates;
     const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface &itf : interfaces) {
@@ -230,8 +215,7 @@ QString Utils::TQetoGetIpAddr()
     return TerminalInfo::pickIpAddress(candidates);
 }
 
-QString Utils::TQetoGetCpuSerial()
-{
+QString Utils::TQetoGetCpuSerial() {
     quint32 eax = 0;
     quint32 edx = 0;
     if (!cpuidLeaf1(&eax, &edx) || (eax == 0 && edx == 0)) {
@@ -241,8 +225,7 @@ QString Utils::TQetoGetCpuSerial()
     return TerminalInfo::formatCpuSerial(edx, eax);
 }
 
-QString Utils::TQetoGetHostName()
-{
+QString Utils::TQetoGetHostName() {
     const QString local = QHostInfo::localHostName();
     // The blocking lookup runs on a thread of its own so that a hanging resolver costs at most
     // the timeout; a late answer is dropped with the shared state.

@@ -19,22 +19,19 @@ namespace {
 
 QString configPath(const QString &name) { return QCoreApplication::applicationDirPath() + "/config/" + name; }
 
-QByteArray repoFile(const QString &name)
-{
+QByteArray repoFile(const QString &name) {
     QFile f(QStringLiteral(QETO_SOURCE_DIR "/config/") + name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool writeConfig(const QString &name, const QByteArray &bytes)
-{
+bool writeConfig(const QString &name, const QByteArray &bytes) {
     QDir().mkpath(QCoreApplication::applicationDirPath() + "/config");
     QFile f(configPath(name));
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 // The repository's parameter file with its URL line pointing at the given port.
-QByteArray apiConfigFor(quint16 port)
-{
+QByteArray apiConfigFor(quint16 port) {
     QByteArray out;
     for (const QByteArray &line : repoFile("api_config.txt").split('\n')) {
         if (line.startsWith("URL="))
@@ -70,8 +67,7 @@ private:
     LoginWidget *mWidget = nullptr;
 };
 
-void TstLoginE2e::initTestCase()
-{
+void TstLoginE2e::initTestCase() {
     const QString sim = qEnvironmentVariable("QETO_SIM");
     if (sim.isEmpty() || !QFileInfo(sim).isExecutable()) QSKIP("QETO_SIM does not name the simulator");
 
@@ -91,8 +87,7 @@ void TstLoginE2e::initTestCase()
     QVERIFY(writeConfig("error_msg.json", repoFile("error_msg.json")));
 }
 
-void TstLoginE2e::cleanupTestCase()
-{
+void TstLoginE2e::cleanupTestCase() {
     if (mSim.state() != QProcess::NotRunning) {
         mSim.terminate();
         if (!mSim.waitForFinished(10000)) mSim.kill();
@@ -100,14 +95,12 @@ void TstLoginE2e::cleanupTestCase()
     }
 }
 
-void TstLoginE2e::init()
-{
+void TstLoginE2e::init() {
     QVERIFY(writeConfig("api_config.txt", apiConfigFor(mCounterPort)));
     mBoxes = new ModalBoxWatcher(this);
 }
 
-void TstLoginE2e::cleanup()
-{
+void TstLoginE2e::cleanup() {
     // Destroying the screen waits for its login thread and releases the instance.
     delete mWidget;
     mWidget = nullptr;
@@ -115,23 +108,20 @@ void TstLoginE2e::cleanup()
     mBoxes = nullptr;
 }
 
-LoginWidget *TstLoginE2e::makeWidget(int timeoutMs)
-{
+LoginWidget *TstLoginE2e::makeWidget(int timeoutMs) {
     LoginWidget::setLoginTimeoutForTests(timeoutMs);
     mWidget = new LoginWidget;
     return mWidget;
 }
 
-void TstLoginE2e::clickLogin(LoginWidget *w, const QString &account, const QString &password)
-{
+void TstLoginE2e::clickLogin(LoginWidget *w, const QString &account, const QString &password) {
     w->findChild<QComboBox *>("exchangeBox")->setCurrentIndex(0);
     w->findChild<QLineEdit *>("accountEdit")->setText(account);
     w->findChild<QLineEdit *>("passwordEdit")->setText(password);
     QTest::mouseClick(w->findChild<QPushButton *>("loginButton"), Qt::LeftButton);
 }
 
-void TstLoginE2e::realLoginSucceeds()
-{
+void TstLoginE2e::realLoginSucceeds() {
     LoginWidget *w = makeWidget(60000);
     QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
     clickLogin(w, "10001001", "123456");
@@ -143,8 +133,7 @@ void TstLoginE2e::realLoginSucceeds()
     QCOMPARE(mBoxes->count(), 0);
 }
 
-void TstLoginE2e::wrongPasswordShowsCatalogueText()
-{
+void TstLoginE2e::wrongPasswordShowsCatalogueText() {
     LoginWidget *w = makeWidget(60000);
     QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
     clickLogin(w, "10001001", "999999");
@@ -161,8 +150,7 @@ void TstLoginE2e::wrongPasswordShowsCatalogueText()
     QCOMPARE(mBoxes->count(), 1);
 }
 
-void TstLoginE2e::unreachableCounterTimesOut()
-{
+void TstLoginE2e::unreachableCounterTimesOut() {
     quint16 closedPort = 0;
     {
         QTcpServer probe;
@@ -185,8 +173,7 @@ void TstLoginE2e::unreachableCounterTimesOut()
     QCOMPARE(success.count(), 0);
 }
 
-void TstLoginE2e::secondLoginAfterReset()
-{
+void TstLoginE2e::secondLoginAfterReset() {
     LoginWidget *w = makeWidget(60000);
     QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
     clickLogin(w, "10001001", "123456");

@@ -8,13 +8,12 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QtTest>
-
 #include <atomic>
 #include <cstring>
 
 #include "login/login_req.h"
-#include "mainwindow.h"
 #include "login/login_widget.h"
+#include "mainwindow.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
 #include "utils/api_client_utils.h"
@@ -28,22 +27,19 @@ const QByteArray kSettings = "[TRADE]\noperway=7\nbranchid=0001\nappid=qeto-desk
 
 QString configPath(const QString &name) { return QCoreApplication::applicationDirPath() + "/config/" + name; }
 
-void writeConfig(const QString &name, const QByteArray &bytes)
-{
+void writeConfig(const QString &name, const QByteArray &bytes) {
     QDir().mkpath(QCoreApplication::applicationDirPath() + "/config");
     QFile f(configPath(name));
     QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(f.fileName()));
     f.write(bytes);
 }
 
-QByteArray repoFile(const QString &name)
-{
+QByteArray repoFile(const QString &name) {
     QFile f(QStringLiteral(QETO_SOURCE_DIR "/config/") + name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QByteArray apiConfigWithout(const QByteArray &key)
-{
+QByteArray apiConfigWithout(const QByteArray &key) {
     QByteArray out;
     for (const QByteArray &line : repoFile("api_config.txt").split('\n')) {
         if (!line.startsWith(key + "=")) out += line + '\n';
@@ -51,27 +47,23 @@ QByteArray apiConfigWithout(const QByteArray &key)
     return out;
 }
 
-QByteArray bytesOf(const std::vector<unsigned char> &v)
-{
+QByteArray bytesOf(const std::vector<unsigned char> &v) {
     return QByteArray(reinterpret_cast<const char *>(v.data()), static_cast<int>(v.size()));
 }
 
-QByteArray field(int size, const QByteArray &text)
-{
+QByteArray field(int size, const QByteArray &text) {
     QByteArray out(size, '\0');
     std::memcpy(out.data(), text.constData(), static_cast<size_t>(qMin(size, text.size())));
     return out;
 }
 
-LoginReq::TerminalProbes fixedProbes(const QString &mac, const QString &disk, const QString &ip,
-                                     const QString &cpu, const QString &host)
-{
+LoginReq::TerminalProbes fixedProbes(const QString &mac, const QString &disk, const QString &ip, const QString &cpu,
+                                     const QString &host) {
     return {[mac] { return mac; }, [disk] { return disk; }, [ip] { return ip; }, [cpu] { return cpu; },
             [host] { return host; }};
 }
 
-void fireLoginAnswer(uint32_t errorId, const char *text)
-{
+void fireLoginAnswer(uint32_t errorId, const char *text) {
     qeto::fake::fireOnThread([errorId, text](const SpiCallbackTable &t) {
         GatewayUserRspLoginField rsp;
         std::memset(&rsp, 0, sizeof rsp);
@@ -88,15 +80,13 @@ void fireLoginAnswer(uint32_t errorId, const char *text)
     });
 }
 
-void fireFrontConnect()
-{
+void fireFrontConnect() {
     qeto::fake::fireOnThread([](const SpiCallbackTable &t) { t.onFrontConnect(); });
 }
 
 std::atomic<int> gExitStatus{-1};
 std::atomic<int> gCreatesAtExit{-1};
-void recordExit(int status)
-{
+void recordExit(int status) {
     gExitStatus = status;
     gCreatesAtExit = qeto::fake::countOf("createTraderApi");
 }
@@ -146,8 +136,7 @@ private:
     QList<LoginWidget *> mWidgets;
 };
 
-void TstLogin::initTestCase()
-{
+void TstLogin::initTestCase() {
     writeConfig("api_config.txt", repoFile("api_config.txt"));
     writeConfig("qeto_desk_config.ini", kSettings);
     writeConfig("error_msg.json", repoFile("error_msg.json"));
@@ -155,8 +144,7 @@ void TstLogin::initTestCase()
     ApiClientUtils::initSpi();
 }
 
-void TstLogin::init()
-{
+void TstLogin::init() {
     writeConfig("api_config.txt", repoFile("api_config.txt"));
     writeConfig("qeto_desk_config.ini", kSettings);
     qeto::fake::reset();
@@ -167,8 +155,7 @@ void TstLogin::init()
     mBoxes = new ModalBoxWatcher(this);
 }
 
-void TstLogin::cleanup()
-{
+void TstLogin::cleanup() {
     qDeleteAll(mWidgets);
     mWidgets.clear();
     delete mBoxes;
@@ -177,16 +164,14 @@ void TstLogin::cleanup()
     ConfigParamReader::setExitFunction(nullptr);
 }
 
-LoginWidget *TstLogin::makeWidget(int timeoutMs)
-{
+LoginWidget *TstLogin::makeWidget(int timeoutMs) {
     LoginWidget::setLoginTimeoutForTests(timeoutMs);
     auto *w = new LoginWidget;
     mWidgets << w;
     return w;
 }
 
-void TstLogin::fill(LoginWidget *w, int exchange, const QString &account, const QString &password)
-{
+void TstLogin::fill(LoginWidget *w, int exchange, const QString &account, const QString &password) {
     w->findChild<QComboBox *>("exchangeBox")->setCurrentIndex(exchange);
     w->findChild<QLineEdit *>("accountEdit")->setText(account);
     w->findChild<QLineEdit *>("passwordEdit")->setText(password);
@@ -194,8 +179,7 @@ void TstLogin::fill(LoginWidget *w, int exchange, const QString &account, const 
 
 // ---------------------------------------------------------------- login request records
 
-void TstLogin::loginRecord_data()
-{
+void TstLogin::loginRecord_data() {
     QTest::addColumn<QString>("account");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("branch");
@@ -203,15 +187,23 @@ void TstLogin::loginRecord_data()
     QTest::addColumn<char>("operway");
     QTest::addColumn<char>("market");
 
-    QTest::newRow("shanghai") << "10001001" << "123456" << "0001" << "qeto-desk" << '7' << '1';
-    QTest::newRow("shenzhen") << "10001001" << "123456" << "0001" << "qeto-desk" << '7' << '2';
-    QTest::newRow("10-char password then branch") << "10001001" << "abcdefghij" << "000123" << "a" << '7' << '1';
-    QTest::newRow("over-long texts cut at width") << QString(20, '9') << "12345678901" << "1234567"
-                                                  << QString(31, 'x') << '\0' << '1';
+    QTest::newRow("shanghai") << "10001001"
+                              << "123456"
+                              << "0001"
+                              << "qeto-desk" << '7' << '1';
+    QTest::newRow("shenzhen") << "10001001"
+                              << "123456"
+                              << "0001"
+                              << "qeto-desk" << '7' << '2';
+    QTest::newRow("10-char password then branch") << "10001001"
+                                                  << "abcdefghij"
+                                                  << "000123"
+                                                  << "a" << '7' << '1';
+    QTest::newRow("over-long texts cut at width") << QString(20, '9') << "12345678901"
+                                                  << "1234567" << QString(31, 'x') << '\0' << '1';
 }
 
-void TstLogin::loginRecord()
-{
+void TstLogin::loginRecord() {
     QFETCH(QString, account);
     QFETCH(QString, password);
     QFETCH(QString, branch);
@@ -227,9 +219,8 @@ void TstLogin::loginRecord()
     QCOMPARE(failures.count(), 0);
     QCOMPARE(ApiClientUtils::mRequestId.load(), 6);
 
-    QByteArray expected = field(18, account.toLatin1()) + field(10, password.toLatin1()) +
-                          field(6, branch.toLatin1()) + QByteArray(1, market) + QByteArray(1, operway) +
-                          field(29, appid.toLatin1());
+    QByteArray expected = field(18, account.toLatin1()) + field(10, password.toLatin1()) + field(6, branch.toLatin1()) +
+                          QByteArray(1, market) + QByteArray(1, operway) + field(29, appid.toLatin1());
     QCOMPARE(expected.size(), 65);
     const std::vector<qeto::fake::Call> logins = qeto::fake::callsOf("reqLogin");
     QCOMPARE(int(logins.size()), 1);
@@ -250,8 +241,7 @@ void TstLogin::loginRecord()
     QCOMPARE(again[1].requestId, 6);
 }
 
-void TstLogin::terminalRecord_data()
-{
+void TstLogin::terminalRecord_data() {
     QTest::addColumn<QStringList>("values");  // mac, disk, ip, cpu, host
     QTest::addColumn<QByteArray>("expected");
 
@@ -260,17 +250,15 @@ void TstLogin::terminalRecord_data()
                               << field(19, "02:FC:00:00:00:01") + field(33, "DISK-77") + field(16, "10.1.2.3") +
                                      field(21, "BFEBFBFF000906EA") + field(21, "desk-host");
     QTest::newRow("only the cpu serial") << QStringList{"", "", "", "0000000100000002", ""}
-                                         << QByteArray(68, '\0') + field(21, "0000000100000002") +
-                                                QByteArray(21, '\0');
+                                         << QByteArray(68, '\0') + field(21, "0000000100000002") + QByteArray(21, '\0');
     // 20 ASCII bytes then a 3-byte character: the character does not fit and is left out whole.
     QTest::newRow("utf-8 host cut at a character") << QStringList{"", "", "", "", QString(20, 'h') + "主"}
                                                    << QByteArray(89, '\0') + field(21, QByteArray(20, 'h'));
-    QTest::newRow("host name filling the field") << QStringList{"", "", "", "", QString(25, 'n')}
-                                                 << QByteArray(89, '\0') + QByteArray(21, 'n');
+    QTest::newRow("host name filling the field")
+        << QStringList{"", "", "", "", QString(25, 'n')} << QByteArray(89, '\0') + QByteArray(21, 'n');
 }
 
-void TstLogin::terminalRecord()
-{
+void TstLogin::terminalRecord() {
     QFETCH(QStringList, values);
     QFETCH(QByteArray, expected);
     LoginReq::setTerminalProbesForTests(fixedProbes(values[0], values[1], values[2], values[3], values[4]));
@@ -284,8 +272,7 @@ void TstLogin::terminalRecord()
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(&req.terminalRecord()), 110), expected);
 }
 
-void TstLogin::startRecord()
-{
+void TstLogin::startRecord() {
     LoginReq req;
     req.slotStartApi("10001001", "123456", "qeto-desk", '7', '1', "0001");
     QCOMPARE(qeto::fake::countOf("startApi"), 1);
@@ -302,9 +289,8 @@ void TstLogin::startRecord()
     QVERIFY(qeto::fake::table().onRspLogin == ApiClientUtils::spiTable().onRspLogin);
 }
 
-void TstLogin::failureTable_data()
-{
-    QTest::addColumn<QString>("failing");   // function given a result, or "terminal"
+void TstLogin::failureTable_data() {
+    QTest::addColumn<QString>("failing");  // function given a result, or "terminal"
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("warning");
@@ -318,8 +304,7 @@ void TstLogin::failureTable_data()
     QTest::newRow("login not sent") << "reqLogin" << 1 << int(LoginReqFailed) << "" << 1;
 }
 
-void TstLogin::failureTable()
-{
+void TstLogin::failureTable() {
     QFETCH(QString, failing);
     QFETCH(int, result);
     QFETCH(int, status);
@@ -335,7 +320,8 @@ void TstLogin::failureTable()
     LoginReq req;
     std::atomic<int> emitted{0};
     std::atomic<int> emittedAtRelease{-1};
-    connect(&req, &LoginReq::signalReqLoginStatus, this, [&] { ++emitted; }, Qt::DirectConnection);
+    connect(
+        &req, &LoginReq::signalReqLoginStatus, this, [&] { ++emitted; }, Qt::DirectConnection);
     qeto::fake::setHandler("release", [&](const qeto::fake::Call &) { emittedAtRelease = emitted.load(); });
     QSignalSpy spy(&req, &LoginReq::signalReqLoginStatus);
 
@@ -351,8 +337,7 @@ void TstLogin::failureTable()
     qeto::fake::setHandler("release", nullptr);
 }
 
-void TstLogin::missingKeyEndsAfterCreate()
-{
+void TstLogin::missingKeyEndsAfterCreate() {
     writeConfig("api_config.txt", apiConfigWithout("SuperLog"));
     gExitStatus = -1;
     gCreatesAtExit = -1;
@@ -365,8 +350,7 @@ void TstLogin::missingKeyEndsAfterCreate()
 
 // ---------------------------------------------------------------- login screen
 
-void TstLogin::checkOrder_data()
-{
+void TstLogin::checkOrder_data() {
     QTest::addColumn<int>("exchange");
     QTest::addColumn<QString>("account");
     QTest::addColumn<QString>("password");
@@ -374,23 +358,29 @@ void TstLogin::checkOrder_data()
     QTest::addColumn<QByteArray>("missingKey");  // dropped from api_config.txt
     QTest::addColumn<QString>("message");        // empty: the checks pass
 
-    QTest::newRow("empty form") << -1 << "" << "" << kSettings << QByteArray() << "请选择正确的交易所！";
-    QTest::newRow("exchange before account") << -1 << "1" << "2" << kSettings << QByteArray()
-                                             << "请选择正确的交易所！";
-    QTest::newRow("typed third exchange") << 2 << "1" << "2" << kSettings << QByteArray() << "请选择正确的交易所！";
-    QTest::newRow("no account") << 0 << "" << "2" << kSettings << QByteArray() << "资金账户不能为空！";
-    QTest::newRow("no password") << 1 << "1" << "" << QByteArray() << QByteArray("URL") << "密码不能为空！";
-    QTest::newRow("no settings file") << 0 << "1" << "2" << QByteArray() << QByteArray("URL")
+    QTest::newRow("empty form") << -1 << ""
+                                << "" << kSettings << QByteArray() << "请选择正确的交易所！";
+    QTest::newRow("exchange before account") << -1 << "1"
+                                             << "2" << kSettings << QByteArray() << "请选择正确的交易所！";
+    QTest::newRow("typed third exchange") << 2 << "1"
+                                          << "2" << kSettings << QByteArray() << "请选择正确的交易所！";
+    QTest::newRow("no account") << 0 << ""
+                                << "2" << kSettings << QByteArray() << "资金账户不能为空！";
+    QTest::newRow("no password") << 1 << "1"
+                                 << "" << QByteArray() << QByteArray("URL") << "密码不能为空！";
+    QTest::newRow("no settings file") << 0 << "1"
+                                      << "2" << QByteArray() << QByteArray("URL")
                                       << "qeto_desk_config.ini配置文件不存在！";
-    QTest::newRow("missing SuperLog") << 0 << "1" << "2" << kSettings << QByteArray("SuperLog")
+    QTest::newRow("missing SuperLog") << 0 << "1"
+                                      << "2" << kSettings << QByteArray("SuperLog")
                                       << "api_config.txt缺少配置项[SuperLog]！";
-    QTest::newRow("missing URL") << 1 << "1" << "2" << kSettings << QByteArray("URL")
-                                 << "api_config.txt缺少配置项[URL]！";
-    QTest::newRow("all good") << 1 << "10001001" << "123456" << kSettings << QByteArray() << "";
+    QTest::newRow("missing URL") << 1 << "1"
+                                 << "2" << kSettings << QByteArray("URL") << "api_config.txt缺少配置项[URL]！";
+    QTest::newRow("all good") << 1 << "10001001"
+                              << "123456" << kSettings << QByteArray() << "";
 }
 
-void TstLogin::checkOrder()
-{
+void TstLogin::checkOrder() {
     QFETCH(int, exchange);
     QFETCH(QString, account);
     QFETCH(QString, password);
@@ -398,8 +388,7 @@ void TstLogin::checkOrder()
     QFETCH(QByteArray, missingKey);
     QFETCH(QString, message);
 
-    if (settings.isEmpty())
-        QFile::remove(configPath("qeto_desk_config.ini"));
+    if (settings.isEmpty()) QFile::remove(configPath("qeto_desk_config.ini"));
     if (!missingKey.isEmpty()) writeConfig("api_config.txt", apiConfigWithout(missingKey));
 
     LoginWidget *w = makeWidget();
@@ -423,21 +412,29 @@ void TstLogin::checkOrder()
     QCOMPARE(qeto::fake::countOf("createTraderApi"), 0);
 }
 
-void TstLogin::fieldRules_data()
-{
+void TstLogin::fieldRules_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
 
-    QTest::newRow("letters refused in account") << "accountEdit" << "12ab34" << "1234";
-    QTest::newRow("15 digits kept") << "accountEdit" << "123456789012345" << "123456789012345";
-    QTest::newRow("16th digit refused") << "accountEdit" << "1234567890123456" << "123456789012345";
-    QTest::newRow("password takes letters") << "passwordEdit" << "aB3$x" << "aB3$x";
-    QTest::newRow("11th password char refused") << "passwordEdit" << "abcdefghijk" << "abcdefghij";
+    QTest::newRow("letters refused in account") << "accountEdit"
+                                                << "12ab34"
+                                                << "1234";
+    QTest::newRow("15 digits kept") << "accountEdit"
+                                    << "123456789012345"
+                                    << "123456789012345";
+    QTest::newRow("16th digit refused") << "accountEdit"
+                                        << "1234567890123456"
+                                        << "123456789012345";
+    QTest::newRow("password takes letters") << "passwordEdit"
+                                            << "aB3$x"
+                                            << "aB3$x";
+    QTest::newRow("11th password char refused") << "passwordEdit"
+                                                << "abcdefghijk"
+                                                << "abcdefghij";
 }
 
-void TstLogin::fieldRules()
-{
+void TstLogin::fieldRules() {
     QFETCH(QString, field);
     QFETCH(QString, typed);
     QFETCH(QString, kept);
@@ -449,26 +446,28 @@ void TstLogin::fieldRules()
     QCOMPARE(w->findChild<QLineEdit *>("passwordEdit")->echoMode(), QLineEdit::Password);
 }
 
-void TstLogin::readConfigValues_data()
-{
+void TstLogin::readConfigValues_data() {
     QTest::addColumn<QByteArray>("ini");
     QTest::addColumn<char>("operway");
     QTest::addColumn<QString>("branch");
     QTest::addColumn<QString>("appid");
     QTest::addColumn<QString>("log");
 
-    QTest::newRow("sample") << kSettings << '7' << "0001" << "qeto-desk"
+    QTest::newRow("sample") << kSettings << '7' << "0001"
+                            << "qeto-desk"
                             << "ini operway is [7] branchid is[0001], appid is[qeto-desk]";
     QTest::newRow("first character only") << QByteArray("[TRADE]\noperway=12\nbranchid=9\nappid=x\n") << '1' << "9"
-                                           << "x" << "ini operway is [12] branchid is[9], appid is[x]";
-    QTest::newRow("empty operway") << QByteArray("[TRADE]\noperway=\nbranchid=0002\n") << '\0' << "0002" << ""
+                                          << "x"
+                                          << "ini operway is [12] branchid is[9], appid is[x]";
+    QTest::newRow("empty operway") << QByteArray("[TRADE]\noperway=\nbranchid=0002\n") << '\0' << "0002"
+                                   << ""
                                    << "ini operway is [] branchid is[0002], appid is[]";
-    QTest::newRow("no TRADE group") << QByteArray("[MD]\nswitch=1\n") << '\0' << "" << ""
+    QTest::newRow("no TRADE group") << QByteArray("[MD]\nswitch=1\n") << '\0' << ""
+                                    << ""
                                     << "ini operway is [] branchid is[], appid is[]";
 }
 
-void TstLogin::readConfigValues()
-{
+void TstLogin::readConfigValues() {
     QFETCH(QByteArray, ini);
     QFETCH(char, operway);
     QFETCH(QString, branch);
@@ -489,8 +488,7 @@ void TstLogin::readConfigValues()
     QVERIFY(!w->readConfig());
 }
 
-void TstLogin::exchangeReloadsCatalogue()
-{
+void TstLogin::exchangeReloadsCatalogue() {
     LoginWidget *w = makeWidget();
     QCOMPARE(w->market(), '0');
     QCOMPARE(ApiClientUtils::mMarket, '0');
@@ -505,8 +503,7 @@ void TstLogin::exchangeReloadsCatalogue()
     QCOMPARE(ErrorMsg::instance()->getErrorMsgById(2001), QString("深交所：证券代码不存在"));
 }
 
-void TstLogin::loginSucceeds()
-{
+void TstLogin::loginSucceeds() {
     LoginWidget *w = makeWidget();
     QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
     fill(w, 1, "10001001", "123456");
@@ -541,8 +538,7 @@ void TstLogin::loginSucceeds()
     QCOMPARE(qeto::fake::countOf("release"), 0);
 }
 
-void TstLogin::refusalShown_data()
-{
+void TstLogin::refusalShown_data() {
     QTest::addColumn<uint>("errorId");
     QTest::addColumn<QByteArray>("counterText");
     QTest::addColumn<QString>("shown");
@@ -551,8 +547,7 @@ void TstLogin::refusalShown_data()
     QTest::newRow("chinese counter text as it came") << 1001u << QString("密码不对").toLocal8Bit() << "[1001]密码不对";
 }
 
-void TstLogin::refusalShown()
-{
+void TstLogin::refusalShown() {
     QFETCH(uint, errorId);
     QFETCH(QByteArray, counterText);
     QFETCH(QString, shown);
@@ -576,8 +571,7 @@ void TstLogin::refusalShown()
     QCOMPARE(ApiClientUtils::CanSendLogin.load(), 2);
 }
 
-void TstLogin::libraryFailureMessages_data()
-{
+void TstLogin::libraryFailureMessages_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("message");
     QTest::newRow("1") << int(LoginReqFailed) << "登录失败";
@@ -589,8 +583,7 @@ void TstLogin::libraryFailureMessages_data()
     QTest::newRow("unknown shows nothing") << 9 << "";
 }
 
-void TstLogin::libraryFailureMessages()
-{
+void TstLogin::libraryFailureMessages() {
     QFETCH(int, status);
     QFETCH(QString, message);
     LoginWidget *w = makeWidget();
@@ -609,8 +602,7 @@ void TstLogin::libraryFailureMessages()
     QCOMPARE(qeto::fake::countOf("release"), 0);
 }
 
-void TstLogin::libraryFailureLeavesTimer()
-{
+void TstLogin::libraryFailureLeavesTimer() {
     qeto::fake::setResult("createTraderApi", -2);
     LoginWidget *w = makeWidget(400);
     QSignalSpy disconnects(SignalInterface::instance(), &SignalInterface::signal_onFrontDisconnected);
@@ -625,8 +617,7 @@ void TstLogin::libraryFailureLeavesTimer()
     QCOMPARE(qeto::fake::countOf("release"), 1);
 }
 
-void TstLogin::timeoutThenLateSuccess()
-{
+void TstLogin::timeoutThenLateSuccess() {
     LoginWidget *w = makeWidget(200);
     QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
     QSignalSpy disconnects(SignalInterface::instance(), &SignalInterface::signal_onFrontDisconnected);
@@ -655,8 +646,7 @@ void TstLogin::timeoutThenLateSuccess()
     QTRY_COMPARE(qeto::fake::countOf("startApi"), 2);
 }
 
-void TstLogin::resetClearsForm()
-{
+void TstLogin::resetClearsForm() {
     LoginWidget *w = makeWidget();
     fill(w, 1, "10001001", "123456");
     w->setLoginButtonState(false);
@@ -678,8 +668,7 @@ void TstLogin::resetClearsForm()
     QTRY_COMPARE(qeto::fake::countOf("release"), 1);
 }
 
-void TstLogin::enterKey()
-{
+void TstLogin::enterKey() {
     LoginWidget *w = makeWidget();
     QTest::keyClick(w, Qt::Key_Return);
     QTRY_COMPARE(mBoxes->count(), 1);
@@ -700,8 +689,7 @@ void TstLogin::enterKey()
 
 // ---------------------------------------------------------------- main window
 
-void TstLogin::mainWindowPages_data()
-{
+void TstLogin::mainWindowPages_data() {
     QTest::addColumn<int>("loginResult");  // status the login screen reports first
     QTest::addColumn<int>("reason");
     QTest::addColumn<bool>("boxShown");
@@ -712,8 +700,7 @@ void TstLogin::mainWindowPages_data()
     QTest::newRow("failure status keeps the login page") << int(StartApiFailed) << 4097 << false;
 }
 
-void TstLogin::mainWindowPages()
-{
+void TstLogin::mainWindowPages() {
     QFETCH(int, loginResult);
     QFETCH(int, reason);
     QFETCH(bool, boxShown);
@@ -735,9 +722,8 @@ void TstLogin::mainWindowPages()
         QTest::ignoreMessage(QtWarningMsg,
                              qPrintable(QString("slotFrontDisconnected 与柜台的链接断开[%1]").arg(reason)));
     // From a library thread, as the bridge does.
-    qeto::fake::fireOnThread([reason](const SpiCallbackTable &) {
-        emit SignalInterface::instance()->signal_onFrontDisconnected(reason);
-    });
+    qeto::fake::fireOnThread(
+        [reason](const SpiCallbackTable &) { emit SignalInterface::instance()->signal_onFrontDisconnected(reason); });
     QTRY_VERIFY(ApiClientUtils::mLoginRspCode.isEmpty());
     QCOMPARE(window.stack()->currentIndex(), 0);
     QCOMPARE(mBoxes->count(), boxShown ? 1 : 0);

@@ -28,8 +28,7 @@ private slots:
     void thisMachine();
 };
 
-void TstTerminalInfo::diskToolOutput_data()
-{
+void TstTerminalInfo::diskToolOutput_data() {
     QTest::addColumn<QByteArray>("output");
     QTest::addColumn<QString>("serial");
     QTest::newRow("heading, blank, padded serial") << QByteArray("SerialNumber\r\n\r\n   WD-1234  \r\n") << "WD-1234";
@@ -40,8 +39,7 @@ void TstTerminalInfo::diskToolOutput_data()
     QTest::newRow("blank lines only") << QByteArray("SerialNumber\n \n\t\n") << "";
 }
 
-void TstTerminalInfo::diskToolOutput()
-{
+void TstTerminalInfo::diskToolOutput() {
     QFETCH(QByteArray, output);
     QFETCH(QString, serial);
     QBuffer buffer(&output);
@@ -49,8 +47,7 @@ void TstTerminalInfo::diskToolOutput()
     QCOMPARE(TerminalInfo::firstSerialLine(&buffer), serial);
 }
 
-void TstTerminalInfo::cpuSerialFormat_data()
-{
+void TstTerminalInfo::cpuSerialFormat_data() {
     QTest::addColumn<quint32>("edx");
     QTest::addColumn<quint32>("eax");
     QTest::addColumn<QString>("text");
@@ -59,16 +56,14 @@ void TstTerminalInfo::cpuSerialFormat_data()
     QTest::newRow("all ones") << 0xFFFFFFFFu << 0xFFFFFFFFu << "FFFFFFFFFFFFFFFF";
 }
 
-void TstTerminalInfo::cpuSerialFormat()
-{
+void TstTerminalInfo::cpuSerialFormat() {
     QFETCH(quint32, edx);
     QFETCH(quint32, eax);
     QFETCH(QString, text);
     QCOMPARE(TerminalInfo::formatCpuSerial(edx, eax), text);
 }
 
-void TstTerminalInfo::hardwareAddress_data()
-{
+void TstTerminalInfo::hardwareAddress_data() {
     QTest::addColumn<QString>("address");
     QTest::addColumn<bool>("usable");
     QTest::newRow("empty") << "" << false;
@@ -77,15 +72,13 @@ void TstTerminalInfo::hardwareAddress_data()
     QTest::newRow("real") << "A4:5E:60:C1:22:9B" << true;
 }
 
-void TstTerminalInfo::hardwareAddress()
-{
+void TstTerminalInfo::hardwareAddress() {
     QFETCH(QString, address);
     QFETCH(bool, usable);
     QCOMPARE(TerminalInfo::isUsableHardwareAddress(address), usable);
 }
 
-void TstTerminalInfo::ipChoice_data()
-{
+void TstTerminalInfo::ipChoice_data() {
     QTest::addColumn<QStringList>("addresses");
     QTest::addColumn<QString>("chosen");
     QTest::newRow("none") << QStringList() << "";
@@ -96,8 +89,7 @@ void TstTerminalInfo::ipChoice_data()
     QTest::newRow("fits the field") << QStringList{"255.255.255.254"} << "255.255.255.254";
 }
 
-void TstTerminalInfo::ipChoice()
-{
+void TstTerminalInfo::ipChoice() {
     QFETCH(QStringList, addresses);
     QFETCH(QString, chosen);
     QList<QHostAddress> list;
@@ -107,48 +99,71 @@ void TstTerminalInfo::ipChoice()
     QVERIFY(picked.toUtf8().size() <= 16);
 }
 
-void TstTerminalInfo::vpdPage_data()
-{
+void TstTerminalInfo::vpdPage_data() {
     QTest::addColumn<QByteArray>("page");
     QTest::addColumn<QString>("serial");
-    QTest::newRow("plain") << QByteArray("\x00\x80\x00\x08" "S3Z1NB0K", 12) << "S3Z1NB0K";
-    QTest::newRow("padded") << QByteArray("\x00\x80\x00\x0A" "  ABC123  ", 14) << "ABC123";
-    QTest::newRow("length beyond the data") << QByteArray("\x00\x80\x01\x00" "XY", 6) << "XY";
-    QTest::newRow("wrong page") << QByteArray("\x00\x83\x00\x02" "XY", 6) << "";
+    QTest::newRow("plain") << QByteArray(
+                                  "\x00\x80\x00\x08"
+                                  "S3Z1NB0K",
+                                  12)
+                           << "S3Z1NB0K";
+    QTest::newRow("padded") << QByteArray(
+                                   "\x00\x80\x00\x0A"
+                                   "  ABC123  ",
+                                   14)
+                            << "ABC123";
+    QTest::newRow("length beyond the data") << QByteArray(
+                                                   "\x00\x80\x01\x00"
+                                                   "XY",
+                                                   6)
+                                            << "XY";
+    QTest::newRow("wrong page") << QByteArray(
+                                       "\x00\x83\x00\x02"
+                                       "XY",
+                                       6)
+                                << "";
     QTest::newRow("short") << QByteArray("\x00\x80", 2) << "";
-    QTest::newRow("binary junk dropped") << QByteArray("\x00\x80\x00\x04" "A\x01\xffZ", 8) << "AZ";
+    QTest::newRow("binary junk dropped") << QByteArray(
+                                                "\x00\x80\x00\x04"
+                                                "A\x01\xffZ",
+                                                8)
+                                         << "AZ";
 }
 
-void TstTerminalInfo::vpdPage()
-{
+void TstTerminalInfo::vpdPage() {
     QFETCH(QByteArray, page);
     QFETCH(QString, serial);
     QCOMPARE(TerminalInfo::serialFromVpdPage80(page), serial);
 }
 
-void TstTerminalInfo::diskIdName_data()
-{
+void TstTerminalInfo::diskIdName_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("serial");
-    QTest::newRow("ata") << "ata-WDC_WD10EZEX-08WN4A0_WD-WCC6Y0123456" << "WD-WCC6Y0123456";
-    QTest::newRow("nvme") << "nvme-Samsung_SSD_970_EVO_1TB_S4EWNX0R123456" << "S4EWNX0R123456";
-    QTest::newRow("virtio") << "virtio-disk0serial" << "disk0serial";
-    QTest::newRow("partition") << "ata-WDC_WD10EZEX_WD-1-part1" << "";
-    QTest::newRow("wwn") << "wwn-0x50014ee2b5a1c2d3" << "";
-    QTest::newRow("usb stick") << "usb-SanDisk_Cruzer_4C5300-0:0" << "";
-    QTest::newRow("device mapper") << "dm-name-vg-root" << "";
-    QTest::newRow("no bus") << "abc" << "";
+    QTest::newRow("ata") << "ata-WDC_WD10EZEX-08WN4A0_WD-WCC6Y0123456"
+                         << "WD-WCC6Y0123456";
+    QTest::newRow("nvme") << "nvme-Samsung_SSD_970_EVO_1TB_S4EWNX0R123456"
+                          << "S4EWNX0R123456";
+    QTest::newRow("virtio") << "virtio-disk0serial"
+                            << "disk0serial";
+    QTest::newRow("partition") << "ata-WDC_WD10EZEX_WD-1-part1"
+                               << "";
+    QTest::newRow("wwn") << "wwn-0x50014ee2b5a1c2d3"
+                         << "";
+    QTest::newRow("usb stick") << "usb-SanDisk_Cruzer_4C5300-0:0"
+                               << "";
+    QTest::newRow("device mapper") << "dm-name-vg-root"
+                                   << "";
+    QTest::newRow("no bus") << "abc"
+                            << "";
 }
 
-void TstTerminalInfo::diskIdName()
-{
+void TstTerminalInfo::diskIdName() {
     QFETCH(QString, name);
     QFETCH(QString, serial);
     QCOMPARE(TerminalInfo::serialFromDiskId(name), serial);
 }
 
-void TstTerminalInfo::sysfsTree_data()
-{
+void TstTerminalInfo::sysfsTree_data() {
     // "dev:file=content" entries under sys/block; "id:name" entries under by-id.
     QTest::addColumn<QStringList>("entries");
     QTest::addColumn<QString>("serial");
@@ -157,16 +172,15 @@ void TstTerminalInfo::sysfsTree_data()
     QTest::newRow("nvme serial") << QStringList{"loop0:device/serial=LOOP", "nvme0n1:device/serial=  S4EW123  \n"}
                                  << "S4EW123";
     QTest::newRow("virtio serial file") << QStringList{"vda:serial=VIRT42"} << "VIRT42";
-    QTest::newRow("first disk that reports one") << QStringList{"sda:device/model=X", "sdb:device/serial=SDB1"}
-                                                 << "SDB1";
+    QTest::newRow("first disk that reports one")
+        << QStringList{"sda:device/model=X", "sdb:device/serial=SDB1"} << "SDB1";
     QTest::newRow("by-id fallback") << QStringList{"vda:device/model=X", "id:ata-Disk_Model_SER99",
                                                    "id:ata-Disk_Model_SER99-part1"}
                                     << "SER99";
     QTest::newRow("blank serial file ignored") << QStringList{"sda:device/serial=   \n", "sdb:serial=B2"} << "B2";
 }
 
-void TstTerminalInfo::sysfsTree()
-{
+void TstTerminalInfo::sysfsTree() {
     QFETCH(QStringList, entries);
     QFETCH(QString, serial);
     QTemporaryDir tmp;
@@ -193,8 +207,7 @@ void TstTerminalInfo::sysfsTree()
     QCOMPARE(TerminalInfo::diskSerialFromSystem(root.filePath("block"), root.filePath("by-id")), serial);
 }
 
-void TstTerminalInfo::thisMachine()
-{
+void TstTerminalInfo::thisMachine() {
     // Whatever this host offers, each value has the shape the counter expects.
     const QString mac = Utils::TQetoGetMacAddr();
     if (!mac.isEmpty()) {
