@@ -1,6 +1,7 @@
 #include "md_frame_parser.h"
 
 #include <QTextCodec>
+#include <QtAlgorithms>
 #include <QtEndian>
 #include <QtGlobal>
 
@@ -10,17 +11,36 @@ namespace {
 constexpr int kNameSize = sizeof(ClientSecurityMarketDataLevel1::securityName);
 constexpr int kIdSize = sizeof(ClientSecurityMarketDataLevel1::securityId);
 constexpr std::size_t kMaxCachedNames = 65536;
-}  // namespace
 
-std::size_t MdFrameParser::NameHash::operator()(const NameField &n) const
+// True when decoding these bytes as UTF-8 and encoding the result again gives the same bytes:
+// one- to three-byte sequences of ordinary characters only. Byte order marks, surrogates,
+// noncharacters, four-byte sequences and anything malformed take the full conversion.
+bool plainUtf8(const unsigned char *p, int len)
 {
-    std::size_t h = 1469598103934665603ull;
-    for (char c : n) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 1099511628211ull;
+    int i = 0;
+    while (i < len) {
+        const unsigned c = p[i];
+        if (c < 0x80) {
+            ++i;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            if (i + 1 >= len || (p[i + 1] & 0xC0) != 0x80)
+                return false;
+            i += 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            if (i + 2 >= len || (p[i + 1] & 0xC0) != 0x80 || (p[i + 2] & 0xC0) != 0x80)
+                return false;
+            const unsigned cp = ((c & 0x0F) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
+            if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF) || (cp >= 0xFDD0 && cp <= 0xFDEF) || cp == 0xFEFF
+                || cp >= 0xFFFE)
+                return false;
+            i += 3;
+        } else {
+            return false;
+        }
     }
-    return h;
+    return true;
 }
+}  // namespace
 
 MdFrameParser::MdFrameParser()
 {
@@ -41,6 +61,7 @@ int MdFrameParser::parse(const char *data, int size, std::vector<Record> &out)
     if (codec != mNamesCodec) {
         mNames.clear();
         mNamesCodec = codec;
+        mLocalIsUtf8 = codec && codec->mibEnum() == 106;
     }
 
     int pos = 0;
@@ -58,31 +79,60 @@ int MdFrameParser::parse(const char *data, int size, std::vector<Record> &out)
         out.emplace_back();
         Record &rec = out.back();
         std::memcpy(&rec, data + pos + kMdHeaderSize, kMdRecordSize);
-        convertName(rec.securityName);
+        convertName(rec);
         pos += kMdFrameSize;
         ++mFrames;
     }
     return pos;
 }
 
-void MdFrameParser::convertName(char *name)
+void MdFrameParser::convertName(Record &rec)
 {
-    NameField raw{};
+    char *name = rec.securityName;
+    char raw[kNameSize] = {};
     const int len = static_cast<int>(qstrnlen(name, kNameSize));
-    std::memcpy(raw.data(), name, len);
+    std::memcpy(raw, name, len);
 
-    auto it = mNames.find(raw);
-    if (it != mNames.end()) {
-        std::memcpy(name, it->second.data(), kNameSize);
+    // With a UTF-8 locale an ordinary name converts to itself; only the fitting is left.
+    if (mLocalIsUtf8 && plainUtf8(reinterpret_cast<const unsigned char *>(raw), len)) {
+        if (len < kNameSize) {
+            std::memcpy(name, raw, kNameSize);
+            return;
+        }
+        fitUtf8(QByteArray::fromRawData(raw, len), name, kNameSize);
         return;
     }
-    const QByteArray utf8 = QString::fromLocal8Bit(raw.data(), len).toUtf8();
+
+    const IdKey key = idKey(rec.securityId);
+    auto it = mNames.find(key);
+    if (it != mNames.end() && std::memcmp(it->second.raw, raw, kNameSize) == 0) {
+        std::memcpy(name, it->second.utf8, kNameSize);
+        return;
+    }
+    const QByteArray utf8 = QString::fromLocal8Bit(raw, len).toUtf8();
     fitUtf8(utf8, name, kNameSize);
-    if (mNames.size() >= kMaxCachedNames)
-        mNames.clear();
-    NameField converted;
-    std::memcpy(converted.data(), name, kNameSize);
-    mNames.emplace(raw, converted);
+    if (it == mNames.end()) {
+        if (mNames.size() >= kMaxCachedNames)
+            mNames.clear();
+        it = mNames.emplace(key, NameMemo()).first;
+    }
+    std::memcpy(it->second.raw, raw, kNameSize);
+    std::memcpy(it->second.utf8, name, kNameSize);
+}
+
+MdFrameParser::IdKey MdFrameParser::idKey(const char *securityId)
+{
+    IdKey k;
+    std::memcpy(&k.head, securityId, sizeof k.head);
+    k.tail = static_cast<quint8>(securityId[8]);
+    // Zero every byte from the first NUL on; the lowest flagged byte is always a real zero.
+    const quint64 zeros = (k.head - 0x0101010101010101ull) & ~k.head & 0x8080808080808080ull;
+    if (zeros != 0) {
+        const int keep = qCountTrailingZeroBits(zeros) / 8;
+        k.head = keep == 0 ? 0 : k.head & (~0ull >> (64 - 8 * keep));
+        k.tail = 0;
+    }
+    return k;
 }
 
 void MdFrameParser::fitUtf8(const QByteArray &utf8, char *field, int fieldSize)
@@ -105,31 +155,4 @@ QByteArray MdFrameParser::fieldText(const char *field, int fieldSize)
 QString MdFrameParser::securityKey(const Record &rec)
 {
     return QString::fromUtf8(rec.securityId, static_cast<int>(qstrnlen(rec.securityId, kIdSize)));
-}
-
-void MdFrameParser::store(QMap<QString, Record> &table, const Record &rec)
-{
-    const char *id = rec.securityId;
-    const int len = static_cast<int>(qstrnlen(id, kIdSize));
-    QChar chars[kIdSize];
-    bool ascii = true;
-    for (int i = 0; i < len; ++i) {
-        const auto c = static_cast<unsigned char>(id[i]);
-        if (c >= 0x80) {
-            ascii = false;
-            break;
-        }
-        chars[i] = QLatin1Char(static_cast<char>(c));
-    }
-    if (!ascii) {
-        table.insert(securityKey(rec), rec);
-        return;
-    }
-    // Codes already in the table are found without allocating a key.
-    const QString probe = QString::fromRawData(chars, len);
-    auto it = table.find(probe);
-    if (it != table.end())
-        *it = rec;
-    else
-        table.insert(QString(chars, len), rec);
 }

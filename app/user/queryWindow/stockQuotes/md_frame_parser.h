@@ -7,8 +7,8 @@
 #include <QMap>
 #include <QString>
 
-#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <unordered_map>
 #include <vector>
 
@@ -33,8 +33,28 @@ public:
 
     // The table key of a record: securityId up to its NUL, never past its 9 bytes.
     static QString securityKey(const Record &rec);
-    // Stores rec in the table under its key, replacing an earlier record of the same code.
-    static void store(QMap<QString, Record> &table, const Record &rec);
+
+    // securityId as a fixed-size value (bytes after the NUL zeroed), for cheap per-frame lookups.
+    struct IdKey {
+        quint64 head;
+        quint8 tail;
+        bool operator==(const IdKey &o) const { return head == o.head && tail == o.tail; }
+    };
+    struct IdHash {
+        std::size_t operator()(const IdKey &k) const
+        {
+            // Every input bit reaches the low bits, which is what a power-of-two table uses.
+            quint64 x = k.head ^ (quint64(k.tail) * 0x9E3779B97F4A7C15ull);
+            x ^= x >> 33;
+            x *= 0xFF51AFD7ED558CCDull;
+            x ^= x >> 33;
+            x *= 0xC4CEB9FE1A85EC53ull;
+            x ^= x >> 33;
+            return static_cast<std::size_t>(x);
+        }
+    };
+    // Little-endian hosts only, like the records themselves.
+    static IdKey idKey(const char *securityId);
     // Writes utf8 into a name field of fieldSize bytes: cut on a character boundary to
     // leave room for the NUL, rest zero-filled.
     static void fitUtf8(const QByteArray &utf8, char *field, int fieldSize);
@@ -42,16 +62,18 @@ public:
     static QByteArray fieldText(const char *field, int fieldSize);
 
 private:
-    void convertName(char *name);
+    void convertName(Record &rec);
 
-    // Names repeat with every frame of a code; the conversion is remembered per raw name
-    // (bytes after the NUL zeroed). Bounded so a stream of ever-new names cannot grow it.
-    using NameField = std::array<char, sizeof(Record::securityName)>;
-    struct NameHash {
-        std::size_t operator()(const NameField &n) const;
+    // A code sends the same name frame after frame: its last raw name (bytes after the NUL
+    // zeroed) and the conversion are remembered per code. Bounded so a stream of ever-new
+    // codes cannot grow it without limit.
+    struct NameMemo {
+        char raw[sizeof(Record::securityName)];
+        char utf8[sizeof(Record::securityName)];
     };
-    std::unordered_map<NameField, NameField, NameHash> mNames;
+    std::unordered_map<IdKey, NameMemo, IdHash> mNames;
     QTextCodec *mNamesCodec = nullptr;
+    bool mLocalIsUtf8 = false;
     qint64 mFrames = 0;
     qint64 mSkipped = 0;
 };

@@ -14,7 +14,7 @@
 namespace {
 // Readers see a fresh table at most this long after a record arrives; publishing more often
 // would make the writer copy the whole table more often.
-constexpr int kPublishGapMs = 10;
+constexpr int kPublishGapMs = 50;
 // Bytes taken from the socket per parse, so a large backlog never needs one huge buffer.
 constexpr qint64 kReadChunk = 1 << 20;
 }  // namespace
@@ -138,7 +138,7 @@ void QuotesTcpClient::slot_read()
             continue;
 
         for (const ClientSecurityMarketDataLevel1 &rec : mBatch)
-            MdFrameParser::store(mQuoteTable, rec);
+            mSlots[slotOf(rec)] = rec;
         mFramesStored.fetchAndAddRelaxed(static_cast<qint64>(mBatch.size()));
         if (mPrintMD != 0) {
             for (const ClientSecurityMarketDataLevel1 &rec : mBatch)
@@ -159,25 +159,73 @@ void QuotesTcpClient::schedulePublish()
         mPublishTimer->start(kPublishGapMs - static_cast<int>(mSincePublish.elapsed()));
 }
 
+int QuotesTcpClient::slotOf(const ClientSecurityMarketDataLevel1 &rec)
+{
+    const MdFrameParser::IdKey id = MdFrameParser::idKey(rec.securityId);
+    if (mSlotById.empty())
+        growIdIndex();
+    std::size_t mask = mSlotById.size() - 1;
+    std::size_t i = MdFrameParser::IdHash()(id) & mask;
+    for (; mSlotById[i].slot >= 0; i = (i + 1) & mask) {
+        if (mSlotById[i].id == id)
+            return mSlotById[i].slot;
+    }
+
+    // Different raw ids can decode to the same code; they share its slot.
+    const QString code = MdFrameParser::securityKey(rec);
+    auto c = mSlotByCode.constFind(code);
+    int slot;
+    if (c != mSlotByCode.constEnd()) {
+        slot = c.value();
+    } else {
+        slot = static_cast<int>(mSlots.size());
+        mSlots.emplace_back();
+        mSlotByCode.insert(code, slot);
+    }
+    mSlotById[i] = IdEntry{id, slot};
+    if (++mIdCount * 2 > static_cast<int>(mSlotById.size()))
+        growIdIndex();
+    return slot;
+}
+
+void QuotesTcpClient::growIdIndex()
+{
+    std::vector<IdEntry> old;
+    old.swap(mSlotById);
+    mSlotById.assign(old.empty() ? 1024 : old.size() * 2, IdEntry{{0, 0}, -1});
+    const std::size_t mask = mSlotById.size() - 1;
+    for (const IdEntry &e : old) {
+        if (e.slot < 0)
+            continue;
+        std::size_t i = MdFrameParser::IdHash()(e.id) & mask;
+        while (mSlotById[i].slot >= 0)
+            i = (i + 1) & mask;
+        mSlotById[i] = e;
+    }
+}
+
 void QuotesTcpClient::publish()
 {
-    QMap<QString, ClientSecurityMarketDataLevel1> next = mQuoteTable;
+    QMap<QString, ClientSecurityMarketDataLevel1> next;
+    // Keys come in order, so each insert at the end is constant time.
+    for (auto it = mSlotByCode.cbegin(); it != mSlotByCode.cend(); ++it)
+        next.insert(next.cend(), it.key(), mSlots[it.value()]);
     {
-        std::lock_guard<std::mutex> lock(mPublishedLock);
-        mPublished.swap(next);
+        std::lock_guard<std::mutex> lock(mQuoteTableLock);
+        mQuoteTable.swap(next);
     }
     mDirty = false;
     mSincePublish.restart();
-    // The previous copy is released here, outside the lock, when no reader holds it.
+    // The previous table is released here, outside the lock, unless a reader still holds it.
 }
 
 ClientSecurityMarketDataLevel1 QuotesTcpClient::lookupQuote(QString code) const
 {
     ClientSecurityMarketDataLevel1 rec;
     {
-        std::lock_guard<std::mutex> lock(mPublishedLock);
-        auto it = mPublished.constFind(code);
-        if (it != mPublished.constEnd())
+        std::lock_guard<std::mutex> lock(mQuoteTableLock);
+        auto it = mQuoteTable.constFind(code);
+        if (it != mQuoteTable.constEnd())
             return *it;
     }
     std::memset(&rec, 0, sizeof rec);
@@ -186,8 +234,8 @@ ClientSecurityMarketDataLevel1 QuotesTcpClient::lookupQuote(QString code) const
 
 QMap<QString, ClientSecurityMarketDataLevel1> QuotesTcpClient::quoteTable() const
 {
-    std::lock_guard<std::mutex> lock(mPublishedLock);
-    return mPublished;
+    std::lock_guard<std::mutex> lock(mQuoteTableLock);
+    return mQuoteTable;
 }
 
 void QuotesTcpClient::printMdInfo(const ClientSecurityMarketDataLevel1 &rec)

@@ -48,6 +48,8 @@ public slots:
     void slot_reConnect();
 
 private:
+    int slotOf(const ClientSecurityMarketDataLevel1 &rec);
+    void growIdIndex();
     void publish();
     void schedulePublish();
 
@@ -57,8 +59,11 @@ private:
     int mPort = 0;
     QTcpSocket *mSocket = nullptr;
     bool mConnected = false;
-    // Written only on the client's thread; readers get the published copy below.
+    // The table readers see, replaced as a whole by the client's thread. The lock guards only
+    // swapping or copying this implicitly-shared handle (constant time) and single lookups,
+    // so a GUI-thread reader never waits behind parsing or table building.
     QMap<QString, ClientSecurityMarketDataLevel1> mQuoteTable;
+    mutable std::mutex mQuoteTableLock;
     int mHeaderSize = kMdHeaderSize;
     int mRecordSize = kMdRecordSize;
     QTimer *mReconnectTimer = nullptr;
@@ -69,11 +74,17 @@ private:
     QByteArray mPending;            // bytes of an incomplete frame, kept for the next read
     std::vector<ClientSecurityMarketDataLevel1> mBatch;
 
-    // Readers share an implicitly-shared copy of the table. The lock only guards swapping
-    // and copying that handle (constant time) or one lookup, so the writer never holds it
-    // while parsing or copying the table.
-    mutable std::mutex mPublishedLock;
-    QMap<QString, ClientSecurityMarketDataLevel1> mPublished;
+    // The latest record of every code, kept by the client's thread alone: one slot per code,
+    // found by the raw id without building a string per frame. Readers get a new table built
+    // from these slots at most every few milliseconds.
+    std::vector<ClientSecurityMarketDataLevel1> mSlots;
+    struct IdEntry {
+        MdFrameParser::IdKey id;
+        int slot;               // -1: free
+    };
+    std::vector<IdEntry> mSlotById;     // open addressing, power-of-two size, at most half full
+    int mIdCount = 0;
+    QMap<QString, int> mSlotByCode;
     QTimer *mPublishTimer = nullptr;
     QElapsedTimer mSincePublish;
     bool mDirty = false;
