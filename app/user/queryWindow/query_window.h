@@ -39,10 +39,18 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
     // Pieces shared with the subclasses' full exports.
+    // Empty when the user cancels.
     static QString askCsvFileName();
+    // Truncates and opens in text mode and writes the byte order mark; false (after the
+    // "文件打开失败" box) when the file cannot be opened.
     static bool openCsvFile(QFile &file, const QString &fileName);
+    // Titles joined with commas and a line feed; the order window drops its check-box column,
+    // the position window its action column.
     QString csvHeaderLine();
+    // Writes the buffer as UTF-8 and empties it, keeping its capacity; false on a short write.
     static bool flushCsvBuffer(QFile &file, QString &buffer);
+    // Closes the file and reports: success under the given title, or "文件写入失败" when any
+    // write failed, so that a full disk is never reported as a written file.
     static void finishCsvFile(QFile &file, bool written, const QString &successTitle);
 
     static constexpr int kCsvBufferReserve = 52428800;

@@ -8,8 +8,9 @@ QueryWindowsManager::QueryWindowsManager(QObject *parent)
     : QObject(parent), mThread(new QThread), mQuotesClient(new QuotesTcpClient(nullptr)) {}
 
 QueryWindowsManager::~QueryWindowsManager() {
-    // The client must go on its own thread, which only runs deferred deletes while its loop
-    // is alive; quit() is queued behind the delete, so wait() returns after the client is gone.
+    // The client is deleted on its own thread, by the loop or at the latest when the thread
+    // finishes, so it is gone once wait() returns. A client in the middle of a blocking
+    // connect holds wait() until that attempt ends.
     if (mThread->isRunning()) {
         mQuotesClient->deleteLater();
     } else {

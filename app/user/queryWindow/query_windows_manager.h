@@ -15,7 +15,7 @@ public:
 
     void start();
     QuotesTcpClient *quotesClient() const { return mQuotesClient; }
-    // The market-data thread; tests watch it stop.
+    // The market-data thread, for callers that need to see it stop.
     QThread *workerThread() const { return mThread; }
 
 private:
