@@ -49,19 +49,16 @@ std::vector<double> drain(int fd, int windows) {
         double bytes = 0;
         while (Clock::now() < end) {
             const ssize_t n = read(fd, buf.data(), buf.size());
-            if (n <= 0)
-                return perWindow;
+            if (n <= 0) return perWindow;
             bytes += static_cast<double>(n);
         }
-        if (w >= 0)
-            perWindow.push_back(bytes);
+        if (w >= 0) perWindow.push_back(bytes);
     }
     return perWindow;
 }
 
 double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
+    if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
@@ -109,16 +106,14 @@ int main(int argc, char **argv) {
     const int windows = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
 
     int out[2];
-    if (pipe(out) != 0)
-        return 1;
+    if (pipe(out) != 0) return 1;
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_adddup2(&fa, out[1], 1);
     posix_spawn_file_actions_addclose(&fa, out[0]);
     std::vector<std::string> args = {sim, "--counter-port", "0", "--md-port", "0", "--md-blast"};
     std::vector<char *> argvSim;
-    for (auto &s : args)
-        argvSim.push_back(s.data());
+    for (auto &s : args) argvSim.push_back(s.data());
     argvSim.push_back(nullptr);
     pid_t pid = -1;
     if (posix_spawn(&pid, sim.c_str(), &fa, nullptr, argvSim.data(), environ) != 0) {
@@ -129,8 +124,7 @@ int main(int argc, char **argv) {
     std::string line;
     char ch;
     pollfd p{out[0], POLLIN, 0};
-    while (poll(&p, 1, 20000) > 0 && read(out[0], &ch, 1) == 1 && ch != '\n')
-        line += ch;
+    while (poll(&p, 1, 20000) > 0 && read(out[0], &ch, 1) == 1 && ch != '\n') line += ch;
     int counterPort = 0, mdPort = 0;
     if (std::sscanf(line.c_str(), "counter_port=%d md_port=%d", &counterPort, &mdPort) != 2) {
         std::fprintf(stderr, "unexpected first line from qeto-sim: '%s'\n", line.c_str());
@@ -151,10 +145,8 @@ int main(int argc, char **argv) {
     const double simFrames = median(simBytes) / kMdFrameSize;
     const double baseFrames = median(baseBytes) / kMdFrameSize;
     std::printf("md push, %d one-second windows, frame %d bytes\n", windows, kMdFrameSize);
-    std::printf("qeto-sim --md-blast : %12.0f frames/s (median)  %8.1f MB/s\n", simFrames,
-                median(simBytes) / 1e6);
-    std::printf("loopback baseline   : %12.0f frames/s (median)  %8.1f MB/s\n", baseFrames,
-                median(baseBytes) / 1e6);
+    std::printf("qeto-sim --md-blast : %12.0f frames/s (median)  %8.1f MB/s\n", simFrames, median(simBytes) / 1e6);
+    std::printf("loopback baseline   : %12.0f frames/s (median)  %8.1f MB/s\n", baseFrames, median(baseBytes) / 1e6);
     std::printf("ratio sim/baseline  : %12.2f\n", baseFrames > 0 ? simFrames / baseFrames : 0.0);
     std::printf("target              : %12d frames/s -> %s\n", 5000000, simFrames >= 5e6 ? "met" : "NOT met");
     return 0;

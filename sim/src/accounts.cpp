@@ -6,9 +6,7 @@
 
 namespace qeto::sim {
 
-double Counter::withdrawable() const {
-    return std::max(0.0, available - unsettled);
-}
+double Counter::withdrawable() const { return std::max(0.0, available - unsettled); }
 
 Order *Counter::findOrder(uint32_t sysId) {
     auto it = orderIndex.find(sysId);
@@ -72,12 +70,10 @@ bool loadAccounts(const std::string &path, AccountList *out, std::string *error)
     while (std::getline(in, line)) {
         ++lineNo;
         const auto hash = line.find('#');
-        if (hash != std::string::npos)
-            line.erase(hash);
+        if (hash != std::string::npos) line.erase(hash);
         std::istringstream words(line);
         std::string kind;
-        if (!(words >> kind))
-            continue;
+        if (!(words >> kind)) continue;
         if (kind == "account") {
             auto a = std::make_unique<Account>();
             if (!(words >> a->id >> a->password >> a->branch >> a->appId))
@@ -92,8 +88,7 @@ bool loadAccounts(const std::string &path, AccountList *out, std::string *error)
             int exch = 0;
             std::string code;
             double cash = 0;
-            if (list.empty())
-                return fail("counter before any account");
+            if (list.empty()) return fail("counter before any account");
             if (!(words >> exch >> code >> cash) || (exch != 1 && exch != 2) || cash < 0)
                 return fail("counter <1|2> <login code> <cash>");
             counter = &list.back()->counters[exch - 1];
@@ -102,8 +97,7 @@ bool loadAccounts(const std::string &path, AccountList *out, std::string *error)
             std::string code;
             long qty = 0;
             double cost = 0;
-            if (!counter)
-                return fail("position before any counter");
+            if (!counter) return fail("position before any counter");
             if (!(words >> code >> qty) || code.size() != 6 || qty < 0)
                 return fail("position <code> <quantity> [cost]");
             words >> cost;
@@ -112,8 +106,7 @@ bool loadAccounts(const std::string &path, AccountList *out, std::string *error)
             return fail("unknown line kind '" + kind + "'");
         }
     }
-    if (list.empty())
-        return fail("no account");
+    if (list.empty()) return fail("no account");
     *out = std::move(list);
     return true;
 }

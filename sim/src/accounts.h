@@ -16,8 +16,8 @@ struct Position {
     uint32_t yesterday = 0;
     uint32_t todayBuy = 0;
     uint32_t todaySell = 0;
-    uint32_t frozenSell = 0;    // shares held by open sell orders
-    double costAmount = 0;      // money paid for what is held, fees included
+    uint32_t frozenSell = 0;  // shares held by open sell orders
+    double costAmount = 0;    // money paid for what is held, fees included
 
     // Shares bought today become sellable only tomorrow.
     uint32_t available() const { return yesterday - todaySell - frozenSell; }
@@ -55,14 +55,14 @@ struct Trade {
     char direction = '1';
     double price = 0;
     uint32_t volume = 0;
-    uint32_t leaves = 0;    // the order's untraded quantity after this trade
+    uint32_t leaves = 0;  // the order's untraded quantity after this trade
     int timeMs = 0;
 };
 
 struct CashRecord {
     double amount = 0;
-    char direction = '1';   // '1' deposit, '2' withdrawal
-    std::string operTime;   // yyyy-MM-dd hh:mm:ss
+    char direction = '1';  // '1' deposit, '2' withdrawal
+    std::string operTime;  // yyyy-MM-dd hh:mm:ss
 };
 
 struct Counter {
@@ -74,7 +74,7 @@ struct Counter {
     double todayBuyAmount = 0;
     double todaySellAmount = 0;
     double startWithdrawable = 0;
-    double unsettled = 0;   // today's net sale proceeds: usable for buying, not withdrawable
+    double unsettled = 0;  // today's net sale proceeds: usable for buying, not withdrawable
     std::map<std::string, Position> positions;
     std::vector<Order> orders;
     std::unordered_map<uint32_t, std::size_t> orderIndex;
@@ -89,7 +89,7 @@ struct Counter {
 struct TransferRecord {
     uint32_t id = 0;
     double amount = 0;
-    char direction = '1';   // '1' Shanghai -> Shenzhen, '2' Shenzhen -> Shanghai
+    char direction = '1';  // '1' Shanghai -> Shenzhen, '2' Shenzhen -> Shanghai
     int timeMs = 0;
     uint32_t errorCode = 0;
     char status = '1';
@@ -100,7 +100,7 @@ struct Account {
     std::string password;
     std::string branch;
     std::string appId;
-    Counter counters[2];    // indexed by Exchange
+    Counter counters[2];  // indexed by Exchange
     std::vector<TransferRecord> transfers;
 };
 

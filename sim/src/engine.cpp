@@ -18,7 +18,7 @@ constexpr int32_t kMaxOrderVolume = 1000000;
 
 struct ErrorText {
     uint32_t id;
-    const char *text;   // UTF-8; Chinese texts go out in the configured encoding
+    const char *text;  // UTF-8; Chinese texts go out in the configured encoding
 };
 
 // Some refusals carry ASCII texts (the client shows its catalogue text), some Chinese ones
@@ -73,7 +73,8 @@ const Route kRoutes[] = {
     {ReqQryRate, RspQryRate, sizeof(CQetoReqQryStockFeeField), sizeof(CQetoRspQryStockFeeField)},
     {ReqQryRightsAndInterests, RspQryRightsAndInterests, sizeof(CQetoReqQryStockQuotaField),
      sizeof(CQetoRspQryStockQuotaField)},
-    {ReqQryInvestorInfo, RspQryInvestorInfo, sizeof(CQetoReqQryInvestorInfoField), sizeof(CQetoRspQryInvestorInfoField)},
+    {ReqQryInvestorInfo, RspQryInvestorInfo, sizeof(CQetoReqQryInvestorInfoField),
+     sizeof(CQetoRspQryInvestorInfoField)},
     {ReqQrySecurities, RspQrySecurities, sizeof(CQetoReqQryStockSecuritiesField),
      sizeof(CQetoRspQryStockSecuritiesField)},
     {ReqHeartbeat, RspHeartbeat, 0, 0},
@@ -81,15 +82,13 @@ const Route kRoutes[] = {
 
 const Route *routeOf(uint16_t type) {
     for (const Route &r : kRoutes)
-        if (r.request == type)
-            return &r;
+        if (r.request == type) return &r;
     return nullptr;
 }
 
 bool isAscii(const char *s) {
     for (; *s; ++s)
-        if (static_cast<unsigned char>(*s) >= 0x80)
-            return false;
+        if (static_cast<unsigned char>(*s) >= 0x80) return false;
     return true;
 }
 
@@ -112,8 +111,7 @@ void putNumber(char (&field)[N], uint32_t value) {
 }
 
 bool passwordRulesMet(const std::string &pwd) {
-    if (pwd.size() != 10)
-        return false;
+    if (pwd.size() != 10) return false;
     bool lower = false, upper = false, digit = false, special = false;
     for (char ch : pwd) {
         if (ch >= 'a' && ch <= 'z')
@@ -131,11 +129,9 @@ bool passwordRulesMet(const std::string &pwd) {
 }  // namespace
 
 double tradeFee(double amount, char direction) {
-    if (amount <= 0)
-        return 0;
+    if (amount <= 0) return 0;
     double fee = std::max(5.0, roundCents(amount * 0.00025));
-    if (direction == '2')
-        fee += roundCents(amount * 0.0005);
+    if (direction == '2') fee += roundCents(amount * 0.0005);
     return roundCents(fee);
 }
 
@@ -151,27 +147,27 @@ std::vector<uint8_t> makeFrame(uint16_t type, uint16_t count, int32_t requestId,
     h.last = last ? 1 : 0;
     std::vector<uint8_t> out(sizeof h + length);
     std::memcpy(out.data(), &h, sizeof h);
-    if (length)
-        std::memcpy(out.data() + sizeof h, payload, length);
+    if (length) std::memcpy(out.data() + sizeof h, payload, length);
     return out;
 }
 
 Engine::Engine(Market &market, AccountList accounts, const EngineOptions &options, Sink sink, Scheduler scheduler)
-    : mMarket(market), mAccounts(std::move(accounts)), mOptions(options), mSink(std::move(sink)),
+    : mMarket(market),
+      mAccounts(std::move(accounts)),
+      mOptions(options),
+      mSink(std::move(sink)),
       mSchedule(std::move(scheduler)) {
-    if (mOptions.batch < 1)
-        mOptions.batch = 1;
+    if (mOptions.batch < 1) mOptions.batch = 1;
     mClock = [] {
-        return static_cast<int64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                        std::chrono::system_clock::now().time_since_epoch())
-                                        .count());
+        return static_cast<int64_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+                .count());
     };
 }
 
 Account *Engine::account(std::string_view id) {
     for (auto &a : mAccounts)
-        if (a->id == id)
-            return a.get();
+        if (a->id == id) return a.get();
     return nullptr;
 }
 
@@ -196,12 +192,10 @@ CQetoRspInfo Engine::info(uint32_t errorId) const {
     CQetoRspInfo r;
     zero(r);
     r.ErrorID = errorId;
-    if (errorId == 0)
-        return r;
+    if (errorId == 0) return r;
     const char *text = "error";
     for (const ErrorText &e : kErrors)
-        if (e.id == errorId)
-            text = e.text;
+        if (e.id == errorId) text = e.text;
     const std::string wire = isAscii(text) ? std::string(utf8Prefix(text, sizeof r.ErrorMsg - 1))
                                            : encodeFitting(text, mOptions.textEncoding, sizeof r.ErrorMsg - 1);
     std::memcpy(r.ErrorMsg, wire.data(), wire.size());
@@ -220,8 +214,8 @@ void Engine::sendUnits(ConnId conn, uint16_t type, int32_t requestId, uint32_t s
     std::size_t done = 0;
     while (done < total) {
         const std::size_t n = std::min(perFrame, total - done);
-        send(conn, type, requestId, sessionId, units.data() + done * unitSize, n * unitSize,
-             static_cast<uint16_t>(n), done + n == total);
+        send(conn, type, requestId, sessionId, units.data() + done * unitSize, n * unitSize, static_cast<uint16_t>(n),
+             done + n == total);
         done += n;
     }
 }
@@ -257,12 +251,10 @@ void Engine::answerList(const Session &s, uint16_t type, int32_t requestId, cons
 template <class R>
 void Engine::toAccount(Account *a, Exchange ex, uint16_t type, int32_t requestId, const R &rec, uint32_t errorId) {
     for (auto &[id, s] : mSessions)
-        if (s.account == a && s.exchange == ex)
-            answer(s, type, requestId, rec, errorId);
+        if (s.account == a && s.exchange == ex) answer(s, type, requestId, rec, errorId);
 }
 
-bool Engine::handleFrame(ConnId conn, const FrameHeader &h, const uint8_t *body, std::size_t length,
-                         std::string *why) {
+bool Engine::handleFrame(ConnId conn, const FrameHeader &h, const uint8_t *body, std::size_t length, std::string *why) {
     const Route *route = routeOf(h.type);
     if (!route) {
         *why = "unknown message type " + std::to_string(h.type);
@@ -292,63 +284,62 @@ bool Engine::handleFrame(ConnId conn, const FrameHeader &h, const uint8_t *body,
     Session &s = mSessions[cs->second];
     const int32_t req = h.requestId;
     switch (h.type) {
-    case ReqLogout: {
-        CQetoRspUserLogoutField r;
-        zero(r);
-        putText(r.AccountID, s.account->id);
-        answer(s, RspLogout, req, r, 0);
-        mSessions.erase(cs->second);
-        mConnSession.erase(cs);
-        break;
-    }
-    case ReqInsertOrder:
-        insertOrder(s, req, readRecord<CQetoReqOrderInsertField>(body));
-        break;
-    case ReqCancelOrder:
-        cancelOrder(s, req, readRecord<CQetoReqOrderActionField>(body));
-        break;
-    case ReqQryOrder:
-        queryOrders(s, req, readRecord<CQetoReqQryOrderField>(body));
-        break;
-    case ReqQryTrade:
-        queryTrades(s, req, readRecord<CQetoReqQryTradeField>(body));
-        break;
-    case ReqQryPosition:
-        queryPositions(s, req, readRecord<CQetoReqQryStockPositionField>(body));
-        break;
-    case ReqQryFund:
-        queryFund(s, req);
-        break;
-    case ReqUpdatePwd:
-        updatePassword(s, req, readRecord<CQetoReqUserPasswordUpdateField>(body));
-        break;
-    case ReqInFund:
-    case ReqOutFund:
-        cashTransfer(s, req, readRecord<CQetoReqCapTransferField>(body), h.type == ReqInFund);
-        break;
-    case ReqQryInOutFundRecord:
-        queryCashRecords(s, req);
-        break;
-    case ReqBTFundTransfer:
-        btTransfer(s, req, readRecord<CQetoReqBTCapTransferManagerField>(body));
-        break;
-    case ReqQryBTFundTransferRecord:
-        queryBtRecords(s, req);
-        break;
-    case ReqQrySecurities:
-        querySecurities(s, req, readRecord<CQetoReqQryStockSecuritiesField>(body));
-        break;
-    default:
-        answerMisc(s, h.type, req);
-        break;
+        case ReqLogout: {
+            CQetoRspUserLogoutField r;
+            zero(r);
+            putText(r.AccountID, s.account->id);
+            answer(s, RspLogout, req, r, 0);
+            mSessions.erase(cs->second);
+            mConnSession.erase(cs);
+            break;
+        }
+        case ReqInsertOrder:
+            insertOrder(s, req, readRecord<CQetoReqOrderInsertField>(body));
+            break;
+        case ReqCancelOrder:
+            cancelOrder(s, req, readRecord<CQetoReqOrderActionField>(body));
+            break;
+        case ReqQryOrder:
+            queryOrders(s, req, readRecord<CQetoReqQryOrderField>(body));
+            break;
+        case ReqQryTrade:
+            queryTrades(s, req, readRecord<CQetoReqQryTradeField>(body));
+            break;
+        case ReqQryPosition:
+            queryPositions(s, req, readRecord<CQetoReqQryStockPositionField>(body));
+            break;
+        case ReqQryFund:
+            queryFund(s, req);
+            break;
+        case ReqUpdatePwd:
+            updatePassword(s, req, readRecord<CQetoReqUserPasswordUpdateField>(body));
+            break;
+        case ReqInFund:
+        case ReqOutFund:
+            cashTransfer(s, req, readRecord<CQetoReqCapTransferField>(body), h.type == ReqInFund);
+            break;
+        case ReqQryInOutFundRecord:
+            queryCashRecords(s, req);
+            break;
+        case ReqBTFundTransfer:
+            btTransfer(s, req, readRecord<CQetoReqBTCapTransferManagerField>(body));
+            break;
+        case ReqQryBTFundTransferRecord:
+            queryBtRecords(s, req);
+            break;
+        case ReqQrySecurities:
+            querySecurities(s, req, readRecord<CQetoReqQryStockSecuritiesField>(body));
+            break;
+        default:
+            answerMisc(s, h.type, req);
+            break;
     }
     return true;
 }
 
 void Engine::onDisconnect(ConnId conn) {
     auto it = mConnSession.find(conn);
-    if (it == mConnSession.end())
-        return;
+    if (it == mConnSession.end()) return;
     mSessions.erase(it->second);
     mConnSession.erase(it);
 }
@@ -381,7 +372,7 @@ void Engine::login(ConnId conn, const FrameHeader &h, const uint8_t *body) {
         answer(s, RspLogin, h.requestId, rsp, error);
         return;
     }
-    onDisconnect(conn);   // a second login on one connection replaces the first session
+    onDisconnect(conn);  // a second login on one connection replaces the first session
     s.id = mNextSession++;
     s.account = a;
     s.exchange = req.ExchangeCode == '1' ? Shanghai : Shenzhen;
@@ -401,24 +392,24 @@ std::string Engine::orderText(const Order &o, uint32_t extra) const {
     int n = std::snprintf(buf, sizeof buf, "%s %s %u股@%.3f ", side, o.code.c_str(), o.volume, o.price);
     const std::size_t used = n > 0 ? static_cast<std::size_t>(n) : 0;
     switch (o.status) {
-    case '2':
-        std::snprintf(buf + used, sizeof buf - used, "已报");
-        break;
-    case '7':
-        std::snprintf(buf + used, sizeof buf - used, "部分成交 成交%u股 累计%u股", extra, o.traded);
-        break;
-    case '8':
-        std::snprintf(buf + used, sizeof buf - used, "全部成交 成交%u股", extra);
-        break;
-    case '5':
-        std::snprintf(buf + used, sizeof buf - used, "部分撤单 撤销%u股", extra);
-        break;
-    case '6':
-        std::snprintf(buf + used, sizeof buf - used, "已撤单");
-        break;
-    default:
-        std::snprintf(buf + used, sizeof buf - used, "废单");
-        break;
+        case '2':
+            std::snprintf(buf + used, sizeof buf - used, "已报");
+            break;
+        case '7':
+            std::snprintf(buf + used, sizeof buf - used, "部分成交 成交%u股 累计%u股", extra, o.traded);
+            break;
+        case '8':
+            std::snprintf(buf + used, sizeof buf - used, "全部成交 成交%u股", extra);
+            break;
+        case '5':
+            std::snprintf(buf + used, sizeof buf - used, "部分撤单 撤销%u股", extra);
+            break;
+        case '6':
+            std::snprintf(buf + used, sizeof buf - used, "已撤单");
+            break;
+        default:
+            std::snprintf(buf + used, sizeof buf - used, "废单");
+            break;
     }
     return buf;
 }
@@ -513,23 +504,19 @@ void Engine::insertOrder(Session &s, int32_t req, const CQetoReqOrderInsertField
     answer(s, RspInsertOrder, req, rsp, error);
     if (error) {
         // Price-limit refusals come from the exchange side, which reports them as an error return too.
-        if (error == 2002)
-            answer(s, ErrRtnInsertOrder, req, rsp, error);
+        if (error == 2002) answer(s, ErrRtnInsertOrder, req, rsp, error);
         return;
     }
     sendOrderReturn(s.account, s.exchange, o);
     match(s.account, s.exchange, o.sysId);
     const Order *after = c.findOrder(o.sysId);
-    if (after && after->open())
-        mResting.push_back({s.account, s.exchange, o.sysId});
+    if (after && after->open()) mResting.push_back({s.account, s.exchange, o.sysId});
 }
 
 bool Engine::marketable(const Order &o) const {
     const Quote *q = mMarket.find(o.code);
-    if (!q)
-        return false;
-    if (o.direction == '1')
-        return q->ask[0] > 0 && q->askVolume[0] > 0 && q->ask[0] <= o.price + kEps;
+    if (!q) return false;
+    if (o.direction == '1') return q->ask[0] > 0 && q->askVolume[0] > 0 && q->ask[0] <= o.price + kEps;
     return q->bid[0] > 0 && q->bidVolume[0] > 0 && q->bid[0] >= o.price - kEps;
 }
 
@@ -537,16 +524,13 @@ void Engine::match(Account *a, Exchange ex, uint32_t sysId) {
     Counter &c = a->counters[ex];
     Order *o = c.findOrder(sysId);
     Quote *q = o ? mMarket.find(o->code) : nullptr;
-    if (!o || !q || !o->open())
-        return;
+    if (!o || !q || !o->open()) return;
     for (int i = 0; i < 5 && o->leaves() > 0; ++i) {
         const bool buy = o->direction == '1';
         const double px = buy ? q->ask[i] : q->bid[i];
         uint64_t &vol = buy ? q->askVolume[i] : q->bidVolume[i];
-        if (px <= 0 || vol == 0)
-            continue;
-        if (buy ? px > o->price + kEps : px < o->price - kEps)
-            break;
+        if (px <= 0 || vol == 0) continue;
+        if (buy ? px > o->price + kEps : px < o->price - kEps) break;
         const uint32_t take = static_cast<uint32_t>(std::min<uint64_t>(o->leaves(), vol));
         vol -= take;
         fill(a, ex, *o, px, take);
@@ -578,15 +562,13 @@ void Engine::fill(Account *a, Exchange ex, Order &o, double price, uint32_t qty)
         const uint32_t before = pos.total();
         pos.frozenSell -= qty;
         pos.todaySell += qty;
-        if (before > 0)
-            pos.costAmount = roundCents(pos.costAmount * (before - qty) / before);
+        if (before > 0) pos.costAmount = roundCents(pos.costAmount * (before - qty) / before);
         c.available = roundCents(c.available + amount - feeInc);
         c.unsettled = roundCents(c.unsettled + amount - feeInc);
         c.todaySellAmount = roundCents(c.todaySellAmount + amount);
     }
     o.status = o.leaves() == 0 ? '8' : '7';
-    if (o.status == '8')
-        releaseFreeze(c, o);
+    if (o.status == '8') releaseFreeze(c, o);
 
     Trade t;
     t.orderSysId = o.sysId;
@@ -645,16 +627,13 @@ void Engine::onMarketTick() {
     still.reserve(mResting.size());
     for (const RestingRef &ref : mResting) {
         Order *o = ref.account->counters[ref.exchange].findOrder(ref.sysId);
-        if (!o || !o->open())
-            continue;
+        if (!o || !o->open()) continue;
         still.push_back(ref);
-        if (o->fillPending || !marketable(*o))
-            continue;
+        if (o->fillPending || !marketable(*o)) continue;
         o->fillPending = true;
         mSchedule(mOptions.rtnDelayMs, [this, ref] {
             Order *ord = ref.account->counters[ref.exchange].findOrder(ref.sysId);
-            if (!ord)
-                return;
+            if (!ord) return;
             ord->fillPending = false;
             match(ref.account, ref.exchange, ref.sysId);
         });
@@ -664,8 +643,7 @@ void Engine::onMarketTick() {
 
 void Engine::cancelOrder(Session &s, int32_t req, const CQetoReqOrderActionField &r) {
     Counter &c = s.account->counters[s.exchange];
-    if (r.UserLocalID > 0)
-        c.maxUserLocalId = std::max(c.maxUserLocalId, static_cast<uint32_t>(r.UserLocalID));
+    if (r.UserLocalID > 0) c.maxUserLocalId = std::max(c.maxUserLocalId, static_cast<uint32_t>(r.UserLocalID));
     CQetoRspOrderActionField rsp;
     zero(rsp);
     rsp.UserLocalID = r.UserLocalID;
@@ -677,8 +655,7 @@ void Engine::cancelOrder(Session &s, int32_t req, const CQetoReqOrderActionField
     else if (!o->open())
         error = 2007;
     if (error) {
-        if (o)
-            rsp.OrderStatus = o->status;
+        if (o) rsp.OrderStatus = o->status;
         answer(s, RspCancelOrder, req, rsp, error);
         answer(s, ErrRtnCancelOrder, req, rsp, error);
         return;
@@ -725,8 +702,7 @@ void Engine::queryOrders(Session &s, int32_t req, const CQetoReqQryOrderField &r
     std::size_t i = r.Position > 0 ? static_cast<std::size_t>(r.Position) : 0;
     for (; i < c.orders.size() && out.size() < static_cast<std::size_t>(mOptions.batch); ++i) {
         const Order &o = c.orders[i];
-        if (!wanted(o))
-            continue;
+        if (!wanted(o)) continue;
         CQetoRspQryOrderField f;
         zero(f);
         f.UserLocalID = o.userLocalId;
@@ -768,8 +744,7 @@ void Engine::queryTrades(Session &s, int32_t req, const CQetoReqQryTradeField &r
     std::size_t i = r.Position > 0 ? static_cast<std::size_t>(r.Position) : 0;
     for (; i < c.trades.size() && out.size() < static_cast<std::size_t>(mOptions.batch); ++i) {
         const Trade &t = c.trades[i];
-        if (!wanted(t))
-            continue;
+        if (!wanted(t)) continue;
         CQetoRspQryTradeField f;
         zero(f);
         f.OrderSysID = t.orderSysId;
@@ -796,10 +771,8 @@ void Engine::queryPositions(Session &s, int32_t req, const CQetoReqQryStockPosit
     const std::string code = getText(r.SecurityID);
     std::vector<CQetoRspQryStockPositionField> out;
     for (const auto &[posCode, p] : c.positions) {
-        if (!code.empty() && posCode != code)
-            continue;
-        if (p.yesterday == 0 && p.todayBuy == 0 && p.todaySell == 0)
-            continue;
+        if (!code.empty() && posCode != code) continue;
+        if (p.yesterday == 0 && p.todayBuy == 0 && p.todaySell == 0) continue;
         CQetoRspQryStockPositionField f;
         zero(f);
         putText(f.AccountID, s.account->id);
@@ -818,8 +791,7 @@ void Engine::queryFund(Session &s, int32_t req) {
     const Counter &c = s.account->counters[s.exchange];
     double marketValue = 0;
     for (const auto &[code, p] : c.positions)
-        if (const Quote *q = mMarket.find(code))
-            marketValue += q->last * p.total();
+        if (const Quote *q = mMarket.find(code)) marketValue += q->last * p.total();
     CQetoRspQryStockClientAccountField f;
     zero(f);
     putText(f.AccountID, s.account->id);
@@ -928,8 +900,7 @@ void Engine::btTransfer(Session &s, int32_t req, const CQetoReqBTCapTransferMana
     rec.status = error ? '1' : '2';
     a->transfers.push_back(rec);
     answer(s, RspBTFundTransfer, req, rsp, error);
-    if (error)
-        return;
+    if (error) return;
     const uint32_t id = rec.id;
     mSchedule(mOptions.rtnDelayMs, [this, a, id, req] { completeBtTransfer(a, id, req); });
 }
@@ -937,8 +908,7 @@ void Engine::btTransfer(Session &s, int32_t req, const CQetoReqBTCapTransferMana
 void Engine::completeBtTransfer(Account *a, uint32_t transferId, int32_t req) {
     auto it = std::find_if(a->transfers.begin(), a->transfers.end(),
                            [&](const TransferRecord &t) { return t.id == transferId; });
-    if (it == a->transfers.end())
-        return;
+    if (it == a->transfers.end()) return;
     Counter &from = a->counters[it->direction == '1' ? Shanghai : Shenzhen];
     Counter &to = a->counters[it->direction == '1' ? Shenzhen : Shanghai];
     // Funds may have been spent between the two phases.
@@ -958,8 +928,7 @@ void Engine::completeBtTransfer(Account *a, uint32_t transferId, int32_t req) {
     rtn.TransferStatus = it->status;
     rtn.ErrorCode = it->errorCode;
     for (auto &[id, s] : mSessions) {
-        if (s.account != a)
-            continue;
+        if (s.account != a) continue;
         putText(rtn.LoginRspCode, a->counters[s.exchange].loginCode);
         answer(s, RtnBTFundTransfer, req, rtn, it->errorCode);
     }
@@ -992,8 +961,7 @@ void Engine::querySecurities(Session &s, int32_t req, const CQetoReqQryStockSecu
     std::size_t i = r.Position > 0 ? static_cast<std::size_t>(r.Position) : 0;
     for (; i < quotes.size() && out.size() < static_cast<std::size_t>(mOptions.batch); ++i) {
         const Quote &q = quotes[i];
-        if (q.exchange != s.exchange || (!code.empty() && q.code != code))
-            continue;
+        if (q.exchange != s.exchange || (!code.empty() && q.code != code)) continue;
         CQetoRspQryStockSecuritiesField f;
         zero(f);
         putText(f.SecurityID, q.code);
@@ -1043,17 +1011,14 @@ void Engine::answerMisc(Session &s, uint16_t type, int32_t req) {
 // ---------------------------------------------------------------- historical orders
 
 void Engine::preloadOrders(int count) {
-    if (mAccounts.empty() || count <= 0)
-        return;
+    if (mAccounts.empty() || count <= 0) return;
     Account *a = mAccounts.front().get();
     std::vector<const Quote *> codes[2];
-    for (const Quote &q : mMarket.quotes())
-        codes[q.exchange].push_back(&q);
-    const int dayMs = 4 * 3600 * 1000;   // 09:30-11:30 and 13:00-15:00
+    for (const Quote &q : mMarket.quotes()) codes[q.exchange].push_back(&q);
+    const int dayMs = 4 * 3600 * 1000;  // 09:30-11:30 and 13:00-15:00
     for (int n = 0; n < count; ++n) {
         const Exchange ex = (n % 2) ? Shenzhen : Shanghai;
-        if (codes[ex].empty())
-            continue;
+        if (codes[ex].empty()) continue;
         Counter &c = a->counters[ex];
         const Quote &q = *codes[ex][(n / 2) % codes[ex].size()];
         int t = static_cast<int>(static_cast<int64_t>(dayMs) * n / count);
@@ -1069,23 +1034,22 @@ void Engine::preloadOrders(int count) {
         o.insertMs = t;
         o.securityType = q.securityType;
         switch (n % 10) {
-        case 6:
-            o.status = '6';
-            break;
-        case 7:
-            o.status = '5';
-            o.traded = (o.volume / 200) * 100;
-            if (o.traded == 0)
+            case 6:
                 o.status = '6';
-            break;
-        case 8:
-            o.status = '9';
-            o.errorCode = o.direction == '1' ? 2004 : 2005;
-            break;
-        default:
-            o.status = '8';
-            o.traded = o.volume;
-            break;
+                break;
+            case 7:
+                o.status = '5';
+                o.traded = (o.volume / 200) * 100;
+                if (o.traded == 0) o.status = '6';
+                break;
+            case 8:
+                o.status = '9';
+                o.errorCode = o.direction == '1' ? 2004 : 2005;
+                break;
+            default:
+                o.status = '8';
+                o.traded = o.volume;
+                break;
         }
         o.tradeAmount = roundCents(o.price * o.traded);
         c.orderIndex[o.sysId] = c.orders.size();

@@ -20,9 +20,9 @@ namespace qeto::sim {
 using ConnId = uint64_t;
 
 struct EngineOptions {
-    int batch = 500;            // records per query answer
-    int rtnDelayMs = 200;       // second phase of transfers, fills of resting orders
-    Encoding textEncoding = Encoding::Utf8;   // Chinese refusal texts
+    int batch = 500;                         // records per query answer
+    int rtnDelayMs = 200;                    // second phase of transfers, fills of resting orders
+    Encoding textEncoding = Encoding::Utf8;  // Chinese refusal texts
 };
 
 // Fee of one order's traded amount: commission 0.025% (at least 5.00), plus 0.05% stamp duty on sells.
@@ -32,7 +32,7 @@ class Engine {
 public:
     using Sink = std::function<void(ConnId, std::vector<uint8_t> frame)>;
     using Scheduler = std::function<void(int delayMs, std::function<void()> task)>;
-    using Clock = std::function<int64_t()>;   // milliseconds since the epoch
+    using Clock = std::function<int64_t()>;  // milliseconds since the epoch
 
     Engine(Market &market, AccountList accounts, const EngineOptions &options, Sink sink, Scheduler scheduler);
 

@@ -36,8 +36,7 @@ const char kUsage[] =
 bool parseInt(const char *text, long lo, long hi, long *out) {
     char *end = nullptr;
     const long v = std::strtol(text, &end, 10);
-    if (!text[0] || *end || v < lo || v > hi)
-        return false;
+    if (!text[0] || *end || v < lo || v > hi) return false;
     *out = v;
     return true;
 }
@@ -134,14 +133,12 @@ int main(int argc, char **argv) {
     Engine engine(
         market, std::move(accounts), eo,
         [&server](ConnId id, std::vector<uint8_t> frame) {
-            if (server)
-                server->deliverToCounter(id, std::move(frame));
+            if (server) server->deliverToCounter(id, std::move(frame));
         },
         [&io](int delayMs, std::function<void()> task) {
             auto timer = std::make_shared<asio::steady_timer>(io, std::chrono::milliseconds(delayMs));
             timer->async_wait([timer, task = std::move(task)](asio::error_code ec) {
-                if (!ec)
-                    task();
+                if (!ec) task();
             });
         });
     engine.preloadOrders(static_cast<int>(preload));
@@ -159,16 +156,14 @@ int main(int argc, char **argv) {
 
     asio::signal_set quit(io, SIGINT, SIGTERM);
     quit.async_wait([&](asio::error_code ec, int) {
-        if (ec)
-            return;
+        if (ec) return;
         srv.stop();
         io.stop();
     });
     asio::signal_set drop(io, SIGUSR1);
     std::function<void()> armDrop = [&] {
         drop.async_wait([&](asio::error_code ec, int) {
-            if (ec)
-                return;
+            if (ec) return;
             std::fprintf(stderr, "qeto-sim: SIGUSR1, dropping every client connection\n");
             srv.dropAll();
             armDrop();

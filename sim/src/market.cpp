@@ -17,9 +17,9 @@ struct Known {
 
 // Codes the demo account holds and a few others worth seeing first in a quote list.
 const Known kKnown[] = {
-    {"600000", "浦发银行", 10.50}, {"601318", "中国平安", 45.20}, {"600519", "贵州茅台", 1680.00},
+    {"600000", "浦发银行", 10.50}, {"601318", "中国平安", 45.20},    {"600519", "贵州茅台", 1680.00},
     {"688981", "中芯国际", 52.30}, {"510300", "沪深三百ETF", 3.852}, {"000001", "平安银行", 11.20},
-    {"000002", "万科Ａ", 9.80},    {"300750", "宁德时代", 182.50}, {"159915", "创业板ETF", 2.115},
+    {"000002", "万科Ａ", 9.80},    {"300750", "宁德时代", 182.50},   {"159915", "创业板ETF", 2.115},
 };
 
 const char *const kHead[] = {"华", "中", "东", "南", "北", "海", "长", "金", "新", "天", "恒", "兴",
@@ -30,10 +30,8 @@ const char *const kTail[] = {"银行", "证券", "科技", "电子", "医药", "
                              "股份", "实业", "电气", "材料", "传媒", "控股", "食品", "环保", "机械", "通信"};
 
 uint8_t typeOfCode(std::string_view code) {
-    if (code.substr(0, 3) == "688" || code[0] == '3')
-        return 8;
-    if (code[0] == '5' || code.substr(0, 2) == "15")
-        return 2;
+    if (code.substr(0, 3) == "688" || code[0] == '3') return 8;
+    if (code[0] == '5' || code.substr(0, 2) == "15") return 2;
     return 1;
 }
 
@@ -46,8 +44,7 @@ Exchange exchangeOfCode(std::string_view code) {
 Market::Market(const MarketOptions &options) : mOptions(options), mRng(options.seed) {
     const int wanted = std::clamp(options.codes, 1, 50000);
     for (const Known &k : kKnown) {
-        if (static_cast<int>(mQuotes.size()) >= wanted)
-            break;
+        if (static_cast<int>(mQuotes.size()) >= wanted) break;
         addQuote(k.code, k.name, k.preClose);
     }
     // The rest: about half Shanghai 6xxxxx, a quarter Shenzhen 0xxxxx, a quarter 3xxxxx.
@@ -62,8 +59,7 @@ Market::Market(const MarketOptions &options) : mOptions(options), mRng(options.s
             std::snprintf(code, sizeof code, "%06d", 3 + sz0++);
         else
             std::snprintf(code, sizeof code, "%06d", 300001 + sz3++);
-        if (mIndex.count(code))
-            continue;
+        if (mIndex.count(code)) continue;
         const std::size_t n = mQuotes.size();
         std::string name = std::string(kHead[n % 24]) + kMid[(n / 24) % 24] + kTail[(n / 576) % 20];
         double pre = options.deterministic ? 5.0 + static_cast<double>(n % 50) : priceDist(mRng);
@@ -153,8 +149,7 @@ void Market::tick(uint64_t updateTime) {
 
 void Market::setLast(std::string_view code, double price) {
     Quote *q = find(code);
-    if (!q)
-        return;
+    if (!q) return;
     q->last = clampToLimits(*q, price);
     q->high = std::max(q->high, q->last);
     q->low = std::min(q->low, q->last);

@@ -20,9 +20,9 @@ enum Exchange : int { Shanghai = 0, Shenzhen = 1 };
 struct Quote {
     std::string code;
     Exchange exchange = Shanghai;
-    uint8_t securityType = 1;   // 1 stock, 2 fund, 8 STAR / ChiNext
-    std::string name;           // UTF-8
-    std::string wireName;       // in the market-data encoding, at most 29 bytes
+    uint8_t securityType = 1;  // 1 stock, 2 fund, 8 STAR / ChiNext
+    std::string name;          // UTF-8
+    std::string wireName;      // in the market-data encoding, at most 29 bytes
     double tick = 0.01;
     double preClose = 0, upper = 0, lower = 0;
     double open = 0, high = 0, low = 0, last = 0;

@@ -17,8 +17,7 @@ public:
     void start() { readHeader(); }
 
     void deliver(std::vector<uint8_t> frame) {
-        if (mClosed)
-            return;
+        if (mClosed) return;
         // A client that asks without ever reading must not grow the queue without bound.
         if (mQueued + frame.size() > kMaxQueued) {
             std::fprintf(stderr, "qeto-sim: counter connection %llu: client does not read its answers, closing\n",
@@ -28,13 +27,11 @@ public:
         mQueued += frame.size();
         const bool idle = mQueue.empty();
         mQueue.push_back(std::move(frame));
-        if (idle)
-            writeNext();
+        if (idle) writeNext();
     }
 
     void close() {
-        if (mClosed)
-            return;
+        if (mClosed) return;
         mClosed = true;
         asio::error_code ec;
         mSocket.shutdown(tcp::socket::shutdown_both, ec);
@@ -45,26 +42,25 @@ public:
 private:
     void readHeader() {
         auto self = shared_from_this();
-        asio::async_read(mSocket, asio::buffer(&mHeader, sizeof mHeader), [this, self](asio::error_code ec, std::size_t) {
-            if (ec)
-                return close();
-            if (mHeader.length > wire::kMaxPayload) {
-                std::fprintf(stderr, "qeto-sim: counter connection %llu: frame of %u bytes exceeds the limit, closing\n",
-                             static_cast<unsigned long long>(mId), mHeader.length);
-                return close();
-            }
-            mBody.resize(mHeader.length);
-            if (mHeader.length == 0)
-                return dispatch();
-            readBody();
-        });
+        asio::async_read(
+            mSocket, asio::buffer(&mHeader, sizeof mHeader), [this, self](asio::error_code ec, std::size_t) {
+                if (ec) return close();
+                if (mHeader.length > wire::kMaxPayload) {
+                    std::fprintf(stderr,
+                                 "qeto-sim: counter connection %llu: frame of %u bytes exceeds the limit, closing\n",
+                                 static_cast<unsigned long long>(mId), mHeader.length);
+                    return close();
+                }
+                mBody.resize(mHeader.length);
+                if (mHeader.length == 0) return dispatch();
+                readBody();
+            });
     }
 
     void readBody() {
         auto self = shared_from_this();
         asio::async_read(mSocket, asio::buffer(mBody), [this, self](asio::error_code ec, std::size_t) {
-            if (ec)
-                return close();
+            if (ec) return close();
             dispatch();
         });
     }
@@ -76,19 +72,16 @@ private:
                          static_cast<unsigned long long>(mId), why.c_str());
             return close();
         }
-        if (!mClosed)
-            readHeader();
+        if (!mClosed) readHeader();
     }
 
     void writeNext() {
         auto self = shared_from_this();
         asio::async_write(mSocket, asio::buffer(mQueue.front()), [this, self](asio::error_code ec, std::size_t) {
-            if (ec)
-                return close();
+            if (ec) return close();
             mQueued -= mQueue.front().size();
             mQueue.pop_front();
-            if (!mQueue.empty() && !mClosed)
-                writeNext();
+            if (!mQueue.empty() && !mClosed) writeNext();
         });
     }
 
@@ -109,20 +102,19 @@ class MdConnection : public std::enable_shared_from_this<MdConnection> {
 public:
     using Buffer = std::shared_ptr<const std::vector<uint8_t>>;
 
-    MdConnection(tcp::socket socket, Server &server, ConnId id) : mSocket(std::move(socket)), mServer(server), mId(id) {}
+    MdConnection(tcp::socket socket, Server &server, ConnId id)
+        : mSocket(std::move(socket)), mServer(server), mId(id) {}
 
     void start(bool blast) {
         asio::error_code ec;
         mSocket.set_option(tcp::no_delay(true), ec);
         mBlast = blast;
         watchClose();
-        if (blast)
-            push(mServer.blastBuffer());
+        if (blast) push(mServer.blastBuffer());
     }
 
     void push(Buffer buf) {
-        if (mClosed || !buf || buf->empty())
-            return;
+        if (mClosed || !buf || buf->empty()) return;
         if (mInFlight) {
             mWaiting = std::move(buf);
             return;
@@ -131,8 +123,7 @@ public:
     }
 
     void close() {
-        if (mClosed)
-            return;
+        if (mClosed) return;
         mClosed = true;
         asio::error_code ec;
         mSocket.shutdown(tcp::socket::shutdown_both, ec);
@@ -145,8 +136,7 @@ private:
     void watchClose() {
         auto self = shared_from_this();
         mSocket.async_read_some(asio::buffer(mSink), [this, self](asio::error_code ec, std::size_t) {
-            if (ec)
-                return close();
+            if (ec) return close();
             watchClose();
         });
     }
@@ -155,15 +145,11 @@ private:
         mInFlight = std::move(buf);
         auto self = shared_from_this();
         asio::async_write(mSocket, asio::buffer(*mInFlight), [this, self](asio::error_code ec, std::size_t) {
-            if (ec)
-                return close();
+            if (ec) return close();
             mInFlight.reset();
-            if (mClosed)
-                return;
-            if (mBlast)
-                return write(mServer.blastBuffer());
-            if (mWaiting)
-                write(std::move(mWaiting));
+            if (mClosed) return;
+            if (mBlast) return write(mServer.blastBuffer());
+            if (mWaiting) write(std::move(mWaiting));
         });
     }
 
@@ -178,7 +164,12 @@ private:
 };
 
 Server::Server(asio::io_context &io, Market &market, Engine &engine, const ServerOptions &options)
-    : mIo(io), mMarket(market), mEngine(engine), mOptions(options), mCounterAcceptor(io), mMdAcceptor(io),
+    : mIo(io),
+      mMarket(market),
+      mEngine(engine),
+      mOptions(options),
+      mCounterAcceptor(io),
+      mMdAcceptor(io),
       mTickTimer(io) {}
 
 static void openAcceptor(tcp::acceptor &acc, const tcp::endpoint &ep) {
@@ -198,8 +189,7 @@ void Server::start() {
         auto buf = std::make_shared<std::vector<uint8_t>>();
         const std::size_t target = 4u << 20;
         buf->reserve(target + one.size());
-        while (buf->size() < target)
-            buf->insert(buf->end(), one.begin(), one.end());
+        while (buf->size() < target) buf->insert(buf->end(), one.begin(), one.end());
         mBlast = std::move(buf);
     }
     acceptCounter();
@@ -212,8 +202,7 @@ uint16_t Server::mdPort() const { return mMdAcceptor.local_endpoint().port(); }
 
 void Server::acceptCounter() {
     mCounterAcceptor.async_accept([this](asio::error_code ec, tcp::socket socket) {
-        if (mStopped)
-            return;
+        if (mStopped) return;
         if (!ec) {
             asio::error_code opt;
             socket.set_option(tcp::no_delay(true), opt);
@@ -228,16 +217,14 @@ void Server::acceptCounter() {
 
 void Server::acceptMd() {
     mMdAcceptor.async_accept([this](asio::error_code ec, tcp::socket socket) {
-        if (mStopped)
-            return;
+        if (mStopped) return;
         if (!ec) {
             const ConnId id = mNextId++;
             auto conn = std::make_shared<MdConnection>(std::move(socket), *this, id);
             mMd[id] = conn;
             conn->start(mOptions.mdBlast);
             // A new reader gets the whole universe at once instead of waiting for the next tick.
-            if (!mOptions.mdBlast)
-                conn->push(std::make_shared<const std::vector<uint8_t>>(mMarket.snapshot()));
+            if (!mOptions.mdBlast) conn->push(std::make_shared<const std::vector<uint8_t>>(mMarket.snapshot()));
         }
         acceptMd();
     });
@@ -246,8 +233,7 @@ void Server::acceptMd() {
 void Server::scheduleTick() {
     mTickTimer.expires_after(std::chrono::milliseconds(mOptions.mdIntervalMs));
     mTickTimer.async_wait([this](asio::error_code ec) {
-        if (ec || mStopped)
-            return;
+        if (ec || mStopped) return;
         onTick();
         scheduleTick();
     });
@@ -256,17 +242,14 @@ void Server::scheduleTick() {
 void Server::onTick() {
     mMarket.tick(timeNumber(mEngine.msOfDay()));
     mEngine.onMarketTick();
-    if (mOptions.mdBlast || mMd.empty())
-        return;
+    if (mOptions.mdBlast || mMd.empty()) return;
     auto snap = std::make_shared<const std::vector<uint8_t>>(mMarket.snapshot());
-    for (auto &[id, conn] : mMd)
-        conn->push(snap);
+    for (auto &[id, conn] : mMd) conn->push(snap);
 }
 
 void Server::deliverToCounter(ConnId id, std::vector<uint8_t> frame) {
     auto it = mCounters.find(id);
-    if (it != mCounters.end())
-        it->second->deliver(std::move(frame));
+    if (it != mCounters.end()) it->second->deliver(std::move(frame));
 }
 
 void Server::counterClosed(ConnId id) {
@@ -274,17 +257,13 @@ void Server::counterClosed(ConnId id) {
     mCounters.erase(id);
 }
 
-void Server::mdClosed(ConnId id) {
-    mMd.erase(id);
-}
+void Server::mdClosed(ConnId id) { mMd.erase(id); }
 
 void Server::dropAll() {
     auto counters = mCounters;
-    for (auto &[id, c] : counters)
-        c->close();
+    for (auto &[id, c] : counters) c->close();
     auto md = mMd;
-    for (auto &[id, c] : md)
-        c->close();
+    for (auto &[id, c] : md) c->close();
 }
 
 void Server::stop() {

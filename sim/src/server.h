@@ -5,12 +5,7 @@
 #ifndef ASIO_STANDALONE
 #define ASIO_STANDALONE
 #endif
-// Asio picks its aligned allocator from what the C library headers announce: include them first
-// so that every translation unit makes the same choice (else new and free get mixed).
-#include <cstddef>
-#include <cstdlib>
 #include <asio.hpp>
-
 #include <cstdint>
 #include <map>
 #include <memory>

@@ -1,9 +1,10 @@
 #include "sim_text.h"
 
+#include <iconv.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <iconv.h>
 
 namespace qeto::sim {
 
@@ -20,19 +21,16 @@ bool parseEncoding(std::string_view name, Encoding *out) {
 }
 
 std::string_view utf8Prefix(std::string_view utf8, std::size_t maxBytes) {
-    if (utf8.size() <= maxBytes)
-        return utf8;
+    if (utf8.size() <= maxBytes) return utf8;
     std::size_t n = maxBytes;
     // Step back over continuation bytes so that no character is split.
-    while (n > 0 && (static_cast<unsigned char>(utf8[n]) & 0xC0) == 0x80)
-        --n;
+    while (n > 0 && (static_cast<unsigned char>(utf8[n]) & 0xC0) == 0x80) --n;
     return utf8.substr(0, n);
 }
 
 static std::string toGbk(std::string_view utf8) {
     iconv_t cd = iconv_open("GBK", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::string();
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string();
     std::string out(utf8.size() * 2 + 8, '\0');
     char *in = const_cast<char *>(utf8.data());
     std::size_t inLeft = utf8.size();
@@ -48,8 +46,7 @@ static std::string toGbk(std::string_view utf8) {
                     ++in;
                     --inLeft;
                 }
-                if (outLeft == 0)
-                    break;
+                if (outLeft == 0) break;
                 *dst++ = '?';
                 --outLeft;
             } else {
@@ -63,20 +60,17 @@ static std::string toGbk(std::string_view utf8) {
 }
 
 std::string encodeFitting(std::string_view utf8, Encoding enc, std::size_t maxBytes) {
-    if (enc == Encoding::Utf8)
-        return std::string(utf8Prefix(utf8, maxBytes));
+    if (enc == Encoding::Utf8) return std::string(utf8Prefix(utf8, maxBytes));
     std::string_view part = utf8;
     for (;;) {
         std::string gbk = toGbk(part);
-        if (gbk.size() <= maxBytes)
-            return gbk;
+        if (gbk.size() <= maxBytes) return gbk;
         part = utf8Prefix(part, part.size() - 1);
     }
 }
 
 std::string timeText(int ms) {
-    if (ms < 0)
-        ms = 0;
+    if (ms < 0) ms = 0;
     char buf[16];
     std::snprintf(buf, sizeof buf, "%02d%02d%02d%03d", (ms / 3600000) % 100, (ms / 60000) % 60, (ms / 1000) % 60,
                   ms % 1000);
@@ -84,18 +78,15 @@ std::string timeText(int ms) {
 }
 
 int parseTimeText(const char *f) {
-    if (f[0] == '\0')
-        return -1;
+    if (f[0] == '\0') return -1;
     int d[9];
     for (int i = 0; i < 9; ++i) {
-        if (f[i] < '0' || f[i] > '9')
-            return -1;
+        if (f[i] < '0' || f[i] > '9') return -1;
         d[i] = f[i] - '0';
     }
     const int h = d[0] * 10 + d[1], m = d[2] * 10 + d[3], s = d[4] * 10 + d[5];
     const int z = d[6] * 100 + d[7] * 10 + d[8];
-    if (h > 23 || m > 59 || s > 59)
-        return -1;
+    if (h > 23 || m > 59 || s > 59) return -1;
     return ((h * 60 + m) * 60 + s) * 1000 + z;
 }
 
@@ -104,8 +95,6 @@ uint64_t timeNumber(int ms) {
     return ((h * 100 + m) * 100 + s) * 1000 + z;
 }
 
-double roundCents(double v) {
-    return std::round(v * 100.0) / 100.0;
-}
+double roundCents(double v) { return std::round(v * 100.0) / 100.0; }
 
 }  // namespace qeto::sim

@@ -15,8 +15,7 @@ template <std::size_t N>
 void putText(char (&field)[N], std::string_view text) {
     const std::size_t n = text.size() < N ? text.size() : N;
     std::memcpy(field, text.data(), n);
-    if (n < N)
-        std::memset(field + n, 0, N - n);
+    if (n < N) std::memset(field + n, 0, N - n);
 }
 
 // Reads a field up to its first NUL, never past its width.

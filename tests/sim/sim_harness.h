@@ -25,7 +25,7 @@ struct Unit {
     uint16_t type = 0;
     int32_t requestId = 0;
     uint32_t sessionId = 0;
-    bool last = false;          // bIsLast of this unit
+    bool last = false;  // bIsLast of this unit
     std::vector<uint8_t> record;
     CQetoRspInfo info{};
 
@@ -42,30 +42,51 @@ struct Unit {
 inline std::size_t answerRecordSize(uint16_t type) {
     using namespace qeto::wire;
     switch (type) {
-    case RspLogin: return sizeof(GatewayUserRspLoginField);
-    case RspUpdatePwd: return sizeof(CQetoRspUserPasswordUpdateField);
-    case RspLogout: return sizeof(CQetoRspUserLogoutField);
-    case RspInsertOrder:
-    case ErrRtnInsertOrder: return sizeof(CQetoRspOrderInsertField);
-    case RspCancelOrder:
-    case ErrRtnCancelOrder: return sizeof(CQetoRspOrderActionField);
-    case RtnOrder: return sizeof(CQetoRtnOrderField);
-    case RtnTrade: return sizeof(CQetoRtnTradeField);
-    case RspQryOrder: return sizeof(CQetoRspQryOrderField);
-    case RspQryTrade: return sizeof(CQetoRspQryTradeField);
-    case RspQryRate: return sizeof(CQetoRspQryStockFeeField);
-    case RspQryFund: return sizeof(CQetoRspQryStockClientAccountField);
-    case RspQryPosition: return sizeof(CQetoRspQryStockPositionField);
-    case RspQrySecurities: return sizeof(CQetoRspQryStockSecuritiesField);
-    case RspQryRightsAndInterests: return sizeof(CQetoRspQryStockQuotaField);
-    case RspQryInvestorInfo: return sizeof(CQetoRspQryInvestorInfoField);
-    case RspBTFundTransfer: return sizeof(CQetoRspBTCapTransferManagerField);
-    case RtnBTFundTransfer: return sizeof(CQetoRtnBtCapTransferManagerField);
-    case RspQryBTFundTransferRecord: return sizeof(CQetoRspQryBTCapTransferManagerField);
-    case RspInFund:
-    case RspOutFund: return sizeof(CQetoRspCapTransferField);
-    case RspQryInOutFundRecord: return sizeof(CQetoRspQryCapTransferRecordField);
-    default: return 0;
+        case RspLogin:
+            return sizeof(GatewayUserRspLoginField);
+        case RspUpdatePwd:
+            return sizeof(CQetoRspUserPasswordUpdateField);
+        case RspLogout:
+            return sizeof(CQetoRspUserLogoutField);
+        case RspInsertOrder:
+        case ErrRtnInsertOrder:
+            return sizeof(CQetoRspOrderInsertField);
+        case RspCancelOrder:
+        case ErrRtnCancelOrder:
+            return sizeof(CQetoRspOrderActionField);
+        case RtnOrder:
+            return sizeof(CQetoRtnOrderField);
+        case RtnTrade:
+            return sizeof(CQetoRtnTradeField);
+        case RspQryOrder:
+            return sizeof(CQetoRspQryOrderField);
+        case RspQryTrade:
+            return sizeof(CQetoRspQryTradeField);
+        case RspQryRate:
+            return sizeof(CQetoRspQryStockFeeField);
+        case RspQryFund:
+            return sizeof(CQetoRspQryStockClientAccountField);
+        case RspQryPosition:
+            return sizeof(CQetoRspQryStockPositionField);
+        case RspQrySecurities:
+            return sizeof(CQetoRspQryStockSecuritiesField);
+        case RspQryRightsAndInterests:
+            return sizeof(CQetoRspQryStockQuotaField);
+        case RspQryInvestorInfo:
+            return sizeof(CQetoRspQryInvestorInfoField);
+        case RspBTFundTransfer:
+            return sizeof(CQetoRspBTCapTransferManagerField);
+        case RtnBTFundTransfer:
+            return sizeof(CQetoRtnBtCapTransferManagerField);
+        case RspQryBTFundTransferRecord:
+            return sizeof(CQetoRspQryBTCapTransferManagerField);
+        case RspInFund:
+        case RspOutFund:
+            return sizeof(CQetoRspCapTransferField);
+        case RspQryInOutFundRecord:
+            return sizeof(CQetoRspQryCapTransferRecordField);
+        default:
+            return 0;
     }
 }
 
@@ -84,9 +105,10 @@ class Harness {
 public:
     explicit Harness(int batch = 500, Encoding text = Encoding::Utf8, int codes = 300)
         : market(marketOptions(codes)),
-          engine(market, demoAccounts(), engineOptions(batch, text),
-                 [this](ConnId c, std::vector<uint8_t> f) { frames.emplace_back(c, std::move(f)); },
-                 [this](int, std::function<void()> t) { tasks.push_back(std::move(t)); }) {
+          engine(
+              market, demoAccounts(), engineOptions(batch, text),
+              [this](ConnId c, std::vector<uint8_t> f) { frames.emplace_back(c, std::move(f)); },
+              [this](int, std::function<void()> t) { tasks.push_back(std::move(t)); }) {
         engine.setClock([this] { return now; });
     }
 
@@ -147,8 +169,7 @@ public:
     void runTasks() {
         auto pending = std::move(tasks);
         tasks.clear();
-        for (auto &t : pending)
-            t();
+        for (auto &t : pending) t();
     }
 
     std::vector<Unit> login(char exchange, const std::string &account = "10001001", const std::string &pwd = "123456",
@@ -163,14 +184,12 @@ public:
         l.ExchangeCode = exchange;
         l.OperWay = '7';
         GatewayTerminalInfoField t{};
-        if (terminal)
-            putText(t.HostName, "desk-01");
+        if (terminal) putText(t.HostName, "desk-01");
         std::memcpy(body, &l, sizeof l);
         std::memcpy(body + sizeof l, &t, sizeof t);
         raw(conn, wire::ReqLogin, 0, body, sizeof body);
         auto units = take();
-        if (!units.empty() && units[0].info.ErrorID == 0)
-            sessions[conn] = units[0].sessionId;
+        if (!units.empty() && units[0].info.ErrorID == 0) sessions[conn] = units[0].sessionId;
         return units;
     }
 
@@ -213,8 +232,7 @@ public:
 inline std::vector<Unit> ofType(const std::vector<Unit> &units, uint16_t type) {
     std::vector<Unit> out;
     for (const Unit &u : units)
-        if (u.type == type)
-            out.push_back(u);
+        if (u.type == type) out.push_back(u);
     return out;
 }
 

@@ -45,8 +45,7 @@ TEST_P(LoginTest, ChecksEveryField) {
         const std::string t = u[0].text();
         EXPECT_FALSE(t.empty());
         bool ascii = true;
-        for (unsigned char ch : t)
-            ascii = ascii && ch < 0x80;
+        for (unsigned char ch : t) ascii = ascii && ch < 0x80;
         EXPECT_EQ(ascii, c.asciiText) << t;
     }
 }
@@ -77,13 +76,13 @@ TEST(SimCounter, ChineseRefusalTextFollowsTheTextEncoding) {
 TEST(SimCounter, RequestsNeedTheSessionOfTheirConnection) {
     Harness h;
     CQetoReqQryStockClientAccountField fund{};
-    auto u = h.request(ReqQryFund, fund);   // not logged in
+    auto u = h.request(ReqQryFund, fund);  // not logged in
     ASSERT_EQ(u.size(), 1u);
     EXPECT_EQ(u[0].type, RspQryFund);
     EXPECT_EQ(val(u[0].info.ErrorID), 1005u);
 
     h.login('1');
-    h.sessions[1] += 1;   // wrong session id
+    h.sessions[1] += 1;  // wrong session id
     u = h.order("600000", '1', 10.5, 100);
     ASSERT_EQ(u.size(), 1u);
     EXPECT_EQ(u[0].type, RspInsertOrder);
@@ -107,7 +106,7 @@ TEST(SimCounter, ProtocolFaultsAreReported) {
     hd.type = ReqHeartbeat;
     EXPECT_TRUE(h.engine.handleFrame(1, hd, body, 0, &why));
     auto u = h.take();
-    ASSERT_EQ(u.size(), 0u);   // the heartbeat answer has no units
+    ASSERT_EQ(u.size(), 0u);  // the heartbeat answer has no units
     EXPECT_TRUE(h.frames.empty());
 }
 
@@ -119,7 +118,7 @@ TEST(SimCounter, LogoutEndsTheSession) {
     ASSERT_EQ(u.size(), 1u);
     EXPECT_EQ(u[0].type, RspLogout);
     EXPECT_EQ(h.engine.sessionCount(), 0u);
-    EXPECT_EQ(val(h.fund().AvailableCash), 0.0);   // refused with 1005, zero record
+    EXPECT_EQ(val(h.fund().AvailableCash), 0.0);  // refused with 1005, zero record
 }
 
 // ---------------------------------------------------------------- order checks
@@ -170,25 +169,25 @@ TEST_P(OrderCheckTest, RefusesWithTheCatalogueId) {
 }
 
 // 600000: previous close 10.50, limits 9.45 .. 11.55, ask 10.51 x 1000, 10.52 x 2000, ...
-INSTANTIATE_TEST_SUITE_P(
-    Sim, OrderCheckTest,
-    ::testing::Values(OrderCase{"unknownCode", "699998", '1', 10.0, 100, '2', 2001, false},
-                      OrderCase{"otherExchange", "000001", '1', 11.2, 100, '2', 2001, false},
-                      OrderCase{"aboveLimit", "600000", '1', 11.56, 100, '2', 2002, true},
-                      OrderCase{"belowLimit", "600000", '2', 9.44, 100, '2', 2002, true},
-                      OrderCase{"offTick", "600000", '1', 10.505, 100, '2', 2002, true},
-                      OrderCase{"marketPriceType", "600000", '1', 10.5, 100, '1', 2002, true},
-                      OrderCase{"zeroVolume", "600000", '1', 10.5, 0, '2', 2003, false},
-                      OrderCase{"oddLotBuy", "600000", '1', 10.5, 150, '2', 2003, false},
-                      OrderCase{"noFunds", "600000", '1', 11.0, 100000, '2', 2004, false},
-                      OrderCase{"noShares", "600000", '2', 10.5, 10001, '2', 2005, false},
-                      OrderCase{"notHeld", "600519", '2', 1680.0, 100, '2', 2005, false}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sim, OrderCheckTest,
+                         ::testing::Values(OrderCase{"unknownCode", "699998", '1', 10.0, 100, '2', 2001, false},
+                                           OrderCase{"otherExchange", "000001", '1', 11.2, 100, '2', 2001, false},
+                                           OrderCase{"aboveLimit", "600000", '1', 11.56, 100, '2', 2002, true},
+                                           OrderCase{"belowLimit", "600000", '2', 9.44, 100, '2', 2002, true},
+                                           OrderCase{"offTick", "600000", '1', 10.505, 100, '2', 2002, true},
+                                           OrderCase{"marketPriceType", "600000", '1', 10.5, 100, '1', 2002, true},
+                                           OrderCase{"zeroVolume", "600000", '1', 10.5, 0, '2', 2003, false},
+                                           OrderCase{"oddLotBuy", "600000", '1', 10.5, 150, '2', 2003, false},
+                                           OrderCase{"noFunds", "600000", '1', 11.0, 100000, '2', 2004, false},
+                                           OrderCase{"noShares", "600000", '2', 10.5, 10001, '2', 2005, false},
+                                           OrderCase{"notHeld", "600519", '2', 1680.0, 100, '2', 2005, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- matching, positions, funds
 
 void expectBuyFundsBalance(const CQetoRspQryStockClientAccountField &f, double initial) {
-    EXPECT_NEAR(val(f.AvailableCash) + val(f.FrozenCash) + val(f.FrozenFee) + val(f.TodayBuyAmount) + val(f.Fee), initial, 1e-6);
+    EXPECT_NEAR(val(f.AvailableCash) + val(f.FrozenCash) + val(f.FrozenFee) + val(f.TodayBuyAmount) + val(f.Fee),
+                initial, 1e-6);
 }
 
 TEST(SimCounter, MarketableBuyWalksTheAskLevels) {
@@ -199,7 +198,7 @@ TEST(SimCounter, MarketableBuyWalksTheAskLevels) {
     EXPECT_EQ(val(u[0].info.ErrorID), 0u);
     const auto rsp = u[0].as<CQetoRspOrderInsertField>();
     EXPECT_EQ(val(rsp.OrderStatus), '2');
-    EXPECT_EQ(rsp.InsertTime[0], '1');   // 100000000
+    EXPECT_EQ(rsp.InsertTime[0], '1');  // 100000000
     auto trades = ofType(u, RtnTrade);
     ASSERT_EQ(trades.size(), 2u);
     EXPECT_DOUBLE_EQ(val(trades[0].as<CQetoRtnTradeField>().TradePrice), 10.51);
@@ -236,7 +235,7 @@ TEST(SimCounter, PartialFillRestsAndFillsWhenTheMarketComes) {
     h.login('1');
     auto u = h.order("600000", '1', 10.52, 5000);
     const uint32_t sysId = u[0].as<CQetoRspOrderInsertField>().OrderSysID;
-    ASSERT_EQ(ofType(u, RtnTrade).size(), 2u);   // 1000 @ 10.51 + 2000 @ 10.52
+    ASSERT_EQ(ofType(u, RtnTrade).size(), 2u);  // 1000 @ 10.51 + 2000 @ 10.52
     EXPECT_EQ(val(ofType(u, RtnOrder).back().as<CQetoRtnOrderField>().OrderStatus), '7');
     auto f = h.fund();
     EXPECT_NEAR(val(f.FrozenCash), 10.52 * 2000, 1e-6);
@@ -248,13 +247,13 @@ TEST(SimCounter, PartialFillRestsAndFillsWhenTheMarketComes) {
     // The market falls: the rest fills after the return delay, not at once.
     h.market.setLast("600000", 10.40);
     h.engine.onMarketTick();
-    h.engine.onMarketTick();   // no second fill scheduled while one is pending
+    h.engine.onMarketTick();  // no second fill scheduled while one is pending
     EXPECT_TRUE(h.take().empty());
     ASSERT_EQ(h.tasks.size(), 1u);
     h.runTasks();
     u = h.take();
     auto trades = ofType(u, RtnTrade);
-    ASSERT_EQ(trades.size(), 2u);   // 1000 @ 10.41 + 1000 @ 10.42
+    ASSERT_EQ(trades.size(), 2u);  // 1000 @ 10.41 + 1000 @ 10.42
     EXPECT_DOUBLE_EQ(val(trades[0].as<CQetoRtnTradeField>().TradePrice), 10.41);
     EXPECT_EQ(val(ofType(u, RtnOrder).back().as<CQetoRtnOrderField>().OrderStatus), '8');
     EXPECT_EQ(val(ofType(u, RtnOrder).back().as<CQetoRtnOrderField>().OrderSysID), sysId);
@@ -359,8 +358,7 @@ TEST(SimCounter, ReturnsReachEveryLiveSessionOfTheCounter) {
     for (auto &[conn, f] : h.frames) {
         FrameHeader hd;
         std::memcpy(&hd, f.data(), sizeof hd);
-        if (hd.type == RtnTrade)
-            ++perConn[conn];
+        if (hd.type == RtnTrade) ++perConn[conn];
     }
     EXPECT_EQ(perConn[1], 1);
     EXPECT_EQ(perConn[2], 1);
@@ -378,7 +376,7 @@ CQetoReqQryOrderField orderQuery(int32_t position = 0) {
 
 struct PagingCase {
     const char *name;
-    int preload;      // split over both counters: half on Shanghai
+    int preload;  // split over both counters: half on Shanghai
     int batch;
     std::vector<int> pages;
 };
@@ -409,8 +407,7 @@ TEST_P(OrderPagingTest, ContinuesExactlyWhereTheLastPageEnded) {
     }
     // Every Shanghai order once, in order.
     ASSERT_EQ(static_cast<int>(seen.size()), c.preload / 2);
-    for (std::size_t n = 1; n < seen.size(); ++n)
-        EXPECT_LT(seen[n - 1], seen[n]);
+    for (std::size_t n = 1; n < seen.size(); ++n) EXPECT_LT(seen[n - 1], seen[n]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sim, OrderPagingTest,
@@ -424,7 +421,7 @@ TEST(SimCounter, LargeAnswersSplitIntoFramesUnderTheLimit) {
     Harness h(5000);
     h.engine.preloadOrders(20000);
     h.login('1');
-    h.raw(1, ReqQryOrder, h.sessions[1], nullptr, 0);   // short: refused as a protocol fault
+    h.raw(1, ReqQryOrder, h.sessions[1], nullptr, 0);  // short: refused as a protocol fault
     auto q = orderQuery();
     h.raw(1, ReqQryOrder, h.sessions[1], &q, sizeof q);
     ASSERT_GE(h.frames.size(), 2u);
@@ -443,7 +440,7 @@ TEST(SimCounter, LargeAnswersSplitIntoFramesUnderTheLimit) {
 
 TEST(SimCounter, OrderFiltersAndEmptyAnswer) {
     Harness h;
-    h.engine.preloadOrders(40);   // 20 per counter, spread over the day
+    h.engine.preloadOrders(40);  // 20 per counter, spread over the day
     h.login('1');
     auto all = h.request(ReqQryOrder, orderQuery());
     ASSERT_EQ(all.size(), 20u);
@@ -485,7 +482,7 @@ TEST(SimCounter, OrderFiltersAndEmptyAnswer) {
 TEST(SimCounter, TradeQueryPagesAndFilters) {
     Harness h(3);
     h.login('1');
-    h.order("600000", '1', 10.53, 6000);   // 1000 + 2000 + 3000
+    h.order("600000", '1', 10.53, 6000);  // 1000 + 2000 + 3000
     h.order("601318", '1', 45.21, 100);
     CQetoReqQryTradeField q{};
     q.QueryFlag = 2;
@@ -554,8 +551,8 @@ TEST(SimCounter, DepositWithdrawalAndRecords) {
         uint16_t type;
         double amount;
         uint32_t error;
-    } steps[] = {{ReqInFund, 0.0, 3001},       {ReqInFund, -5.0, 3001},       {ReqInFund, NAN, 3001},
-                 {ReqInFund, 2500.50, 0},      {ReqOutFund, 1002500.51, 3002}, {ReqOutFund, 500.25, 0}};
+    } steps[] = {{ReqInFund, 0.0, 3001},  {ReqInFund, -5.0, 3001},        {ReqInFund, NAN, 3001},
+                 {ReqInFund, 2500.50, 0}, {ReqOutFund, 1002500.51, 3002}, {ReqOutFund, 500.25, 0}};
     for (const auto &s : steps) {
         u = h.request(s.type, cash(s.amount));
         ASSERT_EQ(u.size(), 1u);
@@ -576,7 +573,8 @@ TEST(SimCounter, DepositWithdrawalAndRecords) {
 
     // Records belong to their counter.
     h.login('2', "10001001", "123456", 2);
-    EXPECT_EQ(val(h.request(ReqQryInOutFundRecord, rq, 2).at(0).as<CQetoRspQryCapTransferRecordField>().Direction), '0');
+    EXPECT_EQ(val(h.request(ReqQryInOutFundRecord, rq, 2).at(0).as<CQetoRspQryCapTransferRecordField>().Direction),
+              '0');
 }
 
 CQetoReqBTCapTransferManagerField bt(double amount, char dir) {
@@ -597,13 +595,13 @@ TEST(SimCounter, TransferBetweenCountersInTwoPhases) {
     EXPECT_EQ(u[0].type, RspBTFundTransfer);
     EXPECT_EQ(val(u[0].info.ErrorID), 0u);
     EXPECT_NE(val(u[0].as<CQetoRspBTCapTransferManagerField>().TransferID), 0u);
-    EXPECT_DOUBLE_EQ(val(h.fund(1).AvailableCash), 1000000.0);   // not moved before the return
+    EXPECT_DOUBLE_EQ(val(h.fund(1).AvailableCash), 1000000.0);  // not moved before the return
 
     ASSERT_EQ(h.tasks.size(), 1u);
     h.runTasks();
     u = h.take();
     auto rtn = ofType(u, RtnBTFundTransfer);
-    ASSERT_EQ(rtn.size(), 2u);   // both sessions of the account hear it
+    ASSERT_EQ(rtn.size(), 2u);  // both sessions of the account hear it
     EXPECT_EQ(val(rtn[0].info.ErrorID), 0u);
     EXPECT_EQ(val(rtn[0].as<CQetoRtnBtCapTransferManagerField>().TransferStatus), '6');
     EXPECT_EQ(val(rtn[0].as<CQetoRtnBtCapTransferManagerField>().ErrorCode), 0u);

@@ -31,8 +31,7 @@ TEST(SimMarket, UniverseCoversBothExchanges) {
         }
     }
     Market m(opts(300, false));
-    for (const char *code : {"600000", "601318", "000001", "300750"})
-        EXPECT_NE(m.find(code), nullptr) << code;
+    for (const char *code : {"600000", "601318", "000001", "300750"}) EXPECT_NE(m.find(code), nullptr) << code;
     EXPECT_EQ(m.find("300750")->securityType, 8);
     EXPECT_EQ(m.find("510300")->securityType, 2);
     EXPECT_EQ(m.find("600000")->securityType, 1);
@@ -49,8 +48,7 @@ TEST(SimMarket, NamesAreEncodedForTheWire) {
     const unsigned char expected[] = {0xC6, 0xD6, 0xB7, 0xA2, 0xD2, 0xF8, 0xD0, 0xD0, 0};
     EXPECT_EQ(std::memcmp(rec.securityName, expected, sizeof expected), 0);
     // Every name ends with a NUL inside its field.
-    for (const Quote &q : gbk.quotes())
-        EXPECT_LT(q.wireName.size(), sizeof rec.securityName);
+    for (const Quote &q : gbk.quotes()) EXPECT_LT(q.wireName.size(), sizeof rec.securityName);
 }
 
 TEST(SimMarket, TextFitsWithoutSplittingCharacters) {
@@ -94,7 +92,7 @@ TEST(SimMarket, PricesStayWithinTheDaysLimits) {
 
 TEST(SimMarket, AtTheLimitTheFarSideIsEmpty) {
     Market m(opts(10, true));
-    m.setLast("600000", 20.0);   // clamped to the upper limit
+    m.setLast("600000", 20.0);  // clamped to the upper limit
     const Quote &q = *m.find("600000");
     EXPECT_DOUBLE_EQ(q.last, 11.55);
     EXPECT_EQ(q.ask[0], 0.0);

@@ -1,7 +1,6 @@
 // The real qeto-sim process: port line, faulty frames close only their connection, SIGUSR1, SIGTERM.
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
@@ -36,8 +35,7 @@ public:
         const char *env = std::getenv("QETO_SIM");
         std::string path = env && *env ? env : QETO_SIM_PATH;
         int out[2];
-        if (pipe(out) != 0)
-            return;
+        if (pipe(out) != 0) return;
         posix_spawn_file_actions_t fa;
         posix_spawn_file_actions_init(&fa);
         posix_spawn_file_actions_adddup2(&fa, out[1], 1);
@@ -45,18 +43,15 @@ public:
         std::vector<std::string> args = {path, "--counter-port", "0", "--md-port", "0"};
         args.insert(args.end(), extra.begin(), extra.end());
         std::vector<char *> argv;
-        for (auto &a : args)
-            argv.push_back(a.data());
+        for (auto &a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (posix_spawn(&mPid, path.c_str(), &fa, nullptr, argv.data(), environ) != 0)
-            mPid = -1;
+        if (posix_spawn(&mPid, path.c_str(), &fa, nullptr, argv.data(), environ) != 0) mPid = -1;
         posix_spawn_file_actions_destroy(&fa);
         close(out[1]);
         std::string line;
         char ch;
         pollfd p{out[0], POLLIN, 0};
-        while (mPid > 0 && poll(&p, 1, 20000) > 0 && read(out[0], &ch, 1) == 1 && ch != '\n')
-            line += ch;
+        while (mPid > 0 && poll(&p, 1, 20000) > 0 && read(out[0], &ch, 1) == 1 && ch != '\n') line += ch;
         close(out[0]);
         mLine = line;
         std::sscanf(line.c_str(), "counter_port=%d md_port=%d", &mCounterPort, &mMdPort);
@@ -114,8 +109,7 @@ bool closedByPeer(int fd, int timeoutMs = 10000) {
     pollfd p{fd, POLLIN, 0};
     while (poll(&p, 1, timeoutMs) > 0) {
         const ssize_t n = read(fd, buf, sizeof buf);
-        if (n <= 0)
-            return true;
+        if (n <= 0) return true;
     }
     return false;
 }
@@ -124,11 +118,9 @@ bool readExactly(int fd, void *dst, std::size_t len, int timeoutMs = 10000) {
     auto *p = static_cast<char *>(dst);
     pollfd pf{fd, POLLIN, 0};
     while (len > 0) {
-        if (poll(&pf, 1, timeoutMs) <= 0)
-            return false;
+        if (poll(&pf, 1, timeoutMs) <= 0) return false;
         const ssize_t n = read(fd, p, len);
-        if (n <= 0)
-            return false;
+        if (n <= 0) return false;
         p += n;
         len -= static_cast<std::size_t>(n);
     }
@@ -215,7 +207,7 @@ TEST(SimSocket, LoginOverTheWire) {
     std::memcpy(l.AppID, "qeto-desk", 9);
     l.ExchangeCode = '2';
     std::memcpy(body, &l, sizeof l);
-    body[sizeof l] = 'x';   // a MAC address of one character is enough
+    body[sizeof l] = 'x';  // a MAC address of one character is enough
     sendFrame(fd, ReqLogin, sizeof body, body, sizeof body);
     FrameHeader h{};
     ASSERT_TRUE(readExactly(fd, &h, sizeof h));
