@@ -262,10 +262,10 @@ void TestUserWidget::deletingStopsTheMarketDataThread() {
         QVERIFY(thread && client);
         QTRY_VERIFY(thread->isRunning());
         QCOMPARE(client->thread(), thread.data());
-        QSignalSpy finished(thread.data(), &QThread::finished);
 
         mWidget.reset();
-        QCOMPARE(finished.count(), 1);
+        // Stopped and joined by the time the workspace is gone; the object itself goes later.
+        QVERIFY(thread && thread->isFinished());
         QVERIFY(client.isNull());
         QTRY_VERIFY(thread.isNull());
 
