@@ -5,7 +5,6 @@
 
 #include <QMetaType>
 #include <QString>
-
 #include <atomic>
 #include <cstdint>
 
@@ -31,32 +30,32 @@ public:
 
     // Session values. The callbacks run on the library's threads while the GUI and the login
     // thread use the same values, so whatever is shared across threads is atomic.
-    static std::atomic<int> CanSendLogin;            // 1 disconnected/logged out, 2 answer awaited, 3 logged in
+    static std::atomic<int> CanSendLogin;  // 1 disconnected/logged out, 2 answer awaited, 3 logged in
     static std::atomic<uint32_t> mAccountSessionId;
     static std::atomic<uint32_t> mMaxUserLocalId;
     static std::atomic<int> mRequestId;
-    static int mEntryNo;                              // never written: one API instance
-    static QString mAccount;                          // GUI thread only
-    static char mMarket;                              // GUI thread only: '0' none, '1' Shanghai, '2' Shenzhen
-    static SharedText mLoginRspCode;                  // written on a library thread, read on the GUI thread
+    static int mEntryNo;              // never written: one API instance
+    static QString mAccount;          // GUI thread only
+    static char mMarket;              // GUI thread only: '0' none, '1' Shanghai, '2' Shenzhen
+    static SharedText mLoginRspCode;  // written on a library thread, read on the GUI thread
     static unsigned char mOpaqueBlock[128];
 
     // Callbacks, in the order of the table's slots.
     static void onFrontConnect();
-    static void onRspLogin(GatewayUserRspLoginField *pRspField, CQetoRspInfo *pRspInfo,
-                           CQetoSessionInfo *pSessionInfo, int nRequestID, bool bIsLast);
+    static void onRspLogin(GatewayUserRspLoginField *pRspField, CQetoRspInfo *pRspInfo, CQetoSessionInfo *pSessionInfo,
+                           int nRequestID, bool bIsLast);
     static void onRspUpdatePwd(CQetoRspUserPasswordUpdateField *pRspField, CQetoRspInfo *pRspInfo,
                                CQetoSessionInfo *pSessionInfo, int nRequestID, bool bIsLast);
-    static void onRspLogout(CQetoRspUserLogoutField *pRspField, CQetoRspInfo *pRspInfo,
-                            CQetoSessionInfo *pSessionInfo, int nRequestID, bool bIsLast);
+    static void onRspLogout(CQetoRspUserLogoutField *pRspField, CQetoRspInfo *pRspInfo, CQetoSessionInfo *pSessionInfo,
+                            int nRequestID, bool bIsLast);
     static void onFrontDisconnected(int nReason);
     static void onApiMsg(int level, const char *format, ...)
 #if defined(__GNUC__)
         __attribute__((format(printf, 2, 3)))
 #endif
         ;
-    static void onMsgArrivalStatus(char status, CQetoRspInfo *pRspInfo, CQetoSessionInfo *pSessionInfo,
-                                   int nRequestID, bool bIsLast);
+    static void onMsgArrivalStatus(char status, CQetoRspInfo *pRspInfo, CQetoSessionInfo *pSessionInfo, int nRequestID,
+                                   bool bIsLast);
     static void onRspInsertOrder(CQetoRspOrderInsertField *pRspField, CQetoRspInfo *pRspInfo,
                                  CQetoSessionInfo *pSessionInfo, int nRequestID, bool bIsLast);
     static void onErrRtnInsertOrder(CQetoRspOrderInsertField *pRspField, CQetoRspInfo *pRspInfo,
@@ -69,10 +68,10 @@ public:
                            int nRequestID, bool bIsLast);
     static void onRtnTrade(CQetoRtnTradeField *pRspField, CQetoRspInfo *pRspInfo, CQetoSessionInfo *pSessionInfo,
                            int nRequestID, bool bIsLast);
-    static void onRspQryOrder(CQetoRspQryOrderField *pRspField, CQetoRspInfo *pRspInfo,
-                              CQetoSessionInfo *pSessionInfo, int nRequestID, bool bIsLast);
-    static void onRspQryTrade(CQetoRspQryTradeField *pRspField, CQetoRspInfo *pRspInfo,
-                              CQetoSessionInfo *pSessionInfo, int nRequestID, bool bIsLast);
+    static void onRspQryOrder(CQetoRspQryOrderField *pRspField, CQetoRspInfo *pRspInfo, CQetoSessionInfo *pSessionInfo,
+                              int nRequestID, bool bIsLast);
+    static void onRspQryTrade(CQetoRspQryTradeField *pRspField, CQetoRspInfo *pRspInfo, CQetoSessionInfo *pSessionInfo,
+                              int nRequestID, bool bIsLast);
     static void onRspQryRate(CQetoRspQryStockFeeField *pRspField, CQetoRspInfo *pRspInfo,
                              CQetoSessionInfo *pSessionInfo, int nRequestID, bool bIsLast);
     static void onRspQryFund(CQetoRspQryStockClientAccountField *pRspField, CQetoRspInfo *pRspInfo,
@@ -89,11 +88,10 @@ public:
                                     CQetoSessionInfo *pSessionInfo, int nRequestID, bool bIsLast);
     static void onRtnBTFundTransfer(CQetoRtnBtCapTransferManagerField *pRspField, CQetoRspInfo *pRspInfo,
                                     CQetoSessionInfo *pSessionInfo, int nRequestID, bool bIsLast);
-    static void onRspQryBTFundTransferRecord(CQetoRspQryBTCapTransferManagerField *pRspField,
-                                             CQetoRspInfo *pRspInfo, CQetoSessionInfo *pSessionInfo,
-                                             int nRequestID, bool bIsLast);
-    static void onRspInFund(CQetoRspCapTransferField *pRspField, CQetoRspInfo *pRspInfo,
-                            CQetoSessionInfo *pSessionInfo, int nRequestID, bool bIsLast);
+    static void onRspQryBTFundTransferRecord(CQetoRspQryBTCapTransferManagerField *pRspField, CQetoRspInfo *pRspInfo,
+                                             CQetoSessionInfo *pSessionInfo, int nRequestID, bool bIsLast);
+    static void onRspInFund(CQetoRspCapTransferField *pRspField, CQetoRspInfo *pRspInfo, CQetoSessionInfo *pSessionInfo,
+                            int nRequestID, bool bIsLast);
     static void onRspOutFund(CQetoRspCapTransferField *pRspField, CQetoRspInfo *pRspInfo,
                              CQetoSessionInfo *pSessionInfo, int nRequestID, bool bIsLast);
     static void onRspQryInOutFundRecord(CQetoRspQryCapTransferRecordField *pRspField, CQetoRspInfo *pRspInfo,

@@ -9,39 +9,33 @@ namespace {
 
 // Runs on the login thread while the GUI thread goes on: static destructors must not run
 // under its feet, so the process ends without them once the messages are out.
-void endProcess(int status)
-{
+void endProcess(int status) {
     std::fflush(nullptr);
     std::quick_exit(status);
 }
 
 std::atomic<ConfigParamReader::ExitFunction> gExit{&endProcess};
 
-void endOnBrokenConfig()
-{
+void endOnBrokenConfig() {
     std::fflush(stdout);
     gExit.load()(ConfigParamReader::kExitStatus);
 }
 
-std::string trim(const std::string &s)
-{
+std::string trim(const std::string &s) {
     static const char kBlank[] = " \t\r\n";
     const std::string::size_type first = s.find_first_not_of(kBlank);
-    if (first == std::string::npos)
-        return std::string();
+    if (first == std::string::npos) return std::string();
     const std::string::size_type last = s.find_last_not_of(kBlank);
     return s.substr(first, last - first + 1);
 }
 
 }  // namespace
 
-ConfigParamReader::ExitFunction ConfigParamReader::setExitFunction(ExitFunction fn)
-{
+ConfigParamReader::ExitFunction ConfigParamReader::setExitFunction(ExitFunction fn) {
     return gExit.exchange(fn ? fn : &endProcess);
 }
 
-int ConfigParamReader::load(const std::string &path)
-{
+int ConfigParamReader::load(const std::string &path) {
     std::ifstream in(path, std::ios::in | std::ios::binary);
     if (!in.is_open()) {
         std::printf("config param file not exist,path [%s]\n", path.c_str());
@@ -52,11 +46,9 @@ int ConfigParamReader::load(const std::string &path)
     std::string section;
     std::string line;
     while (std::getline(in, line, '\n')) {
-        if (line.empty())
-            continue;
+        if (line.empty()) continue;
         const char first = line[0];
-        if (first == '#' || first == ';')
-            continue;
+        if (first == '#' || first == ';') continue;
         if (first == '[') {
             const std::string::size_type close = line.find(']');
             const std::string inner = close == std::string::npos ? line.substr(1) : line.substr(1, close - 1);
@@ -78,11 +70,9 @@ int ConfigParamReader::load(const std::string &path)
     return 1;
 }
 
-const std::string &ConfigParamReader::getValue(const std::string &key)
-{
+const std::string &ConfigParamReader::getValue(const std::string &key) {
     const auto it = mParams.find("/" + key);
-    if (it != mParams.end())
-        return it->second;
+    if (it != mParams.end()) return it->second;
     if (key != "PcPrefix") {
         std::printf("key [%s] not exist\n", key.c_str());
         endOnBrokenConfig();

@@ -14,8 +14,7 @@
 
 namespace {
 
-void loadTable(const QJsonObject &root, const QString &key, QMap<int, QString> &table)
-{
+void loadTable(const QJsonObject &root, const QString &key, QMap<int, QString> &table) {
     const QJsonArray entries = root.value(key).toArray();  // none when absent or not an array
     for (const QJsonValue &element : entries) {
         const QJsonObject entry = element.toObject();
@@ -28,14 +27,12 @@ void loadTable(const QJsonObject &root, const QString &key, QMap<int, QString> &
 
 ErrorMsg::ErrorMsg() = default;
 
-ErrorMsg *ErrorMsg::instance()
-{
+ErrorMsg *ErrorMsg::instance() {
     static ErrorMsg *self = new ErrorMsg();  // lives until the process ends
     return self;
 }
 
-int ErrorMsg::readErrorJson()
-{
+int ErrorMsg::readErrorJson() {
     mExchangeMsgs.clear();
     mManagerMsgs.clear();
 
@@ -70,8 +67,7 @@ int ErrorMsg::readErrorJson()
     return 0;
 }
 
-QString ErrorMsg::getErrorMsg(const CQetoRspInfo &info)
-{
+QString ErrorMsg::getErrorMsg(const CQetoRspInfo &info) {
     const QString text = RecordText::fieldLocal8Bit(info.ErrorMsg);
     int position = text.size();
     for (int i = 0; i < text.size(); ++i) {
@@ -83,33 +79,27 @@ QString ErrorMsg::getErrorMsg(const CQetoRspInfo &info)
     }
     const bool hasChinese = position < text.size();
     const int errorId = static_cast<int>(info.ErrorID);
-    qInfo("%s", qUtf8Printable(QStringLiteral("haveChines is [%0], current size is  [%1] ErrorId is [%2] ErrorMsg is [%3]")
-                                   .arg(QString::number(hasChinese ? 1 : 0), QString::number(position),
-                                        QString::number(info.ErrorID), text)));
+    qInfo("%s",
+          qUtf8Printable(QStringLiteral("haveChines is [%0], current size is  [%1] ErrorId is [%2] ErrorMsg is [%3]")
+                             .arg(QString::number(hasChinese ? 1 : 0), QString::number(position),
+                                  QString::number(info.ErrorID), text)));
 
-    if (!text.isEmpty() && hasChinese)
-        return text;
+    if (!text.isEmpty() && hasChinese) return text;
     const auto ex = mExchangeMsgs.constFind(errorId);
-    if (ex != mExchangeMsgs.constEnd())
-        return ex.value();
+    if (ex != mExchangeMsgs.constEnd()) return ex.value();
     const auto mg = mManagerMsgs.constFind(errorId);
-    if (mg != mManagerMsgs.constEnd())
-        return mg.value();
+    if (mg != mManagerMsgs.constEnd()) return mg.value();
     return text;
 }
 
-QString ErrorMsg::getErrorMsgById(int errorId)
-{
+QString ErrorMsg::getErrorMsgById(int errorId) {
     const auto ex = mExchangeMsgs.constFind(errorId);
-    if (ex != mExchangeMsgs.constEnd())
-        return ex.value();
+    if (ex != mExchangeMsgs.constEnd()) return ex.value();
     return mManagerMsgs.value(errorId);
 }
 
-QString ErrorMsg::getManagerErrorMsgById(int errorId)
-{
+QString ErrorMsg::getManagerErrorMsgById(int errorId) {
     const auto mg = mManagerMsgs.constFind(errorId);
-    if (mg != mManagerMsgs.constEnd())
-        return mg.value();
+    if (mg != mManagerMsgs.constEnd()) return mg.value();
     return mExchangeMsgs.value(errorId);
 }

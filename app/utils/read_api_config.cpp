@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-
 #include <cstring>
 
 #include "constants.h"
@@ -13,8 +12,7 @@ namespace {
 const char kBuiltInConfig[] = ":/build/Qeto-Desk/config/api_config.txt";
 
 // A line's bytes up to the first NUL, as UTF-8.
-QString decodeLine(const QByteArray &line)
-{
+QString decodeLine(const QByteArray &line) {
     const char *p = line.constData();
     const void *nul = std::memchr(p, '\0', static_cast<size_t>(line.size()));
     const int n = nul ? static_cast<int>(static_cast<const char *>(nul) - p) : line.size();
@@ -23,79 +21,56 @@ QString decodeLine(const QByteArray &line)
 
 }  // namespace
 
-ReadApiConfig::ReadApiConfig()
-    : mConfigExist(QFileInfo(configPath()).isFile())
-{
-}
+ReadApiConfig::ReadApiConfig() : mConfigExist(QFileInfo(configPath()).isFile()) {}
 
-ReadApiConfig *ReadApiConfig::instance()
-{
+ReadApiConfig *ReadApiConfig::instance() {
     static ReadApiConfig *self = new ReadApiConfig();  // lives until the process ends
     return self;
 }
 
-QString ReadApiConfig::configPath()
-{
-    return QCoreApplication::applicationDirPath() + kApiConfigFile;
-}
+QString ReadApiConfig::configPath() { return QCoreApplication::applicationDirPath() + kApiConfigFile; }
 
-bool ReadApiConfig::isConfigExist() const
-{
-    return mConfigExist;
-}
+bool ReadApiConfig::isConfigExist() const { return mConfigExist; }
 
-QSet<QString> ReadApiConfig::readKeys(const QString &path)
-{
+QSet<QString> ReadApiConfig::readKeys(const QString &path) {
     QSet<QString> keys;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return keys;
+    if (!file.open(QIODevice::ReadOnly)) return keys;
     while (!file.atEnd()) {
         const QByteArray raw = file.readLine();
-        if (raw.isEmpty())
-            break;  // read error: nothing more to get from this file
+        if (raw.isEmpty()) break;  // read error: nothing more to get from this file
         const QString line = decodeLine(raw);
-        if (line.contains(QLatin1Char('#')))
-            continue;
+        if (line.contains(QLatin1Char('#'))) continue;
         const QString simple = line.simplified();
-        if (simple.isEmpty())
-            continue;
+        if (simple.isEmpty()) continue;
         // Spaces around "=" stay part of the key, so 'URL =' does not count as URL.
         keys.insert(simple.split(QLatin1Char('='), Qt::KeepEmptyParts, Qt::CaseSensitive).first());
     }
     return keys;
 }
 
-QPair<bool, QString> ReadApiConfig::checkConfigItems()
-{
+QPair<bool, QString> ReadApiConfig::checkConfigItems() {
     mRequiredKeys.clear();
     mPresentKeys.clear();
     mRequiredKeys = readKeys(QString::fromLatin1(kBuiltInConfig));
     mPresentKeys = readKeys(configPath());
     mRequiredKeys.subtract(mPresentKeys);
-    if (mRequiredKeys.isEmpty())
-        return qMakePair(true, QString());
+    if (mRequiredKeys.isEmpty()) return qMakePair(true, QString());
     return qMakePair(false, *mRequiredKeys.constBegin());
 }
 
-QString ReadApiConfig::getBusinessCode()
-{
-    if (!mConfigExist)
-        return mBusinessCode;
+QString ReadApiConfig::getBusinessCode() {
+    if (!mConfigExist) return mBusinessCode;
     QFile file(configPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return mBusinessCode;
+    if (!file.open(QIODevice::ReadOnly)) return mBusinessCode;
     while (!file.atEnd()) {
         const QByteArray raw = file.readLine();
-        if (raw.isEmpty())
-            break;
+        if (raw.isEmpty()) break;
         const QString line = decodeLine(raw);
-        if (!line.contains(QStringLiteral("BusinessCode=")) || line.contains(QLatin1Char('#')))
-            continue;
+        if (!line.contains(QStringLiteral("BusinessCode=")) || line.contains(QLatin1Char('#'))) continue;
         const QStringList parts = line.simplified().split(QLatin1Char('='), Qt::KeepEmptyParts, Qt::CaseSensitive);
         // simplified() may turn 'BusinessCode=\t' into 'BusinessCode=' but never drops the "=".
-        if (parts.size() >= 2)
-            mBusinessCode = parts.at(1);
+        if (parts.size() >= 2) mBusinessCode = parts.at(1);
     }
     return mBusinessCode;
 }

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QThread>
-
 #include <atomic>
 
 #include "utils/api_client_utils.h"
@@ -12,32 +11,24 @@ namespace {
 std::atomic<bool> gHubGone{false};
 }  // namespace
 
-SignalInterface::SignalInterface()
-{
+SignalInterface::SignalInterface() {
     registerGatewayMetaTypes();
     // The first caller may be a library thread that ends later; the hub belongs to the
     // application's thread so that its lifetime never depends on a foreign thread.
     if (QCoreApplication *app = QCoreApplication::instance()) {
-        if (thread() != app->thread())
-            moveToThread(app->thread());
+        if (thread() != app->thread()) moveToThread(app->thread());
     }
 }
 
-SignalInterface::~SignalInterface()
-{
-    gHubGone.store(true, std::memory_order_release);
-}
+SignalInterface::~SignalInterface() { gHubGone.store(true, std::memory_order_release); }
 
-SignalInterface *SignalInterface::instance()
-{
-    if (gHubGone.load(std::memory_order_acquire))
-        return nullptr;
+SignalInterface *SignalInterface::instance() {
+    if (gHubGone.load(std::memory_order_acquire)) return nullptr;
     static SignalInterface hub;  // thread-safe first-use construction
     return gHubGone.load(std::memory_order_acquire) ? nullptr : &hub;
 }
 
-void registerGatewayMetaTypes()
-{
+void registerGatewayMetaTypes() {
     qRegisterMetaType<LoginStatus>("LoginStatus");
     qRegisterMetaType<CQetoRspInfo>("CQetoRspInfo");
     qRegisterMetaType<CQetoRspQryStockClientAccountField>("CQetoRspQryStockClientAccountField");

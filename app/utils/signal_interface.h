@@ -30,10 +30,10 @@ signals:
                             bool bIsLast);
     void signal_rspQryOrder(const CQetoRspQryOrderField &pRspField, const CQetoRspInfo &pRspInfo, int nRequestID,
                             bool bIsLast);
-    void signal_rspQryInOutFundRecord(const CQetoRspQryCapTransferRecordField &pRspField,
-                                      const CQetoRspInfo &pRspInfo, int nRequestID, bool bIsLast);
-    void signal_rspInsertOrder(const CQetoRspOrderInsertField &pRspField, const CQetoRspInfo &pRspInfo,
-                               int nRequestID, bool bIsLast);
+    void signal_rspQryInOutFundRecord(const CQetoRspQryCapTransferRecordField &pRspField, const CQetoRspInfo &pRspInfo,
+                                      int nRequestID, bool bIsLast);
+    void signal_rspInsertOrder(const CQetoRspOrderInsertField &pRspField, const CQetoRspInfo &pRspInfo, int nRequestID,
+                               bool bIsLast);
     void signal_rspErrInsertOrder(const CQetoRspOrderInsertField &pRspField, const CQetoRspInfo &pRspInfo,
                                   int nRequestID, bool bIsLast);
     void signal_rtnOrder(const CQetoRtnOrderField &pRspField, const CQetoRspInfo &pRspInfo, int nRequestID,
@@ -48,8 +48,8 @@ signals:
                                   int nRequestID, bool bIsLast);
     void signal_rtnBTFundTransfer(const CQetoRtnBtCapTransferManagerField &pRspField, const CQetoRspInfo &pRspInfo,
                                   int nRequestID, bool bIsLast);
-    void signal_rspCancelOrder(const CQetoRspOrderActionField &pRspField, const CQetoRspInfo &pRspInfo,
-                               int nRequestID, bool bIsLast);
+    void signal_rspCancelOrder(const CQetoRspOrderActionField &pRspField, const CQetoRspInfo &pRspInfo, int nRequestID,
+                               bool bIsLast);
     void signal_onFrontDisconnected(int nReason);
     void signal_clicketOrder(QString code);
 

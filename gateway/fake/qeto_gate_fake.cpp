@@ -19,24 +19,20 @@ struct State {
     std::string version = "qeto-gate-fake 1.0";
 };
 
-State &state()
-{
+State &state() {
     static State s;
     return s;
 }
 
 template <typename T>
-std::vector<unsigned char> bytesOf(const T *p)
-{
-    if (!p)
-        return {};
+std::vector<unsigned char> bytesOf(const T *p) {
+    if (!p) return {};
     const auto *b = reinterpret_cast<const unsigned char *>(p);
     return std::vector<unsigned char>(b, b + sizeof(T));
 }
 
 // Records the call, runs the test's handler outside the lock and returns the set result.
-int record(Call call)
-{
+int record(Call call) {
     State &s = state();
     std::function<void(const Call &)> handler;
     int result = 0;
@@ -44,20 +40,16 @@ int record(Call call)
         std::lock_guard<std::mutex> lock(s.mutex);
         s.calls.push_back(call);
         auto r = s.results.find(call.function);
-        if (r != s.results.end())
-            result = r->second;
+        if (r != s.results.end()) result = r->second;
         auto h = s.handlers.find(call.function);
-        if (h != s.handlers.end())
-            handler = h->second;
+        if (h != s.handlers.end()) handler = h->second;
     }
-    if (handler)
-        handler(call);
+    if (handler) handler(call);
     return result;
 }
 
 template <typename T>
-int recordRequest(const char *name, T *pReq, uint32_t session, int requestId, int entryNo)
-{
+int recordRequest(const char *name, T *pReq, uint32_t session, int requestId, int entryNo) {
     Call c;
     c.function = name;
     c.record = bytesOf(pReq);
@@ -72,8 +64,7 @@ constexpr size_t kOpaqueSize = 128;
 
 }  // namespace
 
-void reset()
-{
+void reset() {
     State &s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
     s.calls.clear();
@@ -84,15 +75,13 @@ void reset()
     s.version = "qeto-gate-fake 1.0";
 }
 
-void setResult(const std::string &function, int result)
-{
+void setResult(const std::string &function, int result) {
     State &s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
     s.results[function] = result;
 }
 
-void setHandler(const std::string &function, std::function<void(const Call &)> handler)
-{
+void setHandler(const std::string &function, std::function<void(const Call &)> handler) {
     State &s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
     if (handler)
@@ -101,61 +90,51 @@ void setHandler(const std::string &function, std::function<void(const Call &)> h
         s.handlers.erase(function);
 }
 
-std::vector<Call> calls()
-{
+std::vector<Call> calls() {
     State &s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
     return s.calls;
 }
 
-std::vector<Call> callsOf(const std::string &function)
-{
+std::vector<Call> callsOf(const std::string &function) {
     std::vector<Call> out;
     for (Call &c : calls())
-        if (c.function == function)
-            out.push_back(std::move(c));
+        if (c.function == function) out.push_back(std::move(c));
     return out;
 }
 
-int countOf(const std::string &function)
-{
+int countOf(const std::string &function) {
     State &s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
-    return static_cast<int>(std::count_if(s.calls.begin(), s.calls.end(),
-                                          [&](const Call &c) { return c.function == function; }));
+    return static_cast<int>(
+        std::count_if(s.calls.begin(), s.calls.end(), [&](const Call &c) { return c.function == function; }));
 }
 
-std::vector<std::string> callNames()
-{
+std::vector<std::string> callNames() {
     std::vector<std::string> out;
-    for (const Call &c : calls())
-        out.push_back(c.function);
+    for (const Call &c : calls()) out.push_back(c.function);
     return out;
 }
 
-bool hasTable()
-{
+bool hasTable() {
     State &s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
     return s.hasTable;
 }
 
-SpiCallbackTable table()
-{
+SpiCallbackTable table() {
     State &s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
     return s.table;
 }
 
-void fireOnThread(const std::function<void(const SpiCallbackTable &)> &fn)
-{
+void fireOnThread(const std::function<void(const SpiCallbackTable &)> &fn) {
     const SpiCallbackTable t = table();
     std::thread worker([&fn, t] { fn(t); });
     worker.join();
 }
 
-void setVersion(const std::string &text)
-{
+void setVersion(const std::string &text) {
     State &s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
     s.version = text;
@@ -168,16 +147,14 @@ using qeto::fake::Call;
 
 extern "C" {
 
-int createTraderApi(int nEntryNo)
-{
+int createTraderApi(int nEntryNo) {
     Call c;
     c.function = "createTraderApi";
     c.entryNo = nEntryNo;
     return qeto::fake::record(std::move(c));
 }
 
-int registerSpi(SpiCallbackTable table, int nEntryNo)
-{
+int registerSpi(SpiCallbackTable table, int nEntryNo) {
     {
         auto &s = qeto::fake::state();
         std::lock_guard<std::mutex> lock(s.mutex);
@@ -191,8 +168,7 @@ int registerSpi(SpiCallbackTable table, int nEntryNo)
     return qeto::fake::record(std::move(c));
 }
 
-int startApi(GatewayStartApiField *pStart, int nEntryNo)
-{
+int startApi(GatewayStartApiField *pStart, int nEntryNo) {
     Call c;
     c.function = "startApi";
     c.record = qeto::fake::bytesOf(pStart);
@@ -201,24 +177,21 @@ int startApi(GatewayStartApiField *pStart, int nEntryNo)
     return qeto::fake::record(std::move(c));
 }
 
-int stopApi(int nEntryNo)
-{
+int stopApi(int nEntryNo) {
     Call c;
     c.function = "stopApi";
     c.entryNo = nEntryNo;
     return qeto::fake::record(std::move(c));
 }
 
-int release(int nEntryNo)
-{
+int release(int nEntryNo) {
     Call c;
     c.function = "release";
     c.entryNo = nEntryNo;
     return qeto::fake::record(std::move(c));
 }
 
-int getVersion(char *pszVersion, int nLen)
-{
+int getVersion(char *pszVersion, int nLen) {
     Call c;
     c.function = "getVersion";
     c.length = nLen;
@@ -236,8 +209,7 @@ int getVersion(char *pszVersion, int nLen)
     return qeto::fake::record(std::move(c));
 }
 
-int reqLogin(GatewayUserReqLoginField *pLogin, GatewayTerminalInfoField *pTerminal, int nRequestID, int nEntryNo)
-{
+int reqLogin(GatewayUserReqLoginField *pLogin, GatewayTerminalInfoField *pTerminal, int nRequestID, int nEntryNo) {
     Call c;
     c.function = "reqLogin";
     c.record = qeto::fake::bytesOf(pLogin);
@@ -248,20 +220,17 @@ int reqLogin(GatewayUserReqLoginField *pLogin, GatewayTerminalInfoField *pTermin
     return qeto::fake::record(std::move(c));
 }
 
-int reqLogout(CQetoReqUserLogoutField *pReq, uint32_t nSessionID, int nRequestID, int nEntryNo)
-{
+int reqLogout(CQetoReqUserLogoutField *pReq, uint32_t nSessionID, int nRequestID, int nEntryNo) {
     return qeto::fake::recordRequest("reqLogout", pReq, nSessionID, nRequestID, nEntryNo);
 }
 
 int reqInsertOrder(CQetoReqOrderInsertField *pReq, unsigned char *pOpaque, uint32_t nSessionID, int nRequestID,
-                   int nEntryNo)
-{
+                   int nEntryNo) {
     Call c;
     c.function = "reqInsertOrder";
     c.record = qeto::fake::bytesOf(pReq);
     c.nullRecord = pReq == nullptr;
-    if (pOpaque)
-        c.extra.assign(pOpaque, pOpaque + qeto::fake::kOpaqueSize);
+    if (pOpaque) c.extra.assign(pOpaque, pOpaque + qeto::fake::kOpaqueSize);
     c.sessionId = nSessionID;
     c.requestId = nRequestID;
     c.entryNo = nEntryNo;
@@ -269,14 +238,12 @@ int reqInsertOrder(CQetoReqOrderInsertField *pReq, unsigned char *pOpaque, uint3
 }
 
 int reqCancelOrder(CQetoReqOrderActionField *pReq, unsigned char *pOpaque, uint32_t nSessionID, int nRequestID,
-                   int nEntryNo)
-{
+                   int nEntryNo) {
     Call c;
     c.function = "reqCancelOrder";
     c.record = qeto::fake::bytesOf(pReq);
     c.nullRecord = pReq == nullptr;
-    if (pOpaque)
-        c.extra.assign(pOpaque, pOpaque + qeto::fake::kOpaqueSize);
+    if (pOpaque) c.extra.assign(pOpaque, pOpaque + qeto::fake::kOpaqueSize);
     c.sessionId = nSessionID;
     c.requestId = nRequestID;
     c.entryNo = nEntryNo;
@@ -284,8 +251,7 @@ int reqCancelOrder(CQetoReqOrderActionField *pReq, unsigned char *pOpaque, uint3
 }
 
 #define QETO_FAKE_REQUEST(Name, Record)                                                  \
-    int Name(Record *pReq, uint32_t nSessionID, int nRequestID, int nEntryNo)             \
-    {                                                                                     \
+    int Name(Record *pReq, uint32_t nSessionID, int nRequestID, int nEntryNo) {          \
         return qeto::fake::recordRequest(#Name, pReq, nSessionID, nRequestID, nEntryNo); \
     }
 

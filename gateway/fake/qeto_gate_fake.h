@@ -5,13 +5,13 @@
 #ifndef QETO_GATE_FAKE_H
 #define QETO_GATE_FAKE_H
 
-#include "qeto_gate_api.h"
-
 #include <cstring>
 #include <functional>
 #include <string>
 #include <type_traits>
 #include <vector>
+
+#include "qeto_gate_api.h"
 
 namespace qeto {
 namespace fake {
@@ -24,7 +24,7 @@ struct Call {
     uint32_t sessionId = 0;
     int requestId = 0;
     int entryNo = 0;
-    int length = 0;                     // getVersion: buffer length
+    int length = 0;  // getVersion: buffer length
 };
 
 // Forgets every call, result, handler and the registered table.
@@ -44,8 +44,7 @@ std::vector<std::string> callNames();
 
 // Copy of the record passed with the last call of `function`; zero-filled when none.
 template <typename T>
-T lastRecord(const std::string &function)
-{
+T lastRecord(const std::string &function) {
     static_assert(std::is_trivially_copyable<T>::value, "records are plain bytes");
     T out;
     std::memset(&out, 0, sizeof out);

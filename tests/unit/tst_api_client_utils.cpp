@@ -4,11 +4,11 @@
 #include <QMutexLocker>
 #include <QThread>
 #include <QtTest>
-
 #include <algorithm>
 #include <cstring>
-#include <thread>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "qeto_gate_fake.h"
@@ -22,55 +22,45 @@ struct LogLine {
     QString text;
 };
 
-QMutex gLogMutex;
+std::mutex gLogMutex;  // the sanitizer sees standard mutexes, not Qt's
 QList<LogLine> gLog;
 QtMessageHandler gPreviousHandler = nullptr;
 
-void captureLog(QtMsgType type, const QMessageLogContext &, const QString &msg)
-{
-    QMutexLocker lock(&gLogMutex);
+void captureLog(QtMsgType type, const QMessageLogContext &, const QString &msg) {
+    std::lock_guard<std::mutex> lock(gLogMutex);
     gLog.append({type, msg});
 }
 
-QList<LogLine> logLines()
-{
-    QMutexLocker lock(&gLogMutex);
+QList<LogLine> logLines() {
+    std::lock_guard<std::mutex> lock(gLogMutex);
     return gLog;
 }
 
-void clearLog()
-{
-    QMutexLocker lock(&gLogMutex);
+void clearLog() {
+    std::lock_guard<std::mutex> lock(gLogMutex);
     gLog.clear();
 }
 
-bool logged(QtMsgType type, const QString &text)
-{
+bool logged(QtMsgType type, const QString &text) {
     for (const LogLine &l : logLines())
-        if (l.type == type && l.text == text)
-            return true;
+        if (l.type == type && l.text == text) return true;
     return false;
 }
 
-int loggedCount(const QString &text)
-{
+int loggedCount(const QString &text) {
     int n = 0;
-    for (const LogLine &l : logLines())
-        n += l.text == text;
+    for (const LogLine &l : logLines()) n += l.text == text;
     return n;
 }
 
 template <typename T>
-void fillPattern(T &rec, unsigned char seed)
-{
+void fillPattern(T &rec, unsigned char seed) {
     auto *b = reinterpret_cast<unsigned char *>(&rec);
-    for (size_t i = 0; i < sizeof(T); ++i)
-        b[i] = static_cast<unsigned char>(seed + i * 7);
+    for (size_t i = 0; i < sizeof(T); ++i) b[i] = static_cast<unsigned char>(seed + i * 7);
 }
 
 template <typename T>
-bool samePattern(const T &rec, unsigned char seed)
-{
+bool samePattern(const T &rec, unsigned char seed) {
     T expected;
     fillPattern(expected, seed);
     return std::memcmp(&rec, &expected, sizeof(T)) == 0;
@@ -81,8 +71,7 @@ bool samePattern(const T &rec, unsigned char seed)
 template <typename Rec, typename Callback>
 void checkAnswerDelivery(Callback SpiCallbackTable::*slot,
                          void (SignalInterface::*signal)(const Rec &, const CQetoRspInfo &, int, bool),
-                         const QString &logName)
-{
+                         const QString &logName) {
     QObject receiver;
     bool received = false;
     Rec gotRec;
@@ -121,8 +110,7 @@ void checkAnswerDelivery(Callback SpiCallbackTable::*slot,
 }
 
 template <typename Rec, typename Callback>
-void fireLogOnly(Callback SpiCallbackTable::*slot)
-{
+void fireLogOnly(Callback SpiCallbackTable::*slot) {
     qeto::fake::fireOnThread([&](const SpiCallbackTable &t) {
         Rec rec;
         CQetoRspInfo info;
@@ -141,8 +129,7 @@ struct LoginAnswer {
     QByteArray rspCode;
 };
 
-void fireLoginAnswer(const LoginAnswer &a)
-{
+void fireLoginAnswer(const LoginAnswer &a) {
     qeto::fake::fireOnThread([&](const SpiCallbackTable &t) {
         GatewayUserRspLoginField rsp;
         CQetoRspInfo info;
@@ -186,20 +173,15 @@ private slots:
     void fakeRecordsCalls();
 };
 
-void TestApiClientUtils::initTestCase()
-{
+void TestApiClientUtils::initTestCase() {
     ApiClientUtils::initSpi();
     ApiClientUtils::initSpi();  // idempotent
     gPreviousHandler = qInstallMessageHandler(captureLog);
 }
 
-void TestApiClientUtils::cleanupTestCase()
-{
-    qInstallMessageHandler(gPreviousHandler);
-}
+void TestApiClientUtils::cleanupTestCase() { qInstallMessageHandler(gPreviousHandler); }
 
-void TestApiClientUtils::init()
-{
+void TestApiClientUtils::init() {
     qeto::fake::reset();
     registerSpi(ApiClientUtils::spiTable(), ApiClientUtils::mEntryNo);
     ApiClientUtils::CanSendLogin = 2;
@@ -208,59 +190,88 @@ void TestApiClientUtils::init()
 
 using DeliveryCheck = std::function<void()>;
 
-static const QList<QPair<const char *, DeliveryCheck>> &deliveryRows()
-{
+static const QList<QPair<const char *, DeliveryCheck>> &deliveryRows() {
     static const QList<QPair<const char *, DeliveryCheck>> rows = {
         {"onRspUpdatePwd",
-         [] { checkAnswerDelivery(&SpiCallbackTable::onRspUpdatePwd, &SignalInterface::signal_rspUpdatePwd, "onRspUpdatePwd"); }},
+         [] {
+             checkAnswerDelivery(&SpiCallbackTable::onRspUpdatePwd, &SignalInterface::signal_rspUpdatePwd,
+                                 "onRspUpdatePwd");
+         }},
         {"onRspInsertOrder",
-         [] { checkAnswerDelivery(&SpiCallbackTable::onRspInsertOrder, &SignalInterface::signal_rspInsertOrder, "onRspInsertOrder"); }},
+         [] {
+             checkAnswerDelivery(&SpiCallbackTable::onRspInsertOrder, &SignalInterface::signal_rspInsertOrder,
+                                 "onRspInsertOrder");
+         }},
         {"onErrRtnInsertOrder",
-         [] { checkAnswerDelivery(&SpiCallbackTable::onErrRtnInsertOrder, &SignalInterface::signal_rspErrInsertOrder, "onErrRtnInsertOrder"); }},
+         [] {
+             checkAnswerDelivery(&SpiCallbackTable::onErrRtnInsertOrder, &SignalInterface::signal_rspErrInsertOrder,
+                                 "onErrRtnInsertOrder");
+         }},
         {"onRspCancelOrder",
-         [] { checkAnswerDelivery(&SpiCallbackTable::onRspCancelOrder, &SignalInterface::signal_rspCancelOrder, "onRspCancelOrder"); }},
-        {"onRtnOrder", [] { checkAnswerDelivery(&SpiCallbackTable::onRtnOrder, &SignalInterface::signal_rtnOrder, "onRtnOrder"); }},
+         [] {
+             checkAnswerDelivery(&SpiCallbackTable::onRspCancelOrder, &SignalInterface::signal_rspCancelOrder,
+                                 "onRspCancelOrder");
+         }},
+        {"onRtnOrder",
+         [] { checkAnswerDelivery(&SpiCallbackTable::onRtnOrder, &SignalInterface::signal_rtnOrder, "onRtnOrder"); }},
         {"onRspQryOrder",
-         [] { checkAnswerDelivery(&SpiCallbackTable::onRspQryOrder, &SignalInterface::signal_rspQryOrder, "onRspQryOrder"); }},
+         [] {
+             checkAnswerDelivery(&SpiCallbackTable::onRspQryOrder, &SignalInterface::signal_rspQryOrder,
+                                 "onRspQryOrder");
+         }},
         {"onRspQryTrade",
-         [] { checkAnswerDelivery(&SpiCallbackTable::onRspQryTrade, &SignalInterface::signal_rspQryTrade, "onRspQryTrade"); }},
+         [] {
+             checkAnswerDelivery(&SpiCallbackTable::onRspQryTrade, &SignalInterface::signal_rspQryTrade,
+                                 "onRspQryTrade");
+         }},
         {"onRspQryPosition",
-         [] { checkAnswerDelivery(&SpiCallbackTable::onRspQryPosition, &SignalInterface::signal_rspQryPosition, "onRspQryPosition"); }},
+         [] {
+             checkAnswerDelivery(&SpiCallbackTable::onRspQryPosition, &SignalInterface::signal_rspQryPosition,
+                                 "onRspQryPosition");
+         }},
         {"onRspBTFundTransfer",
-         [] { checkAnswerDelivery(&SpiCallbackTable::onRspBTFundTransfer, &SignalInterface::signal_rspBTFundTransfer, "onRspBTFundTransfer"); }},
+         [] {
+             checkAnswerDelivery(&SpiCallbackTable::onRspBTFundTransfer, &SignalInterface::signal_rspBTFundTransfer,
+                                 "onRspBTFundTransfer");
+         }},
         {"onRtnBTFundTransfer",
-         [] { checkAnswerDelivery(&SpiCallbackTable::onRtnBTFundTransfer, &SignalInterface::signal_rtnBTFundTransfer, "onRtnBTFundTransfer"); }},
+         [] {
+             checkAnswerDelivery(&SpiCallbackTable::onRtnBTFundTransfer, &SignalInterface::signal_rtnBTFundTransfer,
+                                 "onRtnBTFundTransfer");
+         }},
         {"onRspQryBTFundTransferRecord",
          [] {
              checkAnswerDelivery(&SpiCallbackTable::onRspQryBTFundTransferRecord,
                                  &SignalInterface::signal_rspQryBTFundTransferRecord, "onRspQryBTFundTransferRecord");
          }},
-        {"onRspInFund", [] { checkAnswerDelivery(&SpiCallbackTable::onRspInFund, &SignalInterface::signal_rspInFund, "onRspInFund"); }},
-        {"onRspOutFund", [] { checkAnswerDelivery(&SpiCallbackTable::onRspOutFund, &SignalInterface::signal_rspOutFund, "onRspOutFund"); }},
+        {"onRspInFund",
+         [] {
+             checkAnswerDelivery(&SpiCallbackTable::onRspInFund, &SignalInterface::signal_rspInFund, "onRspInFund");
+         }},
+        {"onRspOutFund",
+         [] {
+             checkAnswerDelivery(&SpiCallbackTable::onRspOutFund, &SignalInterface::signal_rspOutFund, "onRspOutFund");
+         }},
         {"onRspQryInOutFundRecord",
          [] {
-             checkAnswerDelivery(&SpiCallbackTable::onRspQryInOutFundRecord, &SignalInterface::signal_rspQryInOutFundRecord,
-                                 "onRspQryInOutFundRecord");
+             checkAnswerDelivery(&SpiCallbackTable::onRspQryInOutFundRecord,
+                                 &SignalInterface::signal_rspQryInOutFundRecord, "onRspQryInOutFundRecord");
          }},
     };
     return rows;
 }
 
-void TestApiClientUtils::answerDelivery_data()
-{
+void TestApiClientUtils::answerDelivery_data() {
     QTest::addColumn<int>("row");
-    for (int i = 0; i < deliveryRows().size(); ++i)
-        QTest::newRow(deliveryRows().at(i).first) << i;
+    for (int i = 0; i < deliveryRows().size(); ++i) QTest::newRow(deliveryRows().at(i).first) << i;
 }
 
-void TestApiClientUtils::answerDelivery()
-{
+void TestApiClientUtils::answerDelivery() {
     QFETCH(int, row);
     deliveryRows().at(row).second();
 }
 
-void TestApiClientUtils::fundAnswerDropsResponseInfo()
-{
+void TestApiClientUtils::fundAnswerDropsResponseInfo() {
     QObject receiver;
     bool received = false;
     CQetoRspQryStockClientAccountField got;
@@ -284,8 +295,7 @@ void TestApiClientUtils::fundAnswerDropsResponseInfo()
     QVERIFY(logged(QtInfoMsg, "onRspQryFund"));
 }
 
-void TestApiClientUtils::logOnlyCallbacks_data()
-{
+void TestApiClientUtils::logOnlyCallbacks_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("level");
     QTest::newRow("onMsgArrivalStatus") << "onMsgArrivalStatus" << int(QtWarningMsg);
@@ -297,8 +307,7 @@ void TestApiClientUtils::logOnlyCallbacks_data()
     QTest::newRow("onRspQryInvestorInfo") << "onRspQryInvestorInfo" << int(QtInfoMsg);
 }
 
-void TestApiClientUtils::logOnlyCallbacks()
-{
+void TestApiClientUtils::logOnlyCallbacks() {
     QFETCH(QString, name);
     QFETCH(int, level);
     if (name == "onMsgArrivalStatus") {
@@ -323,8 +332,7 @@ void TestApiClientUtils::logOnlyCallbacks()
     QVERIFY(logged(QtMsgType(level), name));
 }
 
-void TestApiClientUtils::loginAnswer_data()
-{
+void TestApiClientUtils::loginAnswer_data() {
     QTest::addColumn<int>("state");
     QTest::addColumn<uint>("errorId");
     QTest::addColumn<bool>("expectSuccess");
@@ -338,8 +346,7 @@ void TestApiClientUtils::loginAnswer_data()
     QTest::newRow("second success: ignored") << 3 << 0u << false << false << 3;
 }
 
-void TestApiClientUtils::loginAnswer()
-{
+void TestApiClientUtils::loginAnswer() {
     QFETCH(int, state);
     QFETCH(uint, errorId);
     QFETCH(bool, expectSuccess);
@@ -362,7 +369,8 @@ void TestApiClientUtils::loginAnswer()
     connect(SignalInterface::instance(), &SignalInterface::signal_clicketOrder, &receiver, [&] { marker = true; });
 
     fireLoginAnswer({errorId, 4242, 41, "SH01"});
-    qeto::fake::fireOnThread([](const SpiCallbackTable &) { emit SignalInterface::instance()->signal_clicketOrder("x"); });
+    qeto::fake::fireOnThread(
+        [](const SpiCallbackTable &) { emit SignalInterface::instance()->signal_clicketOrder("x"); });
     QTRY_VERIFY(marker);
 
     QCOMPARE(successes, expectSuccess ? 1 : 0);
@@ -387,8 +395,7 @@ void TestApiClientUtils::loginAnswer()
     }
 }
 
-void TestApiClientUtils::loginAnswerReadsBoundedTexts()
-{
+void TestApiClientUtils::loginAnswerReadsBoundedTexts() {
     // Texts that fill their fields without a terminating zero, in buffers of exactly the
     // record's size (an overrun shows up under the address sanitizer and in the texts).
     auto *rsp = new GatewayUserRspLoginField;
@@ -413,11 +420,10 @@ void TestApiClientUtils::loginAnswerReadsBoundedTexts()
     info->ErrorID = 12;
     CQetoRspInfo got{};
     bool refused = false;
-    connect(SignalInterface::instance(), &SignalInterface::signal_rspErrorLogin, &receiver,
-            [&](const CQetoRspInfo &i) {
-                got = i;
-                refused = true;
-            });
+    connect(SignalInterface::instance(), &SignalInterface::signal_rspErrorLogin, &receiver, [&](const CQetoRspInfo &i) {
+        got = i;
+        refused = true;
+    });
     clearLog();
     qeto::fake::fireOnThread([&](const SpiCallbackTable &t) { t.onRspLogin(rsp, info, &session, 1, true); });
     QTRY_VERIFY(refused);
@@ -427,8 +433,7 @@ void TestApiClientUtils::loginAnswerReadsBoundedTexts()
     delete info;
 }
 
-void TestApiClientUtils::disconnectAndLogout_data()
-{
+void TestApiClientUtils::disconnectAndLogout_data() {
     QTest::addColumn<int>("state");
     QTest::addColumn<bool>("logout");
     QTest::addColumn<int>("reason");
@@ -439,8 +444,7 @@ void TestApiClientUtils::disconnectAndLogout_data()
     QTest::newRow("logout") << 3 << true << 1 << "onRspLogout";
 }
 
-void TestApiClientUtils::disconnectAndLogout()
-{
+void TestApiClientUtils::disconnectAndLogout() {
     QFETCH(int, state);
     QFETCH(bool, logout);
     QFETCH(int, reason);
@@ -471,13 +475,13 @@ void TestApiClientUtils::disconnectAndLogout()
     QVERIFY(logged(QtWarningMsg, logText));
 }
 
-void TestApiClientUtils::reconnectAfterDisconnectIgnoresAnswer()
-{
+void TestApiClientUtils::reconnectAfterDisconnectIgnoresAnswer() {
     ApiClientUtils::CanSendLogin = 3;
     QObject receiver;
     int loginRequests = 0;
     int successes = 0;
-    connect(SignalInterface::instance(), &SignalInterface::signal_sendLoginRequest, &receiver, [&] { ++loginRequests; });
+    connect(SignalInterface::instance(), &SignalInterface::signal_sendLoginRequest, &receiver,
+            [&] { ++loginRequests; });
     connect(SignalInterface::instance(), &SignalInterface::signal_rspSuccessLogin, &receiver, [&] { ++successes; });
 
     qeto::fake::fireOnThread([](const SpiCallbackTable &t) {
@@ -489,14 +493,14 @@ void TestApiClientUtils::reconnectAfterDisconnectIgnoresAnswer()
     fireLoginAnswer({0, 99, 5, "X"});
     bool marker = false;
     connect(SignalInterface::instance(), &SignalInterface::signal_clicketOrder, &receiver, [&] { marker = true; });
-    qeto::fake::fireOnThread([](const SpiCallbackTable &) { emit SignalInterface::instance()->signal_clicketOrder("x"); });
+    qeto::fake::fireOnThread(
+        [](const SpiCallbackTable &) { emit SignalInterface::instance()->signal_clicketOrder("x"); });
     QTRY_VERIFY(marker);
     QCOMPARE(successes, 0);
     QCOMPARE(ApiClientUtils::CanSendLogin.load(), 1);
 }
 
-void TestApiClientUtils::apiMsg_data()
-{
+void TestApiClientUtils::apiMsg_data() {
     QTest::addColumn<int>("level");
     QTest::addColumn<QByteArray>("argument");  // expands "%s" in "x=%d%s"
     QTest::addColumn<int>("type");
@@ -511,8 +515,7 @@ void TestApiClientUtils::apiMsg_data()
     QTest::newRow("5000 chars cut, warning") << 3 << longText << int(QtWarningMsg) << "Error:" + cut;
 }
 
-void TestApiClientUtils::apiMsg()
-{
+void TestApiClientUtils::apiMsg() {
     QFETCH(int, level);
     QFETCH(QByteArray, argument);
     QFETCH(int, type);
@@ -525,8 +528,7 @@ void TestApiClientUtils::apiMsg()
     QCOMPARE(lines.first().text, expected);
 }
 
-void TestApiClientUtils::concurrentCallbacksAllDelivered()
-{
+void TestApiClientUtils::concurrentCallbacksAllDelivered() {
     // Several library threads answering at once: every answer arrives, none is torn.
     QObject receiver;
     QList<int> ids;
@@ -552,18 +554,15 @@ void TestApiClientUtils::concurrentCallbacksAllDelivered()
                 }
             });
         }
-        for (std::thread &w : workers)
-            w.join();
+        for (std::thread &w : workers) w.join();
     });
     QTRY_COMPARE(ids.size(), threads * perThread);
     QVERIFY(intact);
     std::sort(ids.begin(), ids.end());
-    for (int i = 0; i < ids.size(); ++i)
-        QCOMPARE(ids.at(i), i);
+    for (int i = 0; i < ids.size(); ++i) QCOMPARE(ids.at(i), i);
 }
 
-void TestApiClientUtils::fakeRecordsCalls()
-{
+void TestApiClientUtils::fakeRecordsCalls() {
     qeto::fake::reset();
     QVERIFY(!qeto::fake::hasTable());
     QCOMPARE(createTraderApi(0), 0);

@@ -1,14 +1,14 @@
 // Configuration readers: the key check and business code of the gateway parameter file,
 // the key=value reader with its exit paths, and hostile input of every kind.
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <cstdio>
-#include <unistd.h>
 
 #include "constants.h"
 #include "utils/config_param_reader.h"
@@ -16,21 +16,15 @@
 
 namespace {
 
-QByteArray builtInCopy()
-{
+QByteArray builtInCopy() {
     QFile f(":/build/Qeto-Desk/config/api_config.txt");
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
     return f.readAll();
 }
 
-QString apiConfigPath()
-{
-    return QCoreApplication::applicationDirPath() + kApiConfigFile;
-}
+QString apiConfigPath() { return QCoreApplication::applicationDirPath() + kApiConfigFile; }
 
-bool writeFile(const QString &path, const QByteArray &content)
-{
+bool writeFile(const QString &path, const QByteArray &content) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile::remove(path);
     QDir(path).removeRecursively();
@@ -38,20 +32,17 @@ bool writeFile(const QString &path, const QByteArray &content)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
 }
 
-QByteArray randomBytes(int n, quint32 seed)
-{
+QByteArray randomBytes(int n, quint32 seed) {
     QRandomGenerator gen(seed);
     QByteArray out(n, '\0');
-    for (int i = 0; i < n; ++i)
-        out[i] = char(gen.bounded(256));
+    for (int i = 0; i < n; ++i) out[i] = char(gen.bounded(256));
     return out;
 }
 
 int gExitStatus = -1;
 int gExitCalls = 0;
 
-void recordExit(int status)
-{
+void recordExit(int status) {
     gExitStatus = status;
     ++gExitCalls;
 }
@@ -59,31 +50,26 @@ void recordExit(int status)
 // Captures what is written to standard output while it lives.
 class StdoutCapture {
 public:
-    StdoutCapture()
-    {
+    StdoutCapture() {
         std::fflush(stdout);
         mSaved = dup(STDOUT_FILENO);
         mFile = std::tmpfile();
         dup2(fileno(mFile), STDOUT_FILENO);
     }
     ~StdoutCapture() { restore(); }
-    QByteArray text()
-    {
+    QByteArray text() {
         restore();
         std::rewind(mFile);
         QByteArray out;
         char buf[4096];
         size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, mFile)) > 0)
-            out.append(buf, int(n));
+        while ((n = std::fread(buf, 1, sizeof buf, mFile)) > 0) out.append(buf, int(n));
         return out;
     }
 
 private:
-    void restore()
-    {
-        if (mSaved < 0)
-            return;
+    void restore() {
+        if (mSaved < 0) return;
         std::fflush(stdout);
         dup2(mSaved, STDOUT_FILENO);
         close(mSaved);
@@ -120,12 +106,10 @@ private:
     ConfigParamReader::ExitFunction mPreviousExit = nullptr;
 };
 
-void TestConfig::initTestCase()
-{
+void TestConfig::initTestCase() {
     QFile existing(apiConfigPath());
     mHadConfig = existing.open(QIODevice::ReadOnly);
-    if (mHadConfig)
-        mSavedConfig = existing.readAll();
+    if (mHadConfig) mSavedConfig = existing.readAll();
     existing.close();
     // The file-present flag is fixed at first use, so the file must be there before it.
     QVERIFY(writeFile(apiConfigPath(), builtInCopy()));
@@ -133,8 +117,7 @@ void TestConfig::initTestCase()
     mPreviousExit = ConfigParamReader::setExitFunction(recordExit);
 }
 
-void TestConfig::cleanupTestCase()
-{
+void TestConfig::cleanupTestCase() {
     ConfigParamReader::setExitFunction(mPreviousExit);
     if (mHadConfig)
         writeFile(apiConfigPath(), mSavedConfig);
@@ -142,22 +125,19 @@ void TestConfig::cleanupTestCase()
         QFile::remove(apiConfigPath());
 }
 
-void TestConfig::init()
-{
+void TestConfig::init() {
     gExitStatus = -1;
     gExitCalls = 0;
 }
 
-void TestConfig::builtInCopyHoldsTheFourKeys()
-{
+void TestConfig::builtInCopyHoldsTheFourKeys() {
     const QByteArray copy = builtInCopy();
     QCOMPARE(copy.count('\n') + 1, 28);
     const QSet<QString> keys = ReadApiConfig::readKeys(":/build/Qeto-Desk/config/api_config.txt");
     QCOMPARE(keys, (QSet<QString>{"URL", "SuperLog", "CpuCore", "PlatformSerialNum"}));
 }
 
-void TestConfig::checkConfigItems_data()
-{
+void TestConfig::checkConfigItems_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("missing");  // "*": any one of the four keys
@@ -179,8 +159,8 @@ void TestConfig::checkConfigItems_data()
     QTest::newRow("one key absent") << QByteArray("URL=x\nCpuCore=-1\nPlatformSerialNum=P\n") << false << "SuperLog";
     QTest::newRow("blank lines never count")
         << QByteArray("\n\n   \nURL=x\n\nSuperLog=0\nCpuCore=-1\n") << false << "PlatformSerialNum";
-    QTest::newRow("NUL cuts the line")
-        << QByteArray("URL=x\nSuper\0Log=0\nCpuCore=-1\nPlatformSerialNum=P\n", 49) << false << "SuperLog";
+    QTest::newRow("NUL cuts the line") << QByteArray("URL=x\nSuper\0Log=0\nCpuCore=-1\nPlatformSerialNum=P\n", 49)
+                                       << false << "SuperLog";
     QTest::newRow("'#' after a NUL is not seen")
         << QByteArray("URL=x\0#c\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=P\n", 51) << true << "";
     QTest::newRow("empty file") << QByteArray() << false << "*";
@@ -191,8 +171,7 @@ void TestConfig::checkConfigItems_data()
         << QByteArray(1 << 20, 'k') + "\nURL=x\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=P" << true << "";
 }
 
-void TestConfig::checkConfigItems()
-{
+void TestConfig::checkConfigItems() {
     QFETCH(QByteArray, content);
     QFETCH(bool, ok);
     QFETCH(QString, missing);
@@ -212,8 +191,7 @@ void TestConfig::checkConfigItems()
         QCOMPARE(result.second, missing);
 }
 
-void TestConfig::businessCode_data()
-{
+void TestConfig::businessCode_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("expected");  // the earlier value "SEED" stays when no line matches
 
@@ -229,8 +207,7 @@ void TestConfig::businessCode_data()
     QTest::newRow("unopenable keeps the stored value") << QByteArray() << "SEED";
 }
 
-void TestConfig::businessCode()
-{
+void TestConfig::businessCode() {
     QFETCH(QByteArray, content);
     QFETCH(QString, expected);
     QVERIFY(writeFile(apiConfigPath(), "BusinessCode=SEED\n"));
@@ -245,8 +222,7 @@ void TestConfig::businessCode()
     QDir(apiConfigPath()).removeRecursively();
 }
 
-void TestConfig::paramReader_data()
-{
+void TestConfig::paramReader_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QByteArrayList>("expected");  // full key, value, full key, value, ...
     QTest::addColumn<int>("count");
@@ -266,12 +242,12 @@ void TestConfig::paramReader_data()
     QTest::newRow("tabs trimmed") << QByteArray("\tk\t=\tv\t\n") << QByteArrayList{"/k", "v"} << 1;
     QTest::newRow("NUL bytes kept inside")
         << QByteArray("K\0y=v\0w\n", 8) << QByteArrayList{QByteArray("/K\0y", 4), QByteArray("v\0w", 3)} << 1;
-    QTest::newRow("1 MB value") << "Big=" + QByteArray(1 << 20, 'v') << QByteArrayList{"/Big", QByteArray(1 << 20, 'v')} << 1;
+    QTest::newRow("1 MB value") << "Big=" + QByteArray(1 << 20, 'v') << QByteArrayList{"/Big", QByteArray(1 << 20, 'v')}
+                                << 1;
     QTest::newRow("empty lines skipped") << QByteArray("\n\n\na=1\n\n") << QByteArrayList{"/a", "1"} << 1;
 }
 
-void TestConfig::paramReader()
-{
+void TestConfig::paramReader() {
     QFETCH(QByteArray, content);
     QFETCH(QByteArrayList, expected);
     QFETCH(int, count);
@@ -290,8 +266,7 @@ void TestConfig::paramReader()
     }
 }
 
-void TestConfig::paramReaderSurvivesHostileInput_data()
-{
+void TestConfig::paramReaderSurvivesHostileInput_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("random bytes") << randomBytes(256 * 1024, 42);
     QTest::newRow("random bytes 2") << randomBytes(4096, 1234);
@@ -302,8 +277,7 @@ void TestConfig::paramReaderSurvivesHostileInput_data()
     QTest::newRow("1 MB line, no newline") << QByteArray(1 << 20, 'x');
 }
 
-void TestConfig::paramReaderSurvivesHostileInput()
-{
+void TestConfig::paramReaderSurvivesHostileInput() {
     QFETCH(QByteArray, content);
     QTemporaryDir dir;
     const QString path = dir.filePath("params.txt");
@@ -317,12 +291,11 @@ void TestConfig::paramReaderSurvivesHostileInput()
     QCOMPARE(gExitCalls, 0);
 }
 
-void TestConfig::exitPaths_data()
-{
+void TestConfig::exitPaths_data() {
     QTest::addColumn<QByteArray>("content");  // "<missing>": no file at all
     QTest::addColumn<QByteArray>("key");      // empty: load only
     QTest::addColumn<bool>("exits");
-    QTest::addColumn<QByteArray>("output");   // "%p" stands for the file's path
+    QTest::addColumn<QByteArray>("output");  // "%p" stands for the file's path
     QTest::addColumn<QByteArray>("value");
 
     const QByteArray good = "URL=tcp://127.0.0.1:8888;\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=P\n";
@@ -336,8 +309,7 @@ void TestConfig::exitPaths_data()
     QTest::newRow("PcPrefix may be absent") << good << QByteArray("PcPrefix") << false << QByteArray() << QByteArray();
 }
 
-void TestConfig::exitPaths()
-{
+void TestConfig::exitPaths() {
     QFETCH(QByteArray, content);
     QFETCH(QByteArray, key);
     QFETCH(bool, exits);
@@ -346,8 +318,7 @@ void TestConfig::exitPaths()
 
     QTemporaryDir dir;
     const QString path = dir.filePath("api_config.txt");
-    if (content != "<missing>")
-        QVERIFY(writeFile(path, content));
+    if (content != "<missing>") QVERIFY(writeFile(path, content));
     ConfigParamReader reader;
     QByteArray got;
     QByteArray gotValue;
@@ -355,8 +326,7 @@ void TestConfig::exitPaths()
     {
         StdoutCapture capture;
         loaded = reader.load(path.toStdString());
-        if (!key.isEmpty())
-            gotValue = QByteArray::fromStdString(reader.getValue(key.toStdString()));
+        if (!key.isEmpty()) gotValue = QByteArray::fromStdString(reader.getValue(key.toStdString()));
         got = capture.text();
     }
     QCOMPARE(loaded, content == "<missing>" ? 0 : 1);

@@ -7,7 +7,6 @@
 #include <QRandomGenerator>
 #include <QTextCodec>
 #include <QtTest>
-
 #include <cstring>
 #include <vector>
 
@@ -17,13 +16,9 @@
 
 namespace {
 
-QString catalogPath()
-{
-    return QCoreApplication::applicationDirPath() + kErrorMsgFile;
-}
+QString catalogPath() { return QCoreApplication::applicationDirPath() + kErrorMsgFile; }
 
-bool writeCatalog(const QByteArray &content)
-{
+bool writeCatalog(const QByteArray &content) {
     QDir().mkpath(QFileInfo(catalogPath()).absolutePath());
     QFile f(catalogPath());
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
@@ -33,16 +28,14 @@ QStringList gWarnings;
 QStringList gInfos;
 QtMessageHandler gPrevious = nullptr;
 
-void captureLog(QtMsgType type, const QMessageLogContext &, const QString &msg)
-{
+void captureLog(QtMsgType type, const QMessageLogContext &, const QString &msg) {
     if (type == QtWarningMsg)
         gWarnings << msg;
     else if (type == QtInfoMsg)
         gInfos << msg;
 }
 
-CQetoRspInfo rspInfo(uint32_t id, const QByteArray &text)
-{
+CQetoRspInfo rspInfo(uint32_t id, const QByteArray &text) {
     CQetoRspInfo info;
     std::memset(&info, 0, sizeof info);
     info.ErrorID = id;
@@ -85,18 +78,15 @@ private:
     bool mHadFile = false;
 };
 
-void TestErrorMsg::initTestCase()
-{
+void TestErrorMsg::initTestCase() {
     QFile existing(catalogPath());
     mHadFile = existing.open(QIODevice::ReadOnly);
-    if (mHadFile)
-        mSaved = existing.readAll();
+    if (mHadFile) mSaved = existing.readAll();
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     gPrevious = qInstallMessageHandler(captureLog);
 }
 
-void TestErrorMsg::cleanupTestCase()
-{
+void TestErrorMsg::cleanupTestCase() {
     qInstallMessageHandler(gPrevious);
     if (mHadFile)
         writeCatalog(mSaved);
@@ -105,14 +95,12 @@ void TestErrorMsg::cleanupTestCase()
     ApiClientUtils::mMarket = '0';
 }
 
-void TestErrorMsg::init()
-{
+void TestErrorMsg::init() {
     gWarnings.clear();
     gInfos.clear();
 }
 
-void TestErrorMsg::lookups_data()
-{
+void TestErrorMsg::lookups_data() {
     QTest::addColumn<char>("market");
     QTest::addColumn<uint>("errorId");
     QTest::addColumn<QByteArray>("counterText");  // UTF-8, the local encoding here
@@ -122,36 +110,56 @@ void TestErrorMsg::lookups_data()
 
     const QByteArray zh = "资金不足";
     QTest::newRow("Chinese counter text wins over the catalogue")
-        << '1' << 2001u << zh << QString::fromUtf8(zh) << "SS-2001" << "M-2001";
+        << '1' << 2001u << zh << QString::fromUtf8(zh) << "SS-2001"
+        << "M-2001";
     QTest::newRow("Chinese after ASCII still counts")
-        << '1' << 2001u << QByteArray("E42: 拒绝") << QString::fromUtf8("E42: 拒绝") << "SS-2001" << "M-2001";
+        << '1' << 2001u << QByteArray("E42: 拒绝") << QString::fromUtf8("E42: 拒绝") << "SS-2001"
+        << "M-2001";
     QTest::newRow("ASCII, id in both tables, Shanghai") << '1' << 2001u << QByteArray("no funds") << "SS-2001"
-                                                        << "SS-2001" << "M-2001";
+                                                        << "SS-2001"
+                                                        << "M-2001";
     QTest::newRow("ASCII, id in both tables, Shenzhen") << '2' << 2001u << QByteArray("no funds") << "SZ-2001"
-                                                        << "SZ-2001" << "M-2001";
-    QTest::newRow("id in neither table") << '1' << 9998u << QByteArray("busy") << "busy" << "" << "";
-    QTest::newRow("id in neither, empty text") << '1' << 9998u << QByteArray() << "" << "" << "";
+                                                        << "SZ-2001"
+                                                        << "M-2001";
+    QTest::newRow("id in neither table") << '1' << 9998u << QByteArray("busy") << "busy"
+                                         << ""
+                                         << "";
+    QTest::newRow("id in neither, empty text") << '1' << 9998u << QByteArray() << ""
+                                               << ""
+                                               << "";
     QTest::newRow("only in manager; later entry replaces") << '1' << 1001u << QByteArray("x") << "M-1001b"
-                                                           << "M-1001b" << "M-1001b";
-    QTest::newRow("only in exchange table") << '1' << 7u << QByteArray("x") << "SS-7" << "SS-7" << "SS-7";
-    QTest::newRow("no exchange chosen: manager only") << '0' << 2001u << QByteArray("x") << "M-2001" << "M-2001"
+                                                           << "M-1001b"
+                                                           << "M-1001b";
+    QTest::newRow("only in exchange table") << '1' << 7u << QByteArray("x") << "SS-7"
+                                            << "SS-7"
+                                            << "SS-7";
+    QTest::newRow("no exchange chosen: manager only") << '0' << 2001u << QByteArray("x") << "M-2001"
+                                                      << "M-2001"
                                                       << "M-2001";
-    QTest::newRow("no exchange chosen: exchange ids unknown") << '0' << 7u << QByteArray("x") << "x" << "" << "";
-    QTest::newRow("other exchange's ids unknown") << '2' << 7u << QByteArray("x") << "x" << "" << "";
-    QTest::newRow("accented Latin is not Chinese") << '1' << 2001u << QByteArray("café") << "SS-2001" << "SS-2001"
+    QTest::newRow("no exchange chosen: exchange ids unknown") << '0' << 7u << QByteArray("x") << "x"
+                                                              << ""
+                                                              << "";
+    QTest::newRow("other exchange's ids unknown") << '2' << 7u << QByteArray("x") << "x"
+                                                  << ""
+                                                  << "";
+    QTest::newRow("accented Latin is not Chinese") << '1' << 2001u << QByteArray("café") << "SS-2001"
+                                                   << "SS-2001"
                                                    << "M-2001";
-    QTest::newRow("U+4DFF below the range") << '1' << 2001u << QByteArray("\xe4\xb7\xbf") << "SS-2001" << "SS-2001"
+    QTest::newRow("U+4DFF below the range") << '1' << 2001u << QByteArray("\xe4\xb7\xbf") << "SS-2001"
+                                            << "SS-2001"
                                             << "M-2001";
-    QTest::newRow("U+4E00 first ideograph") << '1' << 2001u << QByteArray("\xe4\xb8\x80")
-                                            << QString(QChar(0x4E00)) << "SS-2001" << "M-2001";
-    QTest::newRow("U+9FFF last of the range") << '1' << 2001u << QByteArray("\xe9\xbf\xbf")
-                                              << QString(QChar(0x9FFF)) << "SS-2001" << "M-2001";
-    QTest::newRow("U+A000 above the range") << '1' << 2001u << QByteArray("\xea\x80\x80") << "SS-2001" << "SS-2001"
+    QTest::newRow("U+4E00 first ideograph")
+        << '1' << 2001u << QByteArray("\xe4\xb8\x80") << QString(QChar(0x4E00)) << "SS-2001"
+        << "M-2001";
+    QTest::newRow("U+9FFF last of the range")
+        << '1' << 2001u << QByteArray("\xe9\xbf\xbf") << QString(QChar(0x9FFF)) << "SS-2001"
+        << "M-2001";
+    QTest::newRow("U+A000 above the range") << '1' << 2001u << QByteArray("\xea\x80\x80") << "SS-2001"
+                                            << "SS-2001"
                                             << "M-2001";
 }
 
-void TestErrorMsg::lookups()
-{
+void TestErrorMsg::lookups() {
     QFETCH(char, market);
     QFETCH(uint, errorId);
     QFETCH(QByteArray, counterText);
@@ -167,27 +175,25 @@ void TestErrorMsg::lookups()
     QCOMPARE(ErrorMsg::instance()->getManagerErrorMsgById(int(errorId)), managerById);
 }
 
-void TestErrorMsg::entryShapes_data()
-{
+void TestErrorMsg::entryShapes_data() {
     QTest::addColumn<QByteArray>("manager");  // the "manager" array
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("known");          // whether the id is in the table at all
+    QTest::addColumn<bool>("known");  // whether the id is in the table at all
 
     QTest::newRow("entry without errorid is id 0") << QByteArray(R"([{"errormsg": "no id"}])") << 0 << "no id" << true;
-    QTest::newRow("string errorid counts as 0") << QByteArray(R"([{"errorid": "12", "errormsg": "s"}])") << 0 << "s"
-                                                << true;
-    QTest::newRow("string errorid is not 12") << QByteArray(R"([{"errorid": "12", "errormsg": "s"}])") << 12 << ""
-                                              << false;
-    QTest::newRow("non-string errormsg is empty") << QByteArray(R"([{"errorid": 3, "errormsg": 1}])") << 3 << "" << true;
-    QTest::newRow("non-object element stores empty text under 0") << QByteArray(R"([5, "x", null])") << 0 << ""
-                                                                  << true;
+    QTest::newRow("string errorid counts as 0")
+        << QByteArray(R"([{"errorid": "12", "errormsg": "s"}])") << 0 << "s" << true;
+    QTest::newRow("string errorid is not 12")
+        << QByteArray(R"([{"errorid": "12", "errormsg": "s"}])") << 12 << "" << false;
+    QTest::newRow("non-string errormsg is empty")
+        << QByteArray(R"([{"errorid": 3, "errormsg": 1}])") << 3 << "" << true;
+    QTest::newRow("non-object element stores empty text under 0") << QByteArray(R"([5, "x", null])") << 0 << "" << true;
     QTest::newRow("manager not an array") << QByteArray(R"({"errorid": 4, "errormsg": "obj"})") << 4 << "" << false;
     QTest::newRow("negative id") << QByteArray(R"([{"errorid": -5, "errormsg": "neg"}])") << -5 << "neg" << true;
 }
 
-void TestErrorMsg::entryShapes()
-{
+void TestErrorMsg::entryShapes() {
     QFETCH(QByteArray, manager);
     QFETCH(int, id);
     QFETCH(QString, text);
@@ -202,12 +208,11 @@ void TestErrorMsg::entryShapes()
     QCOMPARE(shown, known ? text : QString("counter"));
 }
 
-void TestErrorMsg::readFailures_data()
-{
+void TestErrorMsg::readFailures_data() {
     QTest::addColumn<QByteArray>("content");  // "<missing>": no file
     QTest::addColumn<char>("market");
     QTest::addColumn<int>("result");
-    QTest::addColumn<QString>("warning");    // prefix of the one expected warning; empty: none
+    QTest::addColumn<QString>("warning");  // prefix of the one expected warning; empty: none
 
     const QString cannotOpen = QString::fromUtf8("无法打开error_msg文件");
     const QString parseFailed = QString::fromUtf8("解析 error_msg 失败：");
@@ -227,8 +232,7 @@ void TestErrorMsg::readFailures_data()
     QTest::newRow("deep nesting") << QByteArray(10000, '[') << '1' << -1 << parseFailed;
 }
 
-void TestErrorMsg::readFailures()
-{
+void TestErrorMsg::readFailures() {
     QFETCH(QByteArray, content);
     QFETCH(char, market);
     QFETCH(int, result);
@@ -244,15 +248,13 @@ void TestErrorMsg::readFailures()
         QVERIFY2(gWarnings.isEmpty(), qPrintable(gWarnings.join('|')));
     } else {
         QCOMPARE(gWarnings.size(), 1);
-        if (warning != "*")
-            QVERIFY2(gWarnings.first().startsWith(warning), qPrintable(gWarnings.first()));
+        if (warning != "*") QVERIFY2(gWarnings.first().startsWith(warning), qPrintable(gWarnings.first()));
     }
     if (warning == QString::fromUtf8("解析 error_msg 失败："))
         QVERIFY(gWarnings.first().size() > warning.size());  // the parser's own text follows
 }
 
-void TestErrorMsg::switchingExchangeDropsTexts()
-{
+void TestErrorMsg::switchingExchangeDropsTexts() {
     QVERIFY(writeCatalog(kFullCatalog));
     ApiClientUtils::mMarket = '1';
     QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
@@ -264,8 +266,7 @@ void TestErrorMsg::switchingExchangeDropsTexts()
     QCOMPARE(ErrorMsg::instance()->getErrorMsgById(2001), QString("SZ-2001"));
 }
 
-void TestErrorMsg::failedReadEmptiesTables()
-{
+void TestErrorMsg::failedReadEmptiesTables() {
     QVERIFY(writeCatalog(kFullCatalog));
     ApiClientUtils::mMarket = '1';
     QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
@@ -276,13 +277,11 @@ void TestErrorMsg::failedReadEmptiesTables()
     QCOMPARE(ErrorMsg::instance()->getErrorMsg(rspInfo(2001, "own text")), QString("own text"));
 }
 
-void TestErrorMsg::hugeCatalog()
-{
+void TestErrorMsg::hugeCatalog() {
     QByteArray json = "{\"manager\": [";
     const int n = 200000;
     for (int i = 0; i < n; ++i) {
-        if (i)
-            json += ',';
+        if (i) json += ',';
         json += "{\"errorid\": " + QByteArray::number(i) + ", \"errormsg\": \"text " + QByteArray::number(i) + "\"}";
     }
     json += "]}";
@@ -292,8 +291,7 @@ void TestErrorMsg::hugeCatalog()
     QCOMPARE(ErrorMsg::instance()->getErrorMsgById(n - 1), QString("text %1").arg(n - 1));
 }
 
-void TestErrorMsg::counterTextBoundedByField()
-{
+void TestErrorMsg::counterTextBoundedByField() {
     QVERIFY(writeCatalog(kFullCatalog));
     ApiClientUtils::mMarket = '1';
     QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
@@ -305,8 +303,7 @@ void TestErrorMsg::counterTextBoundedByField()
     QCOMPARE(ErrorMsg::instance()->getErrorMsg(*info), QString(81, 'e'));
 }
 
-void TestErrorMsg::chineseDetectionLog()
-{
+void TestErrorMsg::chineseDetectionLog() {
     QVERIFY(writeCatalog(kFullCatalog));
     ApiClientUtils::mMarket = '1';
     QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
@@ -314,16 +311,15 @@ void TestErrorMsg::chineseDetectionLog()
     ErrorMsg::instance()->getErrorMsg(rspInfo(2001, "ab中c"));
     ErrorMsg::instance()->getErrorMsg(rspInfo(5, "abc"));
     QCOMPARE(gInfos.size(), 2);
-    QCOMPARE(gInfos.at(0), QString::fromUtf8("haveChines is [1], current size is  [2] ErrorId is [2001] ErrorMsg is [ab中c]"));
+    QCOMPARE(gInfos.at(0),
+             QString::fromUtf8("haveChines is [1], current size is  [2] ErrorId is [2001] ErrorMsg is [ab中c]"));
     QCOMPARE(gInfos.at(1), QString("haveChines is [0], current size is  [3] ErrorId is [5] ErrorMsg is [abc]"));
 }
 
-void TestErrorMsg::localEncodingOfCounterText()
-{
+void TestErrorMsg::localEncodingOfCounterText() {
     // A counter writing GB18030 on a machine whose local encoding is GB18030.
     QTextCodec *gb = QTextCodec::codecForName("GB18030");
-    if (!gb)
-        QSKIP("no GB18030 codec");
+    if (!gb) QSKIP("no GB18030 codec");
     QTextCodec *previous = QTextCodec::codecForLocale();
     QTextCodec::setCodecForLocale(gb);
     const QString zh = QString::fromUtf8("委托失败");

@@ -1,7 +1,6 @@
 // Record layouts checked at run time by writing fields and looking at the bytes, the
 // bounded text helpers, and the registration of every record type that travels queued.
 #include <QtTest>
-
 #include <cstring>
 #include <vector>
 
@@ -13,8 +12,7 @@ namespace {
 
 // Offset and width of a field, found by writing 0xFF into it inside a zeroed record.
 template <typename T, typename F>
-QPair<int, int> probe(F T::*field)
-{
+QPair<int, int> probe(F T::*field) {
     std::vector<unsigned char> raw(sizeof(T), 0);
     T *rec = reinterpret_cast<T *>(raw.data());
     std::memset(&(rec->*field), 0xFF, sizeof(F));
@@ -22,8 +20,7 @@ QPair<int, int> probe(F T::*field)
     int count = 0;
     for (size_t i = 0; i < raw.size(); ++i) {
         if (raw[i] == 0xFF) {
-            if (first < 0)
-                first = int(i);
+            if (first < 0) first = int(i);
             ++count;
         }
     }
@@ -46,14 +43,13 @@ private slots:
     void metaTypes();
 };
 
-#define QETO_ROW(T, f, size, off, width)                                               \
-    do {                                                                               \
-        const QPair<int, int> p = probe(&T::f);                                        \
+#define QETO_ROW(T, f, size, off, width)                                                                  \
+    do {                                                                                                  \
+        const QPair<int, int> p = probe(&T::f);                                                           \
         QTest::newRow(#T "::" #f) << int(sizeof(T)) << (size) << p.first << (off) << p.second << (width); \
     } while (0)
 
-void TestRecords::layout_data()
-{
+void TestRecords::layout_data() {
     QTest::addColumn<int>("size");
     QTest::addColumn<int>("expectedSize");
     QTest::addColumn<int>("offset");
@@ -98,8 +94,7 @@ void TestRecords::layout_data()
 }
 #undef QETO_ROW
 
-void TestRecords::layout()
-{
+void TestRecords::layout() {
     QFETCH(int, size);
     QFETCH(int, expectedSize);
     QFETCH(int, offset);
@@ -111,8 +106,7 @@ void TestRecords::layout()
     QCOMPARE(width, expectedWidth);
 }
 
-void TestRecords::numbersAreLittleEndian()
-{
+void TestRecords::numbersAreLittleEndian() {
     GatewayUserRspLoginField rsp;
     std::memset(&rsp, 0, sizeof rsp);
     rsp.MaxUserLocalID = 0x04030201;
@@ -128,8 +122,7 @@ void TestRecords::numbersAreLittleEndian()
     QCOMPARE(int(o[14 + 6]), 0xF0);
 }
 
-void TestRecords::fieldBytes_data()
-{
+void TestRecords::fieldBytes_data() {
     QTest::addColumn<QByteArray>("raw");  // exactly the 10 bytes of the field
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("short, terminated") << QByteArray("AB\0\0\0\0\0\0\0\0", 10) << QByteArray("AB");
@@ -139,8 +132,7 @@ void TestRecords::fieldBytes_data()
     QTest::newRow("high bytes kept") << QByteArray("\xff\xfe\0\0\0\0\0\0\0\0", 10) << QByteArray("\xff\xfe");
 }
 
-void TestRecords::fieldBytes()
-{
+void TestRecords::fieldBytes() {
     QFETCH(QByteArray, raw);
     QFETCH(QByteArray, expected);
     QCOMPARE(raw.size(), 10);
@@ -154,8 +146,7 @@ void TestRecords::fieldBytes()
     QCOMPARE(RecordText::fieldBytes(exact.data(), 10), expected);
 }
 
-void TestRecords::setField_data()
-{
+void TestRecords::setField_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QByteArray>("expected");  // the 10 bytes of the field afterwards
     QTest::newRow("short text zero-padded") << QByteArray("123") << QByteArray("123\0\0\0\0\0\0\0", 10);
@@ -164,8 +155,7 @@ void TestRecords::setField_data()
     QTest::newRow("empty clears old bytes") << QByteArray() << QByteArray(10, '\0');
 }
 
-void TestRecords::setField()
-{
+void TestRecords::setField() {
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, expected);
     GatewayUserReqLoginField login;
@@ -176,8 +166,7 @@ void TestRecords::setField()
     QCOMPARE(QByteArray(login.BranchID, 6), QByteArray(6, 'q'));
 }
 
-void TestRecords::metaTypes_data()
-{
+void TestRecords::metaTypes_data() {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<int>("size");
     QTest::newRow("CQetoRspInfo") << QByteArray("CQetoRspInfo") << 85;
@@ -198,8 +187,7 @@ void TestRecords::metaTypes_data()
     QTest::newRow("LoginStatus") << QByteArray("LoginStatus") << int(sizeof(LoginStatus));
 }
 
-void TestRecords::metaTypes()
-{
+void TestRecords::metaTypes() {
     QFETCH(QByteArray, name);
     QFETCH(int, size);
     // Creating the hub registers every type that its signals carry across threads.
