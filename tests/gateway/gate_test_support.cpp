@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -426,8 +427,13 @@ bool SimProcess::start(const std::vector<std::string> &args, std::string *error)
         return false;
     std::vector<std::string> all{exe, "--counter-port", "0", "--md-port", "0"};
     all.insert(all.end(), args.begin(), args.end());
+    const pid_t parent = ::getpid();
     pid = ::fork();
     if (pid == 0) {
+        // A crashed test must not leave a simulator behind holding the test runner's output.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::_exit(127);
         ::dup2(fds[1], 1);
         std::vector<char *> argv;
         for (auto &a : all)

@@ -229,7 +229,7 @@ TEST_F(GatewayLib, loginAnswerReachesCallbackOnLibraryThread)
     EXPECT_EQ(e.session, 77u);
     EXPECT_EQ(e.requestId, 5);
     EXPECT_TRUE(e.last);
-    EXPECT_EQ(e.info.ErrorID, 0u);
+    EXPECT_EQ(+e.info.ErrorID, 0u);
     // The client reads these two at fixed offsets.
     EXPECT_EQ(std::string(reinterpret_cast<const char *>(e.record.data() + 20)), "SH01");
     uint32_t maxId = 0;
@@ -381,7 +381,7 @@ TEST_P(GatewayUnits, deliveredOneByOne)
     const auto got = Recorder::get().of(kRspQryOrder);
     ASSERT_EQ(got.size(), total);
     for (size_t i = 0; i < total; ++i) {
-        EXPECT_EQ(got[i].as<CQetoRspQryOrderField>().OrderSysID, i + 1);
+        EXPECT_EQ(+got[i].as<CQetoRspQryOrderField>().OrderSysID, i + 1);
         EXPECT_EQ(got[i].last, expectLast[i]) << "unit " << i;
         EXPECT_EQ(got[i].requestId, 9);
         EXPECT_EQ(got[i].session, 77u);
@@ -422,7 +422,7 @@ TEST_F(GatewayLib, arrivalStatusUnits)
     ASSERT_TRUE(Recorder::get().waitCount(kMsgArrivalStatus, 2));
     const auto got = Recorder::get().of(kMsgArrivalStatus);
     EXPECT_EQ(got[0].record[0], '3');
-    EXPECT_EQ(got[0].info.ErrorID, static_cast<uint32_t>('3'));
+    EXPECT_EQ(+got[0].info.ErrorID, static_cast<uint32_t>('3'));
     EXPECT_FALSE(got[0].last);
     EXPECT_EQ(got[1].record[0], '4');
     EXPECT_TRUE(got[1].last);
@@ -446,7 +446,7 @@ TEST_F(GatewayLib, unterminatedErrorTextIsCut)
     ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
     loginOn();
     const Event e = Recorder::get().of(kRspLogin).front();
-    EXPECT_EQ(e.info.ErrorID, 1001u);
+    EXPECT_EQ(+e.info.ErrorID, 1001u);
     EXPECT_EQ(std::string(e.info.ErrorMsg), std::string(80, 'E'));
     // A refused login leaves the other requests closed.
     CQetoReqQryStockClientAccountField f{};

@@ -161,7 +161,7 @@ TEST_P(SimLogin, answer)
     const LoginCase &c = GetParam();
     boot({});
     const Event e = login(c.input);
-    EXPECT_EQ(e.info.ErrorID, c.error) << e.info.ErrorMsg;
+    EXPECT_EQ(+e.info.ErrorID, c.error) << e.info.ErrorMsg;
     EXPECT_TRUE(e.last);
     CQetoReqQryStockClientAccountField f{};
     GT_PUT(f.AccountID, kAccount);
@@ -173,12 +173,12 @@ TEST_P(SimLogin, answer)
     const auto r = e.as<GatewayUserRspLoginField>();
     EXPECT_EQ(std::string(reinterpret_cast<const char *>(e.record.data() + 20)), c.code);
     EXPECT_EQ(GT_TEXT(r.LoginRspCode), c.code);
-    EXPECT_EQ(r.ExchangeCode, c.input.exchange);
+    EXPECT_EQ(+r.ExchangeCode, c.input.exchange);
     EXPECT_NE(e.session, 0u);
     // The session id from the callback is the one the counter wants back.
     const auto fund = ask(kRspQryFund, [&](uint32_t s, int id) { return reqQryFund(&f, s, id, 0); });
     ASSERT_EQ(fund.size(), 1u);
-    EXPECT_EQ(fund[0].info.ErrorID, 0u);
+    EXPECT_EQ(+fund[0].info.ErrorID, 0u);
     EXPECT_EQ(fund[0].session, e.session);
 }
 
@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SimGateway, fundAndPositionAnswers)
 {
     boot({"--deterministic"});
-    ASSERT_EQ(login().info.ErrorID, 0u);
+    ASSERT_EQ(+login().info.ErrorID, 0u);
 
     CQetoReqQryStockClientAccountField f{};
     GT_PUT(f.AccountID, kAccount);
@@ -220,7 +220,7 @@ TEST_F(SimGateway, fundAndPositionAnswers)
     EXPECT_DOUBLE_EQ(a.StartWithdrawableCash, 1000000.00);
     EXPECT_DOUBLE_EQ(a.FrozenCash, 0.0);
     EXPECT_DOUBLE_EQ(a.TodayBuyAmount, 0.0);
-    EXPECT_GT(a.TotalAsset, a.AvailableCash);   // holdings count too
+    EXPECT_GT(+a.TotalAsset, +a.AvailableCash);   // holdings count too
 
     CQetoReqQryStockPositionField p{};
     GT_PUT(p.AccountID, kAccount);
@@ -232,10 +232,10 @@ TEST_F(SimGateway, fundAndPositionAnswers)
         byCode[GT_TEXT(r.SecurityID)] = r;
     }
     ASSERT_EQ(byCode.size(), 2u);
-    EXPECT_EQ(byCode["600000"].YesterdayVolume, 10000u);
-    EXPECT_EQ(byCode["600000"].AvailableVolume, 10000u);
+    EXPECT_EQ(+byCode["600000"].YesterdayVolume, 10000u);
+    EXPECT_EQ(+byCode["600000"].AvailableVolume, 10000u);
     EXPECT_NEAR(byCode["600000"].PositionCost, 9.80, 1e-9);   // cost per share
-    EXPECT_EQ(byCode["601318"].YesterdayVolume, 5000u);
+    EXPECT_EQ(+byCode["601318"].YesterdayVolume, 5000u);
 
     // One code only.
     GT_PUT(p.SecurityID, "601318");
@@ -256,25 +256,25 @@ TEST_F(SimGateway, restingOrderThenCancel)
         return sendOrder(order("600000", '1', 9.50, 300, localId), s, id);
     });
     ASSERT_EQ(rsp.size(), 1u);
-    EXPECT_EQ(rsp[0].info.ErrorID, 0u) << rsp[0].info.ErrorMsg;
+    EXPECT_EQ(+rsp[0].info.ErrorID, 0u) << rsp[0].info.ErrorMsg;
     const auto o = rsp[0].as<CQetoRspOrderInsertField>();
-    EXPECT_EQ(o.UserLocalID, localId);
+    EXPECT_EQ(+o.UserLocalID, localId);
     EXPECT_EQ(GT_TEXT(o.SecurityID), "600000");
-    EXPECT_EQ(o.Direction, '1');
+    EXPECT_EQ(+o.Direction, '1');
     EXPECT_DOUBLE_EQ(o.Price, 9.50);
-    EXPECT_EQ(o.Volume, 300);
-    EXPECT_EQ(o.OrderPriceType, '2');
-    EXPECT_EQ(o.OrderStatus, '2');
-    EXPECT_NE(o.OrderSysID, 0u);
+    EXPECT_EQ(+o.Volume, 300);
+    EXPECT_EQ(+o.OrderPriceType, '2');
+    EXPECT_EQ(+o.OrderStatus, '2');
+    EXPECT_NE(+o.OrderSysID, 0u);
     EXPECT_EQ(GT_TEXT(o.InsertTime).size(), 9u);
 
     const Event rtn = waitOne(kRtnOrder, [&](const Event &e) {
         return e.as<CQetoRtnOrderField>().OrderSysID == o.OrderSysID;
     });
     const auto r = rtn.as<CQetoRtnOrderField>();
-    EXPECT_EQ(r.OrderStatus, '2');
-    EXPECT_EQ(r.LeavesVolume, 300u);
-    EXPECT_EQ(r.TradeVolume, 0u);
+    EXPECT_EQ(+r.OrderStatus, '2');
+    EXPECT_EQ(+r.LeavesVolume, 300u);
+    EXPECT_EQ(+r.TradeVolume, 0u);
     EXPECT_FALSE(GT_TEXT(r.OrderText).empty());
 
     CQetoReqOrderActionField c{};
@@ -285,17 +285,17 @@ TEST_F(SimGateway, restingOrderThenCancel)
     const auto cancel =
         ask(kRspCancelOrder, [&](uint32_t s, int id) { return reqCancelOrder(&c, opaque, s, id, 0); });
     ASSERT_EQ(cancel.size(), 1u);
-    EXPECT_EQ(cancel[0].info.ErrorID, 0u);
+    EXPECT_EQ(+cancel[0].info.ErrorID, 0u);
     const auto ca = cancel[0].as<CQetoRspOrderActionField>();
-    EXPECT_EQ(ca.OrderSysID, o.OrderSysID);
-    EXPECT_EQ(ca.OrderStatus, '6');
-    EXPECT_EQ(ca.CancelVolume, 300u);
+    EXPECT_EQ(+ca.OrderSysID, +o.OrderSysID);
+    EXPECT_EQ(+ca.OrderStatus, '6');
+    EXPECT_EQ(+ca.CancelVolume, 300u);
 
     // A second cancel is refused, also as an error return.
     const auto again =
         ask(kRspCancelOrder, [&](uint32_t s, int id) { return reqCancelOrder(&c, opaque, s, id, 0); });
     ASSERT_EQ(again.size(), 1u);
-    EXPECT_EQ(again[0].info.ErrorID, 2007u);
+    EXPECT_EQ(+again[0].info.ErrorID, 2007u);
     waitOne(kErrRtnCancelOrder, [&](const Event &e) { return e.requestId == again[0].requestId; });
 
     // The order query shows it cancelled.
@@ -305,11 +305,11 @@ TEST_F(SimGateway, restingOrderThenCancel)
     const auto found = ask(kRspQryOrder, [&](uint32_t s, int id) { return reqQryOrder(&q, s, id, 0); });
     ASSERT_EQ(found.size(), 1u);
     const auto qo = found[0].as<CQetoRspQryOrderField>();
-    EXPECT_EQ(qo.OrderSysID, o.OrderSysID);
-    EXPECT_EQ(qo.OrderStatus, '6');
-    EXPECT_EQ(qo.Volume, 300u);
+    EXPECT_EQ(+qo.OrderSysID, +o.OrderSysID);
+    EXPECT_EQ(+qo.OrderStatus, '6');
+    EXPECT_EQ(+qo.Volume, 300u);
     EXPECT_EQ(std::string(qo.OrderNo, strnlen(qo.OrderNo, sizeof qo.OrderNo)), std::to_string(o.OrderSysID));
-    EXPECT_EQ(qo.MoreData, 0);
+    EXPECT_EQ(+qo.MoreData, 0);
 }
 
 TEST_F(SimGateway, marketableOrderFills)
@@ -320,15 +320,15 @@ TEST_F(SimGateway, marketableOrderFills)
         return sendOrder(order("600000", '1', 11.00, 200, 1), s, id);
     });
     ASSERT_EQ(rsp.size(), 1u);
-    ASSERT_EQ(rsp[0].info.ErrorID, 0u);
+    ASSERT_EQ(+rsp[0].info.ErrorID, 0u);
     const uint32_t sysId = rsp[0].as<CQetoRspOrderInsertField>().OrderSysID;
 
     const Event filled = waitOne(kRtnOrder, [&](const Event &e) {
         const auto r = e.as<CQetoRtnOrderField>();
         return r.OrderSysID == sysId && r.OrderStatus == '8';
     });
-    EXPECT_EQ(filled.as<CQetoRtnOrderField>().TradeVolume, 200u);
-    EXPECT_EQ(filled.as<CQetoRtnOrderField>().LeavesVolume, 0u);
+    EXPECT_EQ(+filled.as<CQetoRtnOrderField>().TradeVolume, 200u);
+    EXPECT_EQ(+filled.as<CQetoRtnOrderField>().LeavesVolume, 0u);
     ASSERT_TRUE(Recorder::get().waitFor([&](const std::vector<Event> &ev) {
         uint32_t traded = 0;
         for (const auto &e : ev)
@@ -339,9 +339,9 @@ TEST_F(SimGateway, marketableOrderFills)
     for (const auto &e : Recorder::get().of(kRtnTrade)) {
         const auto t = e.as<CQetoRtnTradeField>();
         EXPECT_EQ(GT_TEXT(t.SecurityID), "600000");
-        EXPECT_EQ(t.Direction, '1');
-        EXPECT_GT(t.TradePrice, 9.45);
-        EXPECT_LE(t.TradePrice, 11.00);
+        EXPECT_EQ(+t.Direction, '1');
+        EXPECT_GT(+t.TradePrice, 9.45);
+        EXPECT_LE(+t.TradePrice, 11.00);
     }
     // The trade query sees the fills.
     CQetoReqQryTradeField q{};
@@ -350,9 +350,9 @@ TEST_F(SimGateway, marketableOrderFills)
     const auto trades = ask(kRspQryTrade, [&](uint32_t s, int id) { return reqQryTrade(&q, s, id, 0); });
     uint32_t total = 0;
     for (const auto &e : trades) {
-        EXPECT_EQ(e.info.ErrorID, 0u);
+        EXPECT_EQ(+e.info.ErrorID, 0u);
         total += static_cast<uint32_t>(e.as<CQetoRspQryTradeField>().TradeVolume);
-        EXPECT_EQ(e.as<CQetoRspQryTradeField>().OrderSysID, sysId);
+        EXPECT_EQ(+e.as<CQetoRspQryTradeField>().OrderSysID, sysId);
     }
     EXPECT_EQ(total, 200u);
 }
@@ -378,8 +378,8 @@ TEST_P(SimRefusal, orderRefused)
         return sendOrder(order(c.code, c.direction, c.price, c.volume, 7), s, id);
     });
     ASSERT_EQ(rsp.size(), 1u);
-    EXPECT_EQ(rsp[0].info.ErrorID, c.error) << rsp[0].info.ErrorMsg;
-    EXPECT_EQ(rsp[0].as<CQetoRspOrderInsertField>().ErrorCode, c.error);
+    EXPECT_EQ(+rsp[0].info.ErrorID, c.error) << rsp[0].info.ErrorMsg;
+    EXPECT_EQ(+rsp[0].as<CQetoRspOrderInsertField>().ErrorCode, c.error);
     if (c.errRtn)
         waitOne(kErrRtnInsertOrder, [&](const Event &e) { return e.requestId == rsp[0].requestId; });
 }
@@ -413,7 +413,7 @@ TEST_P(SimPaging, followUpPagesCoverEverything)
     for (char exchange : {'1', '2'}) {
         LoginInput in;
         in.exchange = exchange;
-        ASSERT_EQ(login(in).info.ErrorID, 0u);
+        ASSERT_EQ(+login(in).info.ErrorID, 0u);
         int32_t position = 0;
         for (int page = 0; page < 100; ++page) {
             std::vector<Event> units;
@@ -434,7 +434,7 @@ TEST_P(SimPaging, followUpPagesCoverEverything)
             for (size_t i = 0; i < units.size(); ++i) {
                 const bool final = i + 1 == units.size();
                 EXPECT_EQ(units[i].last, final);
-                ASSERT_EQ(units[i].info.ErrorID, 0u) << units[i].info.ErrorMsg;
+                ASSERT_EQ(+units[i].info.ErrorID, 0u) << units[i].info.ErrorMsg;
                 int32_t pos;
                 uint8_t moreData;
                 uint64_t key;
@@ -485,7 +485,7 @@ TEST_F(SimGateway, emptyQueryIsOneRefusedUnit)
     const auto units = ask(kRspQryOrder, [&](uint32_t s, int id) { return reqQryOrder(&q, s, id, 0); });
     ASSERT_EQ(units.size(), 1u);
     EXPECT_TRUE(units[0].last);
-    EXPECT_EQ(units[0].info.ErrorID, 5001u);
+    EXPECT_EQ(+units[0].info.ErrorID, 5001u);
 }
 
 // ---------------------------------------------------------------- deposits, withdrawals, transfers
@@ -499,15 +499,15 @@ TEST_F(SimGateway, depositWithdrawalAndRecords)
     in.Amount = 1234.50;
     const auto dep = ask(kRspInFund, [&](uint32_t s, int id) { return reqInFund(&in, s, id, 0); });
     ASSERT_EQ(dep.size(), 1u);
-    EXPECT_EQ(dep[0].info.ErrorID, 0u);
+    EXPECT_EQ(+dep[0].info.ErrorID, 0u);
     EXPECT_DOUBLE_EQ(dep[0].as<CQetoRspCapTransferField>().Amount, 1234.50);
-    EXPECT_EQ(dep[0].as<CQetoRspCapTransferField>().ErrorCode, 0);
+    EXPECT_EQ(+dep[0].as<CQetoRspCapTransferField>().ErrorCode, 0);
 
     CQetoReqCapTransferField out = in;
     out.Amount = 5e9;
     const auto big = ask(kRspOutFund, [&](uint32_t s, int id) { return reqOutFund(&out, s, id, 0); });
     ASSERT_EQ(big.size(), 1u);
-    EXPECT_EQ(big[0].info.ErrorID, 3002u);
+    EXPECT_EQ(+big[0].info.ErrorID, 3002u);
     int32_t code = 0;
     std::memcpy(&code, big[0].record.data() + 72, 4);
     EXPECT_EQ(code, 3002);
@@ -515,7 +515,7 @@ TEST_F(SimGateway, depositWithdrawalAndRecords)
     out.Amount = 100.0;
     const auto wd = ask(kRspOutFund, [&](uint32_t s, int id) { return reqOutFund(&out, s, id, 0); });
     ASSERT_EQ(wd.size(), 1u);
-    EXPECT_EQ(wd[0].info.ErrorID, 0u);
+    EXPECT_EQ(+wd[0].info.ErrorID, 0u);
 
     CQetoReqQryCapTransferRecordField q{};
     GT_PUT(q.AccountID, kAccount);
@@ -524,9 +524,9 @@ TEST_F(SimGateway, depositWithdrawalAndRecords)
     ASSERT_EQ(recs.size(), 2u);
     const auto r0 = recs[0].as<CQetoRspQryCapTransferRecordField>();
     const auto r1 = recs[1].as<CQetoRspQryCapTransferRecordField>();
-    EXPECT_EQ(r0.Direction, '1');
+    EXPECT_EQ(+r0.Direction, '1');
     EXPECT_DOUBLE_EQ(r0.Amount, 1234.50);
-    EXPECT_EQ(r1.Direction, '2');
+    EXPECT_EQ(+r1.Direction, '2');
     EXPECT_DOUBLE_EQ(r1.Amount, 100.0);
     EXPECT_EQ(std::string(r0.OrgCode, strnlen(r0.OrgCode, 4)), "0001");
     EXPECT_EQ(GT_TEXT(r0.OperTime).size(), 19u);   // yyyy-MM-dd hh:mm:ss
@@ -547,16 +547,16 @@ TEST_F(SimGateway, shanghaiShenzhenTransferInTwoPhases)
     t.Direction = '1';
     const auto rsp = ask(kRspBTFundTransfer, [&](uint32_t s, int id) { return reqBTFundTransfer(&t, s, id, 0); });
     ASSERT_EQ(rsp.size(), 1u);
-    EXPECT_EQ(rsp[0].info.ErrorID, 0u);
+    EXPECT_EQ(+rsp[0].info.ErrorID, 0u);
     const auto r = rsp[0].as<CQetoRspBTCapTransferManagerField>();
     EXPECT_DOUBLE_EQ(r.Amount, 2500.0);
-    EXPECT_EQ(r.Direction, '1');
+    EXPECT_EQ(+r.Direction, '1');
     const Event rtn = waitOne(kRtnBTFundTransfer, [&](const Event &e) {
         return e.as<CQetoRtnBtCapTransferManagerField>().TransferID == r.TransferID;
     });
     const auto rt = rtn.as<CQetoRtnBtCapTransferManagerField>();
-    EXPECT_EQ(rt.TransferStatus, '6');
-    EXPECT_EQ(rt.ErrorCode, 0u);
+    EXPECT_EQ(+rt.TransferStatus, '6');
+    EXPECT_EQ(+rt.ErrorCode, 0u);
     EXPECT_DOUBLE_EQ(rt.Amount, 2500.0);
 
     CQetoReqQryStockClientAccountField f{};
@@ -566,7 +566,7 @@ TEST_F(SimGateway, shanghaiShenzhenTransferInTwoPhases)
     t.Amount = 5e9;
     const auto refused =
         ask(kRspBTFundTransfer, [&](uint32_t s, int id) { return reqBTFundTransfer(&t, s, id, 0); });
-    EXPECT_EQ(refused[0].info.ErrorID, 3003u);
+    EXPECT_EQ(+refused[0].info.ErrorID, 3003u);
 
     CQetoReqQryBTCapTransferManagerField q{};
     GT_PUT(q.AccountID, kAccount);
@@ -575,8 +575,8 @@ TEST_F(SimGateway, shanghaiShenzhenTransferInTwoPhases)
     ASSERT_EQ(recs.size(), 2u);
     const auto q0 = recs[0].as<CQetoRspQryBTCapTransferManagerField>();
     EXPECT_DOUBLE_EQ(q0.Amount, 2500.0);
-    EXPECT_EQ(q0.TransferStatus, '6');
-    EXPECT_EQ(recs[1].as<CQetoRspQryBTCapTransferManagerField>().ErrorCode, 3003u);
+    EXPECT_EQ(+q0.TransferStatus, '6');
+    EXPECT_EQ(+recs[1].as<CQetoRspQryBTCapTransferManagerField>().ErrorCode, 3003u);
 }
 
 // ---------------------------------------------------------------- password, imported requests, logout
@@ -601,11 +601,11 @@ TEST_P(SimPassword, change)
     GT_PUT(p.NewPassword, c.newPwd);
     const auto rsp = ask(kRspUpdatePwd, [&](uint32_t s, int id) { return reqUpdatePwd(&p, s, id, 0); });
     ASSERT_EQ(rsp.size(), 1u);
-    EXPECT_EQ(rsp[0].info.ErrorID, c.error);
+    EXPECT_EQ(+rsp[0].info.ErrorID, c.error);
     if (c.error == 0) {
         LoginInput in;
         in.password = c.newPwd;
-        EXPECT_EQ(login(in).info.ErrorID, 0u) << "the new password logs in";
+        EXPECT_EQ(+login(in).info.ErrorID, 0u) << "the new password logs in";
     }
 }
 
@@ -621,7 +621,7 @@ TEST_F(SimGateway, importedRequestsAndLogout)
     login();
     CQetoReqQryStockFeeField fee{};
     const auto rate = ask(kRspQryRate, [&](uint32_t s, int id) { return reqQryRate(&fee, s, id, 0); });
-    EXPECT_GT(rate[0].as<CQetoRspQryStockFeeField>().FeeRate, 0.0);
+    EXPECT_GT(+rate[0].as<CQetoRspQryStockFeeField>().FeeRate, 0.0);
     CQetoReqQryStockQuotaField quota{};
     const auto qu = ask(kRspQryRightsAndInterests,
                         [&](uint32_t s, int id) { return reqQryRightsAndInterests(&quota, s, id, 0); });
@@ -635,15 +635,15 @@ TEST_F(SimGateway, importedRequestsAndLogout)
     ASSERT_EQ(se.size(), 1u);
     const auto sr = se[0].as<CQetoRspQryStockSecuritiesField>();
     EXPECT_EQ(GT_TEXT(sr.SecurityID), "600000");
-    EXPECT_LT(sr.LowerLimitPrice, sr.UpperLimitPrice);
+    EXPECT_LT(+sr.LowerLimitPrice, +sr.UpperLimitPrice);
 
     CQetoReqUserLogoutField out{};
     GT_PUT(out.AccountID, kAccount);
     const auto lo = ask(kRspLogout, [&](uint32_t s, int id) { return reqLogout(&out, s, id, 0); });
-    EXPECT_EQ(lo[0].info.ErrorID, 0u);
+    EXPECT_EQ(+lo[0].info.ErrorID, 0u);
     CQetoReqQryStockClientAccountField f{};
     EXPECT_NE(reqQryFund(&f, session_, nextId(), 0), 0) << "logged out";
-    EXPECT_EQ(login().info.ErrorID, 0u) << "login again on the same connection";
+    EXPECT_EQ(+login().info.ErrorID, 0u) << "login again on the same connection";
 }
 
 // ---------------------------------------------------------------- reconnection
@@ -668,8 +668,8 @@ TEST_F(SimGateway, reconnectsAfterCounterDropsConnections)
     CQetoReqQryStockClientAccountField f{};
     EXPECT_NE(reqQryFund(&f, first, nextId(), 0), 0) << "no login on the new connection yet";
     const Event again = login();
-    EXPECT_EQ(again.info.ErrorID, 0u);
+    EXPECT_EQ(+again.info.ErrorID, 0u);
     EXPECT_NE(again.session, first);
     const auto fund = ask(kRspQryFund, [&](uint32_t s, int id) { return reqQryFund(&f, s, id, 0); });
-    EXPECT_EQ(fund[0].info.ErrorID, 0u);
+    EXPECT_EQ(+fund[0].info.ErrorID, 0u);
 }
