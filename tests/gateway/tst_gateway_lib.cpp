@@ -622,6 +622,36 @@ TEST_F(GatewayLib, stopThenStartAgain)
     loginOn();
 }
 
+// Two instances side by side; the second registers almost no callbacks, which are skipped.
+TEST_F(GatewayLib, twoInstancesAndSparseTable)
+{
+    FakeCounter fake;
+    fake.start();
+    ParamFile pf(url(fake.port()));
+    ASSERT_EQ(startOn(pf, 0), 0);
+    ASSERT_EQ(createTraderApi(1), 0);
+    SpiCallbackTable sparse{};
+    sparse.onFrontConnect = recordingTable().onFrontConnect;
+    ASSERT_EQ(registerSpi(sparse, 1), 0);
+    GatewayStartApiField s = pf.start();
+    ASSERT_EQ(startApi(&s, 1), 0);
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 2));
+
+    GatewayUserReqLoginField login{};
+    GatewayTerminalInfoField term{};
+    ASSERT_EQ(reqLogin(&login, &term, 1, 1), 0);
+    CQetoReqQryStockClientAccountField f{};
+    // The answer has no callback on entry 1, yet it opens the requests there.
+    ASSERT_TRUE(pollUntil([&] { return reqQryFund(&f, 77, 2, 1) == 0; }));
+    EXPECT_EQ(Recorder::get().count(kRspLogin), 0u);
+    EXPECT_NE(reqQryFund(&f, 77, 3, 0), 0) << "entry 0 has not logged in";
+    loginOn(0);
+
+    release(0);
+    EXPECT_EQ(reqQryFund(&f, 77, 4, 1), 0) << "entry 1 goes on";
+    EXPECT_TRUE(pollUntil([&] { return fake.open() == 1; }));
+}
+
 // ---------------------------------------------------------------- release
 
 TEST_F(GatewayLib, releaseDuringConnectAttempt)
