@@ -3,6 +3,8 @@
 // Baselines measured in the same run: a plain reader that only drains the socket, and the
 // same reader calls with no ingest running.
 // Usage: bench_md_ingest [path-of-qeto-sim] [codes] [seconds]   (or QETO_SIM in the environment)
+#include <sys/resource.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,9 +14,6 @@
 #include <QTcpSocket>
 #include <QTextCodec>
 #include <QThread>
-
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -28,18 +27,14 @@ namespace {
 
 using Table = QMap<QString, ClientSecurityMarketDataLevel1>;
 
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
+double median(std::vector<double> v) {
+    if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
+double percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     return v[std::min(v.size() - 1, static_cast<size_t>(p * v.size()))];
 }
@@ -47,50 +42,40 @@ double percentile(std::vector<double> v, double p)
 struct Sim {
     QProcess proc;
     quint16 mdPort = 0;
-    bool start(const QString &path, int codes)
-    {
+    bool start(const QString &path, int codes) {
         proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        proc.start(path, {"--counter-port", "0", "--md-port", "0", "--md-blast", "--md-codes",
-                          QString::number(codes), "--seed", "1"});
-        if (!proc.waitForStarted(5000))
-            return false;
+        proc.start(path, {"--counter-port", "0", "--md-port", "0", "--md-blast", "--md-codes", QString::number(codes),
+                          "--seed", "1"});
+        if (!proc.waitForStarted(5000)) return false;
         QElapsedTimer t;
         t.start();
-        while (!proc.canReadLine() && t.elapsed() < 10000)
-            proc.waitForReadyRead(100);
+        while (!proc.canReadLine() && t.elapsed() < 10000) proc.waitForReadyRead(100);
         const QByteArray line = proc.readLine();
         int counter = 0, md = 0;
-        if (std::sscanf(line.constData(), "counter_port=%d md_port=%d", &counter, &md) != 2)
-            return false;
+        if (std::sscanf(line.constData(), "counter_port=%d md_port=%d", &counter, &md) != 2) return false;
         mdPort = static_cast<quint16>(md);
         return true;
     }
-    ~Sim()
-    {
+    ~Sim() {
         proc.terminate();
-        if (!proc.waitForFinished(5000))
-            proc.kill();
+        if (!proc.waitForFinished(5000)) proc.kill();
     }
 };
 
 // Frames/s a reader that only drains the socket gets from the same server.
-double drainRate(quint16 port, int seconds)
-{
+double drainRate(quint16 port, int seconds) {
     QTcpSocket s;
     s.connectToHost(QStringLiteral("127.0.0.1"), port);
-    if (!s.waitForConnected(5000))
-        return 0;
+    if (!s.waitForConnected(5000)) return 0;
     std::vector<char> buf(1 << 20);
     std::vector<double> rates;
     QElapsedTimer t;
     t.start();
     qint64 bytes = 0, windowStart = 0;
     while (t.elapsed() < seconds * 1000) {
-        if (s.bytesAvailable() == 0)
-            s.waitForReadyRead(100);
+        if (s.bytesAvailable() == 0) s.waitForReadyRead(100);
         qint64 n;
-        while ((n = s.read(buf.data(), static_cast<qint64>(buf.size()))) > 0)
-            bytes += n;
+        while ((n = s.read(buf.data(), static_cast<qint64>(buf.size()))) > 0) bytes += n;
         if (t.elapsed() - windowStart >= 1000) {
             rates.push_back(bytes / double(kMdFrameSize) * 1000.0 / (t.elapsed() - windowStart));
             bytes = 0;
@@ -102,29 +87,27 @@ double drainRate(quint16 port, int seconds)
 
 struct ReaderTimes {
     std::vector<double> lookupUs;
-    std::vector<double> tableUs;      // quoteTable() call
-    std::vector<double> iterateUs;    // walking up to 4096 rows of the copy
+    std::vector<double> tableUs;    // quoteTable() call
+    std::vector<double> iterateUs;  // walking up to 4096 rows of the copy
     // Reader calls split by what the thread went through meanwhile: a voluntary switch means
     // it slept (the only sleep possible there is waiting for the lock); an involuntary one
     // means the scheduler took the core away, which says nothing about the lock.
     int blocked = 0;
     int preempted = 0;
     double maxBlockedUs = 0;
-    double maxRunningUs = 0;          // longest call neither blocked nor preempted
+    double maxRunningUs = 0;  // longest call neither blocked nor preempted
 };
 
 struct Switches {
     long voluntary = 0, involuntary = 0;
-    static Switches now()
-    {
+    static Switches now() {
         rusage ru;
         getrusage(RUSAGE_THREAD, &ru);
         return {ru.ru_nvcsw, ru.ru_nivcsw};
     }
 };
 
-void account(ReaderTimes &rt, const Switches &before, double us)
-{
+void account(ReaderTimes &rt, const Switches &before, double us) {
     const Switches after = Switches::now();
     if (after.voluntary != before.voluntary) {
         ++rt.blocked;
@@ -137,8 +120,7 @@ void account(ReaderTimes &rt, const Switches &before, double us)
 }
 
 // One GUI-thread reader step: a lookup every call, a table refresh every tableEvery calls.
-void readerStep(const QuotesTcpClient &client, const QStringList &codes, ReaderTimes &rt, int i, int tableEvery)
-{
+void readerStep(const QuotesTcpClient &client, const QStringList &codes, ReaderTimes &rt, int i, int tableEvery) {
     QElapsedTimer t;
     const QString &code = codes.at(QRandomGenerator::global()->bounded(codes.size()));
     Switches sw = Switches::now();
@@ -164,21 +146,18 @@ void readerStep(const QuotesTcpClient &client, const QStringList &codes, ReaderT
     }
 }
 
-void printTimes(const char *what, const std::vector<double> &v)
-{
+void printTimes(const char *what, const std::vector<double> &v) {
     std::printf("  %-34s n=%-7zu median %8.2f us  p99 %8.2f us  max %8.2f us\n", what, v.size(), median(v),
                 percentile(v, 0.99), v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()));
 }
 
 }  // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     QString simPath = argc > 1 ? QString::fromLocal8Bit(argv[1]) : qEnvironmentVariable("QETO_SIM");
 #ifdef QETO_SIM_PATH
-    if (simPath.isEmpty())
-        simPath = QStringLiteral(QETO_SIM_PATH);
+    if (simPath.isEmpty()) simPath = QStringLiteral(QETO_SIM_PATH);
 #endif
     const int codes = argc > 2 ? atoi(argv[2]) : 5000;
     const int seconds = argc > 3 ? atoi(argv[3]) : 7;
@@ -199,8 +178,7 @@ int main(int argc, char **argv)
     QDir().mkpath(QCoreApplication::applicationDirPath() + QStringLiteral("/config"));
     {
         QFile ini(QCoreApplication::applicationDirPath() + kSettingsFile);
-        if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 2;
+        if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 2;
         ini.write(QStringLiteral("[MD]\nswitch=1\nprintMD=0\nip=127.0.0.1\nport=%1\n").arg(sim.mdPort).toUtf8());
     }
 
@@ -217,8 +195,7 @@ int main(int argc, char **argv)
 
     QElapsedTimer t;
     t.start();
-    while (client->quoteTable().size() < codes && t.elapsed() < 20000)
-        QThread::msleep(5);
+    while (client->quoteTable().size() < codes && t.elapsed() < 20000) QThread::msleep(5);
     const Table reference = client->quoteTable();
     codeList = reference.keys();
     if (reference.size() < codes) {
@@ -273,12 +250,10 @@ int main(int argc, char **argv)
     // one seen, and every byte received must belong to a whole frame (the last may be cut off).
     int differing = 0;
     for (const Table *tbl : {&during, &final}) {
-        if (tbl->size() != reference.size())
-            ++differing;
+        if (tbl->size() != reference.size()) ++differing;
         for (auto it = reference.cbegin(); it != reference.cend(); ++it) {
             const auto other = tbl->constFind(it.key());
-            if (other == tbl->cend() || std::memcmp(&*other, &*it, sizeof *it) != 0)
-                ++differing;
+            if (other == tbl->cend() || std::memcmp(&*other, &*it, sizeof *it) != 0) ++differing;
         }
     }
     const qint64 leftover = bytes - frames * kMdFrameSize;
@@ -291,10 +266,11 @@ int main(int argc, char **argv)
     std::printf("  baseline: plain socket drain %.0f frames/s; ingest/drain ratio %.2f\n", baseline,
                 baseline > 0 ? median(rates) / baseline : 0.0);
     std::printf("  target >= 2000000 frames/s: %s\n", median(rates) >= 2e6 ? "met" : "NOT met");
-    std::printf("\nintegrity: %lld frames, %lld bytes, %lld bytes of a cut-off frame, %lld headers skipped, "
-                "%d records differing from the snapshot: %s\n",
-                static_cast<long long>(frames), static_cast<long long>(bytes), static_cast<long long>(leftover),
-                static_cast<long long>(skipped), differing, framesOk && differing == 0 ? "OK" : "FAILED");
+    std::printf(
+        "\nintegrity: %lld frames, %lld bytes, %lld bytes of a cut-off frame, %lld headers skipped, "
+        "%d records differing from the snapshot: %s\n",
+        static_cast<long long>(frames), static_cast<long long>(bytes), static_cast<long long>(leftover),
+        static_cast<long long>(skipped), differing, framesOk && differing == 0 ? "OK" : "FAILED");
     std::printf("\nGUI-thread reader calls while ingesting:\n");
     printTimes("lookupQuote", busy.lookupUs);
     printTimes("quoteTable", busy.tableUs);
@@ -305,9 +281,10 @@ int main(int argc, char **argv)
     printTimes("walk of up to 4096 rows", idle.iterateUs);
     const double idleP99 = percentile(idle.lookupUs, 0.99);
     std::printf("  busy/idle lookup p99 ratio %.2f\n", idleP99 > 0 ? percentile(busy.lookupUs, 0.99) / idleP99 : 0.0);
-    std::printf("  reader calls while ingesting: %d slept on the lock (longest %.1f us), %d preempted by the "
-                "scheduler, longest call otherwise %.1f us\n",
-                busy.blocked, busy.maxBlockedUs, busy.preempted, busy.maxRunningUs);
+    std::printf(
+        "  reader calls while ingesting: %d slept on the lock (longest %.1f us), %d preempted by the "
+        "scheduler, longest call otherwise %.1f us\n",
+        busy.blocked, busy.maxBlockedUs, busy.preempted, busy.maxRunningUs);
     const double worst = std::max(busy.maxBlockedUs, busy.maxRunningUs);
     std::printf("  GUI thread held up by the table lock > 1000 us: %s (worst %.1f us)\n",
                 worst < 1000 ? "never" : "YES", worst);

@@ -4,7 +4,6 @@
 #include <QByteArray>
 #include <QTextCodec>
 #include <QtGlobal>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,37 +13,29 @@
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
+void check(bool ok) {
+    if (!ok) std::abort();
 }
 
-bool validUtf8(const char *s, int len)
-{
-    return QString::fromUtf8(s, len).toUtf8() == QByteArray(s, len);
-}
+bool validUtf8(const char *s, int len) { return QString::fromUtf8(s, len).toUtf8() == QByteArray(s, len); }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
-    if (size < 1)
-        return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size < 1) return 0;
     static const char *const codecs[] = {"UTF-8", "GBK", "ISO-8859-1", "Big5"};
     const uint8_t control = data[0];
     QTextCodec::setCodecForLocale(QTextCodec::codecForName(codecs[control & 3]));
     ++data;
     --size;
-    const int step = 1 + (control >> 2) * 37;   // 1 .. 2332 bytes per read
+    const int step = 1 + (control >> 2) * 37;  // 1 .. 2332 bytes per read
 
-    static MdFrameParser parser;    // kept across inputs: its memo must survive codec changes
+    static MdFrameParser parser;  // kept across inputs: its memo must survive codec changes
     QByteArray pending;
     std::vector<ClientSecurityMarketDataLevel1> out;
     size_t pos = 0;
@@ -63,8 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             const int len = static_cast<int>(qstrnlen(name, sizeof rec.securityName));
             check(len < static_cast<int>(sizeof rec.securityName));
             check(validUtf8(name, len));
-            for (int i = len; i < static_cast<int>(sizeof rec.securityName); ++i)
-                check(name[i] == 0);
+            for (int i = len; i < static_cast<int>(sizeof rec.securityName); ++i) check(name[i] == 0);
             const QString key = MdFrameParser::securityKey(rec);
             check(key.toUtf8().size() <= static_cast<int>(sizeof rec.securityId) * 3);
         }

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QtEndian>
-
 #include <cstring>
 
 #include "qeto_md_level1.h"
@@ -14,8 +13,7 @@ namespace mdtest {
 
 using Record = ClientSecurityMarketDataLevel1;
 
-inline Record makeRecord(const QByteArray &id, double last, const QByteArray &name = "NAME")
-{
+inline Record makeRecord(const QByteArray &id, double last, const QByteArray &name = "NAME") {
     Record r;
     std::memset(&r, 0, sizeof r);
     std::memcpy(r.securityId, id.constData(), qMin<size_t>(id.size(), sizeof r.securityId));
@@ -35,23 +33,19 @@ inline Record makeRecord(const QByteArray &id, double last, const QByteArray &na
 }
 
 // True when r is exactly what makeRecord gives for its own code, last price and name.
-inline bool consistent(const Record &r)
-{
+inline bool consistent(const Record &r) {
     const Record want = makeRecord(QByteArray(r.securityId, int(qstrnlen(r.securityId, sizeof r.securityId))),
-                                   r.lastPrice,
-                                   QByteArray(r.securityName, sizeof r.securityName));
+                                   r.lastPrice, QByteArray(r.securityName, sizeof r.securityName));
     return std::memcmp(&r, &want, sizeof r) == 0;
 }
 
-inline QByteArray header(qint32 mark)
-{
+inline QByteArray header(qint32 mark) {
     QByteArray h(4, '\0');
     qToLittleEndian<qint32>(mark, h.data());
     return h;
 }
 
-inline QByteArray frame(const Record &r, qint32 mark = kMdFrameMark)
-{
+inline QByteArray frame(const Record &r, qint32 mark = kMdFrameMark) {
     return header(mark) + QByteArray(reinterpret_cast<const char *>(&r), sizeof r);
 }
 

@@ -3,7 +3,6 @@
 #include <QRandomGenerator>
 #include <QTextCodec>
 #include <QtTest>
-
 #include <cstring>
 #include <vector>
 
@@ -22,8 +21,7 @@ struct Feeder {
     MdFrameParser parser;
     QByteArray pending;
     std::vector<Record> out;
-    void feed(const QByteArray &chunk)
-    {
+    void feed(const QByteArray &chunk) {
         pending += chunk;
         const int used = parser.parse(pending.constData(), pending.size(), out);
         QVERIFY(used >= 0 && used <= pending.size());
@@ -35,8 +33,7 @@ QByteArray field(const Record &r) { return QByteArray(r.securityName, sizeof r.s
 
 class CodecGuard {
 public:
-    explicit CodecGuard(const QByteArray &name) : mSaved(QTextCodec::codecForLocale())
-    {
+    explicit CodecGuard(const QByteArray &name) : mSaved(QTextCodec::codecForLocale()) {
         QTextCodec::setCodecForLocale(QTextCodec::codecForName(name));
     }
     ~CodecGuard() { QTextCodec::setCodecForLocale(mSaved); }
@@ -63,12 +60,11 @@ private slots:
     void keys();
 };
 
-void TstMdFrames::stream_data()
-{
+void TstMdFrames::stream_data() {
     QTest::addColumn<Chunks>("chunks");
-    QTest::addColumn<QStringList>("codes");       // codes stored, in order
-    QTest::addColumn<int>("leftover");            // bytes kept after the last chunk
-    QTest::addColumn<int>("skipped");             // headers dropped
+    QTest::addColumn<QStringList>("codes");  // codes stored, in order
+    QTest::addColumn<int>("leftover");       // bytes kept after the last chunk
+    QTest::addColumn<int>("skipped");        // headers dropped
 
     const QByteArray a = frameOf("600000", 10.5);
     const QByteArray b = frameOf("000001", 12.25);
@@ -84,26 +80,23 @@ void TstMdFrames::stream_data()
     // After the skip too few bytes remain for the body: nothing stored, the header waits.
     QTest::newRow("out of step keeps the partial frame")
         << Chunks{bad + a.left(283 - 4 + 2)} << QStringList{} << 281 << 1;
-    QTest::newRow("out of step completes") << Chunks{bad + a.left(281), a.mid(281) + b}
-                                           << QStringList{"600000", "000001"} << 0 << 1;
+    QTest::newRow("out of step completes")
+        << Chunks{bad + a.left(281), a.mid(281) + b} << QStringList{"600000", "000001"} << 0 << 1;
     QTest::newRow("less than a frame waits") << Chunks{a.left(282)} << QStringList{} << 282 << 0;
     QTest::newRow("trailing bytes kept") << Chunks{a + QByteArray(3, '\x7b')} << QStringList{"600000"} << 3 << 0;
 }
 
-void TstMdFrames::stream()
-{
+void TstMdFrames::stream() {
     QFETCH(Chunks, chunks);
     QFETCH(QStringList, codes);
     QFETCH(int, leftover);
     QFETCH(int, skipped);
 
     Feeder f;
-    for (const QByteArray &c : chunks)
-        f.feed(c);
+    for (const QByteArray &c : chunks) f.feed(c);
 
     QStringList got;
-    for (const Record &r : f.out)
-        got << MdFrameParser::securityKey(r);
+    for (const Record &r : f.out) got << MdFrameParser::securityKey(r);
     QCOMPARE(got, codes);
     QCOMPARE(f.pending.size(), leftover);
     QCOMPARE(f.parser.headersSkipped(), qint64(skipped));
@@ -115,10 +108,10 @@ void TstMdFrames::stream()
 }
 
 // Wherever the reads happen to cut the stream, the records come out whole and in order.
-void TstMdFrames::anySplit()
-{
+void TstMdFrames::anySplit() {
     // Short reads warn; that is not what this case is about.
-    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     const QByteArray stream = frameOf("600000", 1) + frameOf("600001", 2) + frameOf("600002", 3);
     bool ok = true;
     for (int cut1 = 1; cut1 < stream.size() && ok; ++cut1) {
@@ -133,15 +126,13 @@ void TstMdFrames::anySplit()
             const Record want = makeRecord(QByteArray("60000") + char('0' + i), i + 1);
             ok = std::memcmp(&f.out[i], &want, sizeof want) == 0;
         }
-        if (!ok)
-            qInstallMessageHandler(previous);
+        if (!ok) qInstallMessageHandler(previous);
         QVERIFY2(ok, qPrintable(QStringLiteral("cut at %1/%2").arg(lo).arg(hi)));
     }
     qInstallMessageHandler(previous);
 }
 
-void TstMdFrames::shortBuffer()
-{
+void TstMdFrames::shortBuffer() {
     Feeder f;
     QTest::ignoreMessage(QtWarningMsg, "recv_len < sizeof ClientSecurityMarketDataLevel1Header");
     f.feed(QByteArray("\x7b\0\0", 3));
@@ -154,11 +145,10 @@ void TstMdFrames::shortBuffer()
     QCOMPARE(f.out[0].lastPrice, 5.0);
 }
 
-void TstMdFrames::names_data()
-{
+void TstMdFrames::names_data() {
     QTest::addColumn<QByteArray>("codec");
-    QTest::addColumn<QByteArray>("wire");       // the 30-byte field as sent (shorter: zero-padded)
-    QTest::addColumn<QByteArray>("stored");     // expected text before the NUL
+    QTest::addColumn<QByteArray>("wire");    // the 30-byte field as sent (shorter: zero-padded)
+    QTest::addColumn<QByteArray>("stored");  // expected text before the NUL
 
     QTextCodec *gbk = QTextCodec::codecForName("GBK");
     const QString fourChars = QStringLiteral("浦发银行");
@@ -174,16 +164,17 @@ void TstMdFrames::names_data()
     const QString mixed = QStringLiteral("ABC") + QString(9, QChar(0x884C));  // 3 + 27 bytes
     QTest::newRow("utf8 cut before a split character")
         << QByteArray("UTF-8") << mixed.toUtf8() << (QStringLiteral("ABC") + QString(8, QChar(0x884C))).toUtf8();
-    QTest::newRow("utf8 29 bytes fit") << QByteArray("UTF-8") << (QStringLiteral("AB") + QString(9, QChar(0x884C))).toUtf8()
+    QTest::newRow("utf8 29 bytes fit") << QByteArray("UTF-8")
+                                       << (QStringLiteral("AB") + QString(9, QChar(0x884C))).toUtf8()
                                        << (QStringLiteral("AB") + QString(9, QChar(0x884C))).toUtf8();
-    QTest::newRow("bytes after the nul dropped") << QByteArray("UTF-8") << QByteArray("AB\0junk", 7) << QByteArray("AB");
+    QTest::newRow("bytes after the nul dropped")
+        << QByteArray("UTF-8") << QByteArray("AB\0junk", 7) << QByteArray("AB");
     QTest::newRow("empty") << QByteArray("GBK") << QByteArray() << QByteArray();
     QTest::newRow("latin1 high bytes") << QByteArray("ISO-8859-1") << QByteArray(30, '\xE9')
                                        << QString(14, QChar(0xE9)).toUtf8();
 }
 
-void TstMdFrames::names()
-{
+void TstMdFrames::names() {
     QFETCH(QByteArray, codec);
     QFETCH(QByteArray, wire);
     QFETCH(QByteArray, stored);
@@ -198,8 +189,7 @@ void TstMdFrames::names()
     QVERIFY(want.size() == 30 && want.at(29) == '\0');
 }
 
-void TstMdFrames::nameCacheFollowsCodec()
-{
+void TstMdFrames::nameCacheFollowsCodec() {
     const QByteArray raw = QTextCodec::codecForName("GBK")->fromUnicode(QStringLiteral("平安银行"));
     Feeder f;
     {
@@ -215,8 +205,7 @@ void TstMdFrames::nameCacheFollowsCodec()
     QCOMPARE(MdFrameParser::fieldText(f.out[1].securityName, 30), QString::fromLatin1(raw).toUtf8());
 }
 
-void TstMdFrames::namesMatchPlainConversion_data()
-{
+void TstMdFrames::namesMatchPlainConversion_data() {
     QTest::addColumn<QByteArray>("codec");
     QTest::newRow("utf8") << QByteArray("UTF-8");
     QTest::newRow("gbk") << QByteArray("GBK");
@@ -225,21 +214,29 @@ void TstMdFrames::namesMatchPlainConversion_data()
 
 // Whatever shortcut the parser takes for names it has seen or for plain UTF-8, the stored
 // name is the one the full conversion gives; names change under the same code too.
-void TstMdFrames::namesMatchPlainConversion()
-{
+void TstMdFrames::namesMatchPlainConversion() {
     QFETCH(QByteArray, codec);
     CodecGuard guard(codec);
-    const QList<QByteArray> pieces = {
-        "A", "Zq", QStringLiteral("银").toUtf8(), QStringLiteral("é").toUtf8(), "\xEF\xBB\xBF", "\xED\xA0\x80",
-        "\xEF\xBF\xBE", "\xF0\x9F\x98\x80", "\xC0\xAF", "\xE4\xBD", "\x80", "\xFF", "\xB9\xA4",
-        QByteArray("\0", 1)};
+    const QList<QByteArray> pieces = {"A",
+                                      "Zq",
+                                      QStringLiteral("银").toUtf8(),
+                                      QStringLiteral("é").toUtf8(),
+                                      "\xEF\xBB\xBF",
+                                      "\xED\xA0\x80",
+                                      "\xEF\xBF\xBE",
+                                      "\xF0\x9F\x98\x80",
+                                      "\xC0\xAF",
+                                      "\xE4\xBD",
+                                      "\x80",
+                                      "\xFF",
+                                      "\xB9\xA4",
+                                      QByteArray("\0", 1)};
     QRandomGenerator rng(42);
     Feeder f;
     std::vector<QByteArray> sent;
     for (int n = 0; n < 3000; ++n) {
         QByteArray name;
-        while (name.size() < 34 && rng.bounded(12) != 0)
-            name += pieces.at(rng.bounded(pieces.size()));
+        while (name.size() < 34 && rng.bounded(12) != 0) name += pieces.at(rng.bounded(pieces.size()));
         name = name.left(30);
         sent.push_back(name);
         f.feed(frame(makeRecord(QByteArray::number(600000 + rng.bounded(16)), n, name)));
@@ -253,8 +250,7 @@ void TstMdFrames::namesMatchPlainConversion()
     }
 }
 
-void TstMdFrames::keys_data()
-{
+void TstMdFrames::keys_data() {
     QTest::addColumn<QByteArray>("id");
     QTest::addColumn<QString>("key");
     QTest::newRow("six digits") << QByteArray("600000") << QStringLiteral("600000");
@@ -263,8 +259,7 @@ void TstMdFrames::keys_data()
     QTest::newRow("utf8 bytes") << QStringLiteral("代码").toUtf8() << QStringLiteral("代码");
 }
 
-void TstMdFrames::keys()
-{
+void TstMdFrames::keys() {
     QFETCH(QByteArray, id);
     QFETCH(QString, key);
     // The name right after the id must not leak into the key.

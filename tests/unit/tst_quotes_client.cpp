@@ -9,7 +9,6 @@
 #include <QTextCodec>
 #include <QThread>
 #include <QtTest>
-
 #include <memory>
 #include <mutex>
 
@@ -24,40 +23,40 @@ namespace {
 std::mutex gLogLock;
 QStringList gLog;
 
-void captureLog(QtMsgType type, const QMessageLogContext &, const QString &msg)
-{
+void captureLog(QtMsgType type, const QMessageLogContext &, const QString &msg) {
     std::lock_guard<std::mutex> lock(gLogLock);
-    gLog << (type == QtWarningMsg ? QStringLiteral("W ") : type == QtInfoMsg ? QStringLiteral("I ") : QStringLiteral("D ")) + msg;
+    gLog << (type == QtWarningMsg ? QStringLiteral("W ")
+             : type == QtInfoMsg  ? QStringLiteral("I ")
+                                  : QStringLiteral("D ")) +
+                msg;
 }
 
-QStringList logLines()
-{
+QStringList logLines() {
     std::lock_guard<std::mutex> lock(gLogLock);
     return gLog;
 }
 
-int countLog(const QString &line)
-{
-    return logLines().count(line);
-}
+int countLog(const QString &line) { return logLines().count(line); }
 
-int countLogStarting(const QString &prefix)
-{
+int countLogStarting(const QString &prefix) {
     int n = 0;
-    for (const QString &l : logLines())
-        n += l.startsWith(prefix);
+    for (const QString &l : logLines()) n += l.startsWith(prefix);
     return n;
 }
 
-QString settingsPath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/config/qeto_desk_config.ini"); }
+QString settingsPath() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/config/qeto_desk_config.ini");
+}
 
-void writeSettings(int sw, int printMd, quint16 port)
-{
+void writeSettings(int sw, int printMd, quint16 port) {
     QDir().mkpath(QCoreApplication::applicationDirPath() + QStringLiteral("/config"));
     QFile f(settingsPath());
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(QStringLiteral("[TRADE]\noperway=7\n\n[MD]\nswitch=%1\nprintMD=%2\nip=127.0.0.1\nport=%3\n")
-                .arg(sw).arg(printMd).arg(port).toUtf8());
+                .arg(sw)
+                .arg(printMd)
+                .arg(port)
+                .toUtf8());
 }
 
 // The client on a worker thread, started and torn down the way the windows manager does it.
@@ -65,34 +64,31 @@ struct ClientThread {
     QThread thread;
     QuotesTcpClient *client;
 
-    explicit ClientThread(int connectWaitMs = 3000, int reconnectMs = 100)
-        : client(new QuotesTcpClient(nullptr))
-    {
+    explicit ClientThread(int connectWaitMs = 3000, int reconnectMs = 100) : client(new QuotesTcpClient(nullptr)) {
         client->setTimingForTest(connectWaitMs, reconnectMs);
         QObject::connect(&thread, &QThread::started, client, &QuotesTcpClient::slot_start);
         client->moveToThread(&thread);
         thread.start();
     }
-    ~ClientThread()
-    {
+    ~ClientThread() {
         client->deleteLater();
         thread.quit();
         thread.wait();
     }
     // Returns once everything queued to the client so far, slot_start included, has run.
-    void sync() { QMetaObject::invokeMethod(client, [] {}, Qt::BlockingQueuedConnection); }
+    void sync() {
+        QMetaObject::invokeMethod(
+            client, [] {}, Qt::BlockingQueuedConnection);
+    }
 };
 
 // The next connection, whether the server has already taken it in or not.
-QTcpSocket *accept(QTcpServer &server, int timeoutMs = 5000)
-{
-    if (!server.hasPendingConnections() && !server.waitForNewConnection(timeoutMs))
-        return nullptr;
+QTcpSocket *accept(QTcpServer &server, int timeoutMs = 5000) {
+    if (!server.hasPendingConnections() && !server.waitForNewConnection(timeoutMs)) return nullptr;
     return server.nextPendingConnection();
 }
 
-quint16 unusedPort()
-{
+quint16 unusedPort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
     return probe.serverPort();
@@ -123,19 +119,14 @@ private:
     QTextCodec *mSavedCodec = nullptr;
 };
 
-void TstQuotesClient::initTestCase()
-{
+void TstQuotesClient::initTestCase() {
     mSavedCodec = QTextCodec::codecForLocale();
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
 }
 
-void TstQuotesClient::cleanupTestCase()
-{
-    QTextCodec::setCodecForLocale(mSavedCodec);
-}
+void TstQuotesClient::cleanupTestCase() { QTextCodec::setCodecForLocale(mSavedCodec); }
 
-void TstQuotesClient::init()
-{
+void TstQuotesClient::init() {
     {
         std::lock_guard<std::mutex> lock(gLogLock);
         gLog.clear();
@@ -143,23 +134,19 @@ void TstQuotesClient::init()
     mPrevious = qInstallMessageHandler(captureLog);
 }
 
-void TstQuotesClient::cleanup()
-{
+void TstQuotesClient::cleanup() {
     qInstallMessageHandler(mPrevious);
     QFile::remove(settingsPath());
-    if (QTest::currentTestFailed())
-        qDebug().noquote() << logLines().mid(0, 40).join('\n');
+    if (QTest::currentTestFailed()) qDebug().noquote() << logLines().mid(0, 40).join('\n');
 }
 
-void TstQuotesClient::switchedOff_data()
-{
+void TstQuotesClient::switchedOff_data() {
     QTest::addColumn<bool>("withFile");
     QTest::newRow("switch 0") << true;
     QTest::newRow("no settings file") << false;
 }
 
-void TstQuotesClient::switchedOff()
-{
+void TstQuotesClient::switchedOff() {
     QFETCH(bool, withFile);
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
@@ -189,17 +176,15 @@ void TstQuotesClient::switchedOff()
     QCOMPARE(countLog(QStringLiteral("I connect success")), 0);
 }
 
-void TstQuotesClient::fillsTable_data()
-{
+void TstQuotesClient::fillsTable_data() {
     QTest::addColumn<int>("printMd");
-    QTest::addColumn<int>("chunk");        // server write size; 0 = everything at once
+    QTest::addColumn<int>("chunk");  // server write size; 0 = everything at once
     QTest::newRow("all at once") << 0 << 0;
     QTest::newRow("odd pieces, printed") << 1 << 97;
     QTest::newRow("frame and a half pieces") << 0 << 424;
 }
 
-void TstQuotesClient::fillsTable()
-{
+void TstQuotesClient::fillsTable() {
     QFETCH(int, printMd);
     QFETCH(int, chunk);
     QTcpServer server;
@@ -209,8 +194,7 @@ void TstQuotesClient::fillsTable()
     // 40 codes, each sent twice: the second record replaces the first.
     QByteArray stream;
     for (int round = 0; round < 2; ++round)
-        for (int i = 0; i < 40; ++i)
-            stream += frameOf(QByteArray::number(600000 + i * 7), 10 + i + round * 100);
+        for (int i = 0; i < 40; ++i) stream += frameOf(QByteArray::number(600000 + i * 7), 10 + i + round * 100);
 
     ClientThread ct;
     std::unique_ptr<QTcpSocket> peer(accept(server));
@@ -220,8 +204,7 @@ void TstQuotesClient::fillsTable()
         peer->write(stream.mid(pos, n));
         peer->flush();
         pos += n;
-        if (chunk > 0)
-            QTest::qWait(0);
+        if (chunk > 0) QTest::qWait(0);
     }
     QTRY_COMPARE(ct.client->framesStored(), qint64(80));
     // Readers see the table a little after the client stored it; the last frame sent shows
@@ -247,8 +230,7 @@ void TstQuotesClient::fillsTable()
     QCOMPARE(countLogStarting(QStringLiteral("I 更新时间:")), printMd ? 80 : 0);
 }
 
-void TstQuotesClient::printLine()
-{
+void TstQuotesClient::printLine() {
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
     writeSettings(1, 1, server.serverPort());
@@ -286,8 +268,7 @@ void TstQuotesClient::printLine()
     QCOMPARE(logLines().filter(QStringLiteral("更新时间:")).value(0), want);
 }
 
-void TstQuotesClient::reconnectsAfterDrop()
-{
+void TstQuotesClient::reconnectsAfterDrop() {
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
     writeSettings(1, 0, server.serverPort());
@@ -304,21 +285,18 @@ void TstQuotesClient::reconnectsAfterDrop()
         peer->flush();
         QTRY_COMPARE(ct.client->framesStored(), qint64(i + 1));
         peer->disconnectFromHost();
-        if (peer->state() != QAbstractSocket::UnconnectedState)
-            QVERIFY(peer->waitForDisconnected(5000));
+        if (peer->state() != QAbstractSocket::UnconnectedState) QVERIFY(peer->waitForDisconnected(5000));
         QTRY_COMPARE(countLog(QStringLiteral("I quotes tcp client disconnect!")), i + 1);
     }
     QTRY_COMPARE(ct.client->quoteTable().size(), rounds);
     const auto table = ct.client->quoteTable();
-    for (const Record &r : table)
-        QVERIFY(consistent(r));
+    for (const Record &r : table) QVERIFY(consistent(r));
     QVERIFY(!table.contains(QStringLiteral("999999")));
     // The client keeps reconnecting after the last drop.
     QVERIFY(countLog(QStringLiteral("I connect success")) >= rounds);
 }
 
-void TstQuotesClient::retriesUntilServerUp()
-{
+void TstQuotesClient::retriesUntilServerUp() {
     const quint16 port = unusedPort();
     writeSettings(1, 0, port);
     ClientThread ct(2000, 100);
@@ -335,8 +313,7 @@ void TstQuotesClient::retriesUntilServerUp()
 }
 
 // GUI-thread readers against the client's thread writing; run under ThreadSanitizer too.
-void TstQuotesClient::readersWhileIngesting()
-{
+void TstQuotesClient::readersWhileIngesting() {
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
     writeSettings(1, 0, server.serverPort());
@@ -344,8 +321,7 @@ void TstQuotesClient::readersWhileIngesting()
     constexpr int kRounds = 30;
     QByteArray stream;
     for (int round = 0; round < kRounds; ++round)
-        for (int i = 0; i < kCodes; ++i)
-            stream += frameOf(QByteArray::number(100000 + i), 1000 * round + i);
+        for (int i = 0; i < kCodes; ++i) stream += frameOf(QByteArray::number(100000 + i), 1000 * round + i);
 
     ClientThread ct;
     std::unique_ptr<QTcpSocket> peer(accept(server));
@@ -373,29 +349,25 @@ void TstQuotesClient::readersWhileIngesting()
                  1000.0 * (kRounds - 1) + kCodes - 1);
     const auto table = ct.client->quoteTable();
     QCOMPARE(table.size(), kCodes);
-    for (const Record &r : table)
-        QVERIFY(r.lastPrice >= 1000.0 * (kRounds - 1));
+    for (const Record &r : table) QVERIFY(r.lastPrice >= 1000.0 * (kRounds - 1));
     QVERIFY(lookups > 0);
 }
 
-void TstQuotesClient::withSimulator_data()
-{
+void TstQuotesClient::withSimulator_data() {
     QTest::addColumn<QString>("encoding");
     QTest::addColumn<QByteArray>("localCodec");
     QTest::newRow("utf8 names") << QStringLiteral("utf8") << QByteArray("UTF-8");
     QTest::newRow("gbk names") << QStringLiteral("gbk") << QByteArray("GBK");
 }
 
-void TstQuotesClient::withSimulator()
-{
+void TstQuotesClient::withSimulator() {
     QFETCH(QString, encoding);
     QFETCH(QByteArray, localCodec);
     const QString sim = qEnvironmentVariable("QETO_SIM");
-    if (sim.isEmpty() || !QFile::exists(sim))
-        QSKIP("qeto-sim not built");
+    if (sim.isEmpty() || !QFile::exists(sim)) QSKIP("qeto-sim not built");
     QProcess proc;
-    proc.start(sim, {"--counter-port", "0", "--md-port", "0", "--md-codes", "25", "--md-interval-ms", "20", "--seed", "7",
-                      "--md-encoding", encoding});
+    proc.start(sim, {"--counter-port", "0", "--md-port", "0", "--md-codes", "25", "--md-interval-ms", "20", "--seed",
+                     "7", "--md-encoding", encoding});
     QVERIFY(proc.waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(proc.canReadLine(), 10000);
     const QString first = QString::fromUtf8(proc.readLine()).trimmed();
@@ -411,7 +383,8 @@ void TstQuotesClient::withSimulator()
             const QByteArray name(r.securityName, int(qstrnlen(r.securityName, sizeof r.securityName)));
             QVERIFY(name.size() < int(sizeof r.securityName));
             // A name decoded with the wrong codec would carry replacement characters.
-            QVERIFY2(!name.isEmpty() && !QString::fromUtf8(name).contains(QChar::ReplacementCharacter), name.constData());
+            QVERIFY2(!name.isEmpty() && !QString::fromUtf8(name).contains(QChar::ReplacementCharacter),
+                     name.constData());
             QVERIFY(r.lastPrice > 0);
         }
         QCOMPARE(ct.client->headersSkipped(), qint64(0));

@@ -4,7 +4,6 @@
 #include <QtAlgorithms>
 #include <QtEndian>
 #include <QtGlobal>
-
 #include <cstring>
 
 namespace {
@@ -15,23 +14,20 @@ constexpr std::size_t kMaxCachedNames = 65536;
 // True when decoding these bytes as UTF-8 and encoding the result again gives the same bytes:
 // one- to three-byte sequences of ordinary characters only. Byte order marks, surrogates,
 // noncharacters, four-byte sequences and anything malformed take the full conversion.
-bool plainUtf8(const unsigned char *p, int len)
-{
+bool plainUtf8(const unsigned char *p, int len) {
     int i = 0;
     while (i < len) {
         const unsigned c = p[i];
         if (c < 0x80) {
             ++i;
         } else if (c >= 0xC2 && c <= 0xDF) {
-            if (i + 1 >= len || (p[i + 1] & 0xC0) != 0x80)
-                return false;
+            if (i + 1 >= len || (p[i + 1] & 0xC0) != 0x80) return false;
             i += 2;
         } else if (c >= 0xE0 && c <= 0xEF) {
-            if (i + 2 >= len || (p[i + 1] & 0xC0) != 0x80 || (p[i + 2] & 0xC0) != 0x80)
-                return false;
+            if (i + 2 >= len || (p[i + 1] & 0xC0) != 0x80 || (p[i + 2] & 0xC0) != 0x80) return false;
             const unsigned cp = ((c & 0x0F) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
-            if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF) || (cp >= 0xFDD0 && cp <= 0xFDEF) || cp == 0xFEFF
-                || cp >= 0xFFFE)
+            if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF) || (cp >= 0xFDD0 && cp <= 0xFDEF) || cp == 0xFEFF ||
+                cp >= 0xFFFE)
                 return false;
             i += 3;
         } else {
@@ -42,19 +38,14 @@ bool plainUtf8(const unsigned char *p, int len)
 }
 }  // namespace
 
-MdFrameParser::MdFrameParser()
-{
-    mNames.reserve(8192);
-}
+MdFrameParser::MdFrameParser() { mNames.reserve(8192); }
 
-int MdFrameParser::parse(const char *data, int size, std::vector<Record> &out)
-{
+int MdFrameParser::parse(const char *data, int size, std::vector<Record> &out) {
     if (size < kMdHeaderSize) {
         qWarning("recv_len < sizeof ClientSecurityMarketDataLevel1Header");
         return 0;
     }
-    if (size < kMdFrameSize)
-        return 0;
+    if (size < kMdFrameSize) return 0;
 
     // The conversion depends on the local codec; forget it when someone switches codecs.
     QTextCodec *codec = QTextCodec::codecForLocale();
@@ -74,8 +65,7 @@ int MdFrameParser::parse(const char *data, int size, std::vector<Record> &out)
             ++mSkipped;
             continue;
         }
-        if (size - pos < kMdFrameSize)
-            break;
+        if (size - pos < kMdFrameSize) break;
         out.emplace_back();
         Record &rec = out.back();
         std::memcpy(&rec, data + pos + kMdHeaderSize, kMdRecordSize);
@@ -86,8 +76,7 @@ int MdFrameParser::parse(const char *data, int size, std::vector<Record> &out)
     return pos;
 }
 
-void MdFrameParser::convertName(Record &rec)
-{
+void MdFrameParser::convertName(Record &rec) {
     char *name = rec.securityName;
     char raw[kNameSize] = {};
     const int len = static_cast<int>(qstrnlen(name, kNameSize));
@@ -112,16 +101,14 @@ void MdFrameParser::convertName(Record &rec)
     const QByteArray utf8 = QString::fromLocal8Bit(raw, len).toUtf8();
     fitUtf8(utf8, name, kNameSize);
     if (it == mNames.end()) {
-        if (mNames.size() >= kMaxCachedNames)
-            mNames.clear();
+        if (mNames.size() >= kMaxCachedNames) mNames.clear();
         it = mNames.emplace(key, NameMemo()).first;
     }
     std::memcpy(it->second.raw, raw, kNameSize);
     std::memcpy(it->second.utf8, name, kNameSize);
 }
 
-MdFrameParser::IdKey MdFrameParser::idKey(const char *securityId)
-{
+MdFrameParser::IdKey MdFrameParser::idKey(const char *securityId) {
     IdKey k;
     std::memcpy(&k.head, securityId, sizeof k.head);
     k.tail = static_cast<quint8>(securityId[8]);
@@ -135,24 +122,20 @@ MdFrameParser::IdKey MdFrameParser::idKey(const char *securityId)
     return k;
 }
 
-void MdFrameParser::fitUtf8(const QByteArray &utf8, char *field, int fieldSize)
-{
+void MdFrameParser::fitUtf8(const QByteArray &utf8, char *field, int fieldSize) {
     int n = qMin(utf8.size(), fieldSize - 1);
     if (n < utf8.size()) {
         // Back off to the start of the character that does not fit whole.
-        while (n > 0 && (static_cast<unsigned char>(utf8.at(n)) & 0xC0) == 0x80)
-            --n;
+        while (n > 0 && (static_cast<unsigned char>(utf8.at(n)) & 0xC0) == 0x80) --n;
     }
     std::memset(field, 0, fieldSize);
     std::memcpy(field, utf8.constData(), n);
 }
 
-QByteArray MdFrameParser::fieldText(const char *field, int fieldSize)
-{
+QByteArray MdFrameParser::fieldText(const char *field, int fieldSize) {
     return QByteArray(field, static_cast<int>(qstrnlen(field, fieldSize)));
 }
 
-QString MdFrameParser::securityKey(const Record &rec)
-{
+QString MdFrameParser::securityKey(const Record &rec) {
     return QString::fromUtf8(rec.securityId, static_cast<int>(qstrnlen(rec.securityId, kIdSize)));
 }

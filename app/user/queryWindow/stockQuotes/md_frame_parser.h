@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QMap>
 #include <QString>
-
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>
@@ -41,8 +40,7 @@ public:
         bool operator==(const IdKey &o) const { return head == o.head && tail == o.tail; }
     };
     struct IdHash {
-        std::size_t operator()(const IdKey &k) const
-        {
+        std::size_t operator()(const IdKey &k) const {
             // Every input bit reaches the low bits, which is what a power-of-two table uses.
             quint64 x = k.head ^ (quint64(k.tail) * 0x9E3779B97F4A7C15ull);
             x ^= x >> 33;

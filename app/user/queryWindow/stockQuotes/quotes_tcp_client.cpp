@@ -6,7 +6,6 @@
 #include <QTcpSocket>
 #include <QTextStream>
 #include <QTimer>
-
 #include <cstring>
 
 #include "constants.h"
@@ -20,23 +19,17 @@ constexpr qint64 kReadChunk = 1 << 20;
 }  // namespace
 
 QuotesTcpClient::QuotesTcpClient(QObject *parent)
-    : QObject(parent), mSocket(new QTcpSocket(this)), mPublishTimer(new QTimer(this))
-{
+    : QObject(parent), mSocket(new QTcpSocket(this)), mPublishTimer(new QTimer(this)) {
     mPublishTimer->setSingleShot(true);
     connect(mPublishTimer, &QTimer::timeout, this, [this] {
-        if (mDirty)
-            publish();
+        if (mDirty) publish();
     });
     readConfig();
 }
 
-QuotesTcpClient::~QuotesTcpClient()
-{
-    delete mReconnectTimer;
-}
+QuotesTcpClient::~QuotesTcpClient() { delete mReconnectTimer; }
 
-void QuotesTcpClient::readConfig()
-{
+void QuotesTcpClient::readConfig() {
     const QString path = QCoreApplication::applicationDirPath() + kSettingsFile;
     if (!QFileInfo(path).isFile()) {
         qWarning("%s", qUtf8Printable(QStringLiteral("can not found qeto_desk_config.ini file ") + path));
@@ -47,21 +40,18 @@ void QuotesTcpClient::readConfig()
     mPrintMD = settings.value(QStringLiteral("/MD/printMD")).toInt();
     mIp = settings.value(QStringLiteral("/MD/ip")).toString();
     mPort = settings.value(QStringLiteral("/MD/port")).toInt();
-    qInfo("%s", qUtf8Printable(QStringLiteral("ini mSwitch is [%1], mPrintMD is [%2], ip is[%3], port is[%4]")
-                                   .arg(QString::number(mSwitch), QString::number(mPrintMD), mIp,
-                                        QString::number(mPort))));
+    qInfo("%s",
+          qUtf8Printable(QStringLiteral("ini mSwitch is [%1], mPrintMD is [%2], ip is[%3], port is[%4]")
+                             .arg(QString::number(mSwitch), QString::number(mPrintMD), mIp, QString::number(mPort))));
 }
 
-void QuotesTcpClient::setTimingForTest(int connectWaitMs, int reconnectIntervalMs)
-{
+void QuotesTcpClient::setTimingForTest(int connectWaitMs, int reconnectIntervalMs) {
     mConnectWait = connectWaitMs;
     mReconnectInterval = reconnectIntervalMs;
 }
 
-void QuotesTcpClient::slot_start()
-{
-    if (mSwitch == 0 || mReconnectTimer)
-        return;
+void QuotesTcpClient::slot_start() {
+    if (mSwitch == 0 || mReconnectTimer) return;
     initTcpConnect();
     mReconnectTimer = new QTimer();
     mReconnectTimer->setInterval(mReconnectInterval);
@@ -69,15 +59,12 @@ void QuotesTcpClient::slot_start()
     mReconnectTimer->start();
 }
 
-void QuotesTcpClient::initTcpConnect()
-{
+void QuotesTcpClient::initTcpConnect() {
     // A new connection is a new stream: nothing of the old one may be glued to it.
-    if (mSocket->state() != QAbstractSocket::UnconnectedState)
-        mSocket->abort();
+    if (mSocket->state() != QAbstractSocket::UnconnectedState) mSocket->abort();
     mPending.clear();
 
-    mSocket->connectToHost(mIp, static_cast<quint16>(mPort), QIODevice::ReadWrite,
-                           QAbstractSocket::AnyIPProtocol);
+    mSocket->connectToHost(mIp, static_cast<quint16>(mPort), QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     mConnected = mSocket->waitForConnected(mConnectWait);
     if (!mConnected) {
         qWarning("tcp connect error");
@@ -85,33 +72,26 @@ void QuotesTcpClient::initTcpConnect()
     }
     qInfo("connect success");
     connect(mSocket, &QTcpSocket::readyRead, this, &QuotesTcpClient::slot_read, Qt::UniqueConnection);
-    connect(mSocket, &QTcpSocket::disconnected, this, &QuotesTcpClient::slot_disconnect,
-            Qt::UniqueConnection);
+    connect(mSocket, &QTcpSocket::disconnected, this, &QuotesTcpClient::slot_disconnect, Qt::UniqueConnection);
     // Frames that came with the connection itself would otherwise wait for the next ones.
-    if (mSocket->bytesAvailable() > 0)
-        slot_read();
+    if (mSocket->bytesAvailable() > 0) slot_read();
 }
 
-void QuotesTcpClient::slot_reConnect()
-{
-    if (!mConnected)
-        initTcpConnect();
+void QuotesTcpClient::slot_reConnect() {
+    if (!mConnected) initTcpConnect();
 }
 
-void QuotesTcpClient::slot_disconnect()
-{
+void QuotesTcpClient::slot_disconnect() {
     qInfo("quotes tcp client disconnect!");
     // Frames that arrived just before the close are still worth keeping.
-    if (mSocket->bytesAvailable() > 0)
-        slot_read();
+    if (mSocket->bytesAvailable() > 0) slot_read();
     disconnect(mSocket, &QTcpSocket::readyRead, this, &QuotesTcpClient::slot_read);
     disconnect(mSocket, &QTcpSocket::disconnected, this, &QuotesTcpClient::slot_disconnect);
     mConnected = false;
     mPending.clear();
 }
 
-void QuotesTcpClient::slot_read()
-{
+void QuotesTcpClient::slot_read() {
     const int frameSize = mHeaderSize + mRecordSize;
     do {
         const qint64 want = qMin(mSocket->bytesAvailable(), kReadChunk);
@@ -125,8 +105,7 @@ void QuotesTcpClient::slot_read()
             }
             mPending.resize(old + static_cast<int>(got));
             mBytesReceived.fetchAndAddRelaxed(got);
-            if (got == 0)
-                break;
+            if (got == 0) break;
         }
 
         mBatch.clear();
@@ -134,41 +113,33 @@ void QuotesTcpClient::slot_read()
         const int used = mParser.parse(mPending.constData(), mPending.size(), mBatch);
         mPending.remove(0, used);
         mHeadersSkipped.storeRelaxed(mParser.headersSkipped());
-        if (mBatch.empty())
-            continue;
+        if (mBatch.empty()) continue;
 
-        for (const ClientSecurityMarketDataLevel1 &rec : mBatch)
-            mSlots[slotOf(rec)] = rec;
+        for (const ClientSecurityMarketDataLevel1 &rec : mBatch) mSlots[slotOf(rec)] = rec;
         mFramesStored.fetchAndAddRelaxed(static_cast<qint64>(mBatch.size()));
         if (mPrintMD != 0) {
-            for (const ClientSecurityMarketDataLevel1 &rec : mBatch)
-                printMdInfo(rec);
+            for (const ClientSecurityMarketDataLevel1 &rec : mBatch) printMdInfo(rec);
         }
         schedulePublish();
     } while (mSocket->bytesAvailable() > 0);
 }
 
-void QuotesTcpClient::schedulePublish()
-{
+void QuotesTcpClient::schedulePublish() {
     mDirty = true;
     if (!mSincePublish.isValid() || mSincePublish.elapsed() >= kPublishGapMs) {
         publish();
         return;
     }
-    if (!mPublishTimer->isActive())
-        mPublishTimer->start(kPublishGapMs - static_cast<int>(mSincePublish.elapsed()));
+    if (!mPublishTimer->isActive()) mPublishTimer->start(kPublishGapMs - static_cast<int>(mSincePublish.elapsed()));
 }
 
-int QuotesTcpClient::slotOf(const ClientSecurityMarketDataLevel1 &rec)
-{
+int QuotesTcpClient::slotOf(const ClientSecurityMarketDataLevel1 &rec) {
     const MdFrameParser::IdKey id = MdFrameParser::idKey(rec.securityId);
-    if (mSlotById.empty())
-        growIdIndex();
+    if (mSlotById.empty()) growIdIndex();
     std::size_t mask = mSlotById.size() - 1;
     std::size_t i = MdFrameParser::IdHash()(id) & mask;
     for (; mSlotById[i].slot >= 0; i = (i + 1) & mask) {
-        if (mSlotById[i].id == id)
-            return mSlotById[i].slot;
+        if (mSlotById[i].id == id) return mSlotById[i].slot;
     }
 
     // Different raw ids can decode to the same code; they share its slot.
@@ -183,29 +154,24 @@ int QuotesTcpClient::slotOf(const ClientSecurityMarketDataLevel1 &rec)
         mSlotByCode.insert(code, slot);
     }
     mSlotById[i] = IdEntry{id, slot};
-    if (++mIdCount * 2 > static_cast<int>(mSlotById.size()))
-        growIdIndex();
+    if (++mIdCount * 2 > static_cast<int>(mSlotById.size())) growIdIndex();
     return slot;
 }
 
-void QuotesTcpClient::growIdIndex()
-{
+void QuotesTcpClient::growIdIndex() {
     std::vector<IdEntry> old;
     old.swap(mSlotById);
     mSlotById.assign(old.empty() ? 1024 : old.size() * 2, IdEntry{{0, 0}, -1});
     const std::size_t mask = mSlotById.size() - 1;
     for (const IdEntry &e : old) {
-        if (e.slot < 0)
-            continue;
+        if (e.slot < 0) continue;
         std::size_t i = MdFrameParser::IdHash()(e.id) & mask;
-        while (mSlotById[i].slot >= 0)
-            i = (i + 1) & mask;
+        while (mSlotById[i].slot >= 0) i = (i + 1) & mask;
         mSlotById[i] = e;
     }
 }
 
-void QuotesTcpClient::publish()
-{
+void QuotesTcpClient::publish() {
     QMap<QString, ClientSecurityMarketDataLevel1> next;
     // Keys come in order, so each insert at the end is constant time.
     for (auto it = mSlotByCode.cbegin(); it != mSlotByCode.cend(); ++it)
@@ -219,29 +185,24 @@ void QuotesTcpClient::publish()
     // The previous table is released here, outside the lock, unless a reader still holds it.
 }
 
-ClientSecurityMarketDataLevel1 QuotesTcpClient::lookupQuote(QString code) const
-{
+ClientSecurityMarketDataLevel1 QuotesTcpClient::lookupQuote(QString code) const {
     ClientSecurityMarketDataLevel1 rec;
     {
         std::lock_guard<std::mutex> lock(mQuoteTableLock);
         auto it = mQuoteTable.constFind(code);
-        if (it != mQuoteTable.constEnd())
-            return *it;
+        if (it != mQuoteTable.constEnd()) return *it;
     }
     std::memset(&rec, 0, sizeof rec);
     return rec;
 }
 
-QMap<QString, ClientSecurityMarketDataLevel1> QuotesTcpClient::quoteTable() const
-{
+QMap<QString, ClientSecurityMarketDataLevel1> QuotesTcpClient::quoteTable() const {
     std::lock_guard<std::mutex> lock(mQuoteTableLock);
     return mQuoteTable;
 }
 
-void QuotesTcpClient::printMdInfo(const ClientSecurityMarketDataLevel1 &rec)
-{
-    if (mPrintMD == 0)
-        return;
+void QuotesTcpClient::printMdInfo(const ClientSecurityMarketDataLevel1 &rec) {
+    if (mPrintMD == 0) return;
     QString line;
     QTextStream s(&line);
     // Every element is followed by one space. Values are taken by copy: the record is packed.

@@ -9,7 +9,6 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
-
 #include <mutex>
 #include <vector>
 
@@ -71,7 +70,7 @@ private:
     int mConnectWait = 30000;
 
     MdFrameParser mParser;
-    QByteArray mPending;            // bytes of an incomplete frame, kept for the next read
+    QByteArray mPending;  // bytes of an incomplete frame, kept for the next read
     std::vector<ClientSecurityMarketDataLevel1> mBatch;
 
     // The latest record of every code, kept by the client's thread alone: one slot per code,
@@ -80,9 +79,9 @@ private:
     std::vector<ClientSecurityMarketDataLevel1> mSlots;
     struct IdEntry {
         MdFrameParser::IdKey id;
-        int slot;               // -1: free
+        int slot;  // -1: free
     };
-    std::vector<IdEntry> mSlotById;     // open addressing, power-of-two size, at most half full
+    std::vector<IdEntry> mSlotById;  // open addressing, power-of-two size, at most half full
     int mIdCount = 0;
     QMap<QString, int> mSlotByCode;
     QTimer *mPublishTimer = nullptr;
