@@ -353,7 +353,7 @@ void Session::onRead(uint64_t conn, const asio::error_code &ec, size_t n)
     startRead();
 }
 
-bool Session::handleFrame(const wire::FrameHeader &h, uint8_t *payload)
+bool Session::handleFrame(const wire::FrameHeader &h, const uint8_t *payload)
 {
     if (params_.superLog)
         logFrame("recv", h);
@@ -379,19 +379,18 @@ bool Session::handleFrame(const wire::FrameHeader &h, uint8_t *payload)
     si.AccountSessionID = h.sessionId;
     const uint64_t conn = conn_;
     for (unsigned i = 0; i < h.count; ++i) {
-        uint8_t *rec = payload + static_cast<size_t>(i) * unit;
+        const uint8_t *rec = payload + static_cast<size_t>(i) * unit;
         const bool last = i + 1 == h.count && h.last != 0;
-        deliver(slot, t, rec, rs, rec + rs, &si, h.requestId, last);
+        deliver(slot, t, rec, rec + rs, si, h.requestId, last);
         if (conn != conn_ || !live())
             return false;
     }
     return true;
 }
 
-void Session::deliver(int slot, const SpiCallbackTable &t, uint8_t *record, size_t recordSize, const uint8_t *infoBytes,
-                      CQetoSessionInfo *si, int requestId, bool last)
+void Session::deliver(int slot, const SpiCallbackTable &t, const uint8_t *record, const uint8_t *infoBytes,
+                      const CQetoSessionInfo &si, int requestId, bool last)
 {
-    (void)recordSize;
     CQetoRspInfo info;
     std::memcpy(&info, infoBytes, sizeof info);
     info.ErrorMsg[sizeof info.ErrorMsg - 1] = '\0';   // callers read it as a C string
@@ -407,7 +406,7 @@ void Session::deliver(int slot, const SpiCallbackTable &t, uint8_t *record, size
     if (!live())
         return;
     // A fresh copy of the session info per call: a callback may scribble on it.
-    CQetoSessionInfo s = *si;
+    CQetoSessionInfo s = si;
     switch (slot) {
     case 1: call(t.onRspLogin, record, &info, &s, requestId, last); break;
     case 2: call(t.onRspUpdatePwd, record, &info, &s, requestId, last); break;

@@ -74,9 +74,9 @@ private:
 
     void startRead();
     void onRead(uint64_t conn, const asio::error_code &ec, size_t n);
-    bool handleFrame(const wire::FrameHeader &h, uint8_t *payload);
-    void deliver(int slot, const SpiCallbackTable &t, uint8_t *record, size_t recordSize, const uint8_t *info,
-                 CQetoSessionInfo *si, int requestId, bool last);
+    bool handleFrame(const wire::FrameHeader &h, const uint8_t *payload);
+    void deliver(int slot, const SpiCallbackTable &t, const uint8_t *record, const uint8_t *info,
+                 const CQetoSessionInfo &si, int requestId, bool last);
 
     void flush();
     void tick();

@@ -566,7 +566,7 @@ TEST_F(GatewayLib, heartbeatsWhenIdleAndTimeoutWhenSilent)
             FakeCounter::defaultHandler(c, h, p);
     };
     fake.start();
-    ParamFile pf(url(fake.port()), "HeartbeatIntervalMs=40\nHeartbeatTimeoutMs=400\nReconnectIntervalMs=5000\n");
+    ParamFile pf(url(fake.port()), "HeartbeatIntervalMs=40\nHeartbeatTimeoutMs=600\nReconnectIntervalMs=5000\n");
     ASSERT_EQ(startOn(pf), 0);
     ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
     auto heartbeats = [&] {
@@ -587,10 +587,10 @@ TEST_F(GatewayLib, slowCallbackIsNoHeartbeatTimeout)
 {
     FakeCounter fake;
     fake.start();
-    ParamFile pf(url(fake.port()), "HeartbeatIntervalMs=40\nHeartbeatTimeoutMs=200\nReconnectIntervalMs=5000\n");
+    ParamFile pf(url(fake.port()), "HeartbeatIntervalMs=40\nHeartbeatTimeoutMs=500\nReconnectIntervalMs=5000\n");
     Recorder::get().setHook([](const Event &e) {
         if (e.slot == kRspLogin)
-            std::this_thread::sleep_for(600ms);   // the slow client
+            std::this_thread::sleep_for(1200ms);   // the slow client
     });
     ASSERT_EQ(startOn(pf), 0);
     ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
