@@ -1,26 +1,26 @@
 #include "mainwindow.h"
 
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QIcon>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPixmap>
 #include <QResizeEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <cstdio>
+#include <cstdlib>
 
 #include "login/login_widget.h"
+#include "user/user_widget.h"
 #include "utils/signal_interface.h"
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     mCentralWidget = new QWidget(this);
     mStackedWidget = new QStackedWidget(mCentralWidget);
     mLoginWidget = new LoginWidget(this);
-
-    auto *workspace = new QLabel(QStringLiteral("登录成功"), this);
-    workspace->setAlignment(Qt::AlignCenter);
-    mWorkspace = workspace;
+    mUserWidget = new UserWidget(this);
 
     connect(mLoginWidget, &LoginWidget::signalLoginSuccess, this, &MainWindow::slotChangeUi);
     connect(SignalInterface::instance(), &SignalInterface::signal_onFrontDisconnected, this,
@@ -34,7 +34,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     grid->addWidget(mLoginWidget, 0, 0, 1, 1, Qt::AlignCenter);
     loginPage->setLayout(grid);
     mStackedWidget->addWidget(loginPage);
-    mStackedWidget->addWidget(mWorkspace);
+    mStackedWidget->addWidget(mUserWidget);
 
     auto *layout = new QVBoxLayout;
     layout->addWidget(mStackedWidget);
@@ -44,7 +44,13 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
 
 void MainWindow::slotChangeUi(LoginStatus status) {
     if (status != LoginSuccess) return;
-    mStackedWidget->setCurrentWidget(mWorkspace);
+    if (!mUserWidget) {
+        mUserWidget = new UserWidget(nullptr);
+        mStackedWidget->addWidget(mUserWidget);
+    }
+    mUserWidget->initUi();
+    mUserWidget->updateHeader();
+    mStackedWidget->setCurrentWidget(mUserWidget);
 }
 
 void MainWindow::slotFrontDisconnected(int nReason) {
@@ -54,6 +60,8 @@ void MainWindow::slotFrontDisconnected(int nReason) {
         QMessageBox::critical(this, QStringLiteral("错误"), QStringLiteral("与柜台的链接断开，请重新登录！"),
                               QMessageBox::Ok);
         mLoginWidget->resetLogin();
+        delete mUserWidget;
+        mUserWidget = nullptr;
     }
     ApiClientUtils::mLoginRspCode.clear();
 }
@@ -65,4 +73,13 @@ void MainWindow::resizeEvent(QResizeEvent *event) {
     pal.setBrush(QPalette::Window, QBrush(background));
     setPalette(pal);
     QMainWindow::resizeEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+    event->accept();
+    // Ends the process at once with status 0. quick_exit skips static destructors, so the
+    // gateway's and the market-data threads still running cannot touch torn-down singletons;
+    // every log line is already on disk.
+    std::fflush(nullptr);
+    std::quick_exit(0);
 }

@@ -1,4 +1,4 @@
-// The single top-level window: the login page and, once logged in, the page after it.
+// The single top-level window: the login page and the workspace in a stack.
 #ifndef QETO_MAINWINDOW_H
 #define QETO_MAINWINDOW_H
 
@@ -6,9 +6,11 @@
 
 #include "utils/api_client_utils.h"
 
+class QCloseEvent;
 class QResizeEvent;
 class QStackedWidget;
 class LoginWidget;
+class UserWidget;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -18,6 +20,7 @@ public:
 
     LoginWidget *loginWidget() const { return mLoginWidget; }
     QStackedWidget *stack() const { return mStackedWidget; }
+    UserWidget *workspace() const { return mUserWidget; }
 
 public slots:
     void slotChangeUi(LoginStatus status);
@@ -25,12 +28,13 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     QWidget *mCentralWidget = nullptr;
     QStackedWidget *mStackedWidget = nullptr;
     LoginWidget *mLoginWidget = nullptr;
-    QWidget *mWorkspace = nullptr;
+    UserWidget *mUserWidget = nullptr;   // null between a disconnect and the next login
 };
 
 #endif  // QETO_MAINWINDOW_H
