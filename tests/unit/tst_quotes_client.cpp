@@ -11,6 +11,13 @@
 #include <QtTest>
 #include <memory>
 #include <mutex>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "md_test_frames.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
@@ -111,6 +118,7 @@ private slots:
     void reconnectsAfterDrop();
     void retriesUntilServerUp();
     void readersWhileIngesting();
+    void stopsDuringConnectAttempt();
     void withSimulator_data();
     void withSimulator();
 
@@ -310,6 +318,41 @@ void TstQuotesClient::retriesUntilServerUp() {
     peer->flush();
     QTRY_COMPARE(ct.client->lookupQuote(QStringLiteral("000001")).lastPrice, 7.0);
     QCOMPARE(countLog(QStringLiteral("I connect success")), 1);
+}
+
+// Stopping the thread must not wait for a connect attempt that hangs: the workspace is
+// deleted on the GUI thread at a disconnect.
+void TstQuotesClient::stopsDuringConnectAttempt() {
+    // A listener whose accept queue is full drops further SYNs, so a connect to it just waits.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    QVERIFY(listener >= 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::bind(listener, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    QCOMPARE(::listen(listener, 0), 0);
+    socklen_t len = sizeof addr;
+    QCOMPARE(::getsockname(listener, reinterpret_cast<sockaddr *>(&addr), &len), 0);
+    std::vector<int> fillers;
+    for (int i = 0; i < 4; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        ::fcntl(fd, F_SETFL, O_NONBLOCK);
+        ::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
+        fillers.push_back(fd);
+    }
+
+    writeSettings(1, 0, ntohs(addr.sin_port));
+    // A connect wait far longer than the suite's own time limit: only an interruptible
+    // wait lets this test finish.
+    auto *ct = new ClientThread(3600 * 1000, 100);
+    ct->sync();   // slot_start is running its connect attempt
+    delete ct;
+    // The attempt was still open when the thread stopped: it neither succeeded nor timed out.
+    QCOMPARE(countLog(QStringLiteral("I connect success")), 0);
+    QCOMPARE(countLog(QStringLiteral("W tcp connect error")), 0);
+
+    for (int fd : fillers) ::close(fd);
+    ::close(listener);
 }
 
 // GUI-thread readers against the client's thread writing; run under ThreadSanitizer too.

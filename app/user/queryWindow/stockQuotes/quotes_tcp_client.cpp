@@ -19,7 +19,11 @@ constexpr qint64 kReadChunk = 1 << 20;
 }  // namespace
 
 QuotesTcpClient::QuotesTcpClient(QObject *parent)
-    : QObject(parent), mSocket(new QTcpSocket(this)), mPublishTimer(new QTimer(this)) {
+    : QObject(parent), mSocket(new QTcpSocket(this)), mConnectLimit(new QTimer(this)), mPublishTimer(new QTimer(this)) {
+    mConnectLimit->setSingleShot(true);
+    connect(mConnectLimit, &QTimer::timeout, this, &QuotesTcpClient::onConnectAttemptEnded);
+    connect(mSocket, &QAbstractSocket::connected, this, &QuotesTcpClient::onConnectAttemptEnded);
+    connect(mSocket, &QAbstractSocket::errorOccurred, this, &QuotesTcpClient::onConnectAttemptEnded);
     mPublishTimer->setSingleShot(true);
     connect(mPublishTimer, &QTimer::timeout, this, [this] {
         if (mDirty) publish();
@@ -64,9 +68,21 @@ void QuotesTcpClient::initTcpConnect() {
     if (mSocket->state() != QAbstractSocket::UnconnectedState) mSocket->abort();
     mPending.clear();
 
+    // The attempt runs on this thread's event loop rather than in waitForConnected, so that
+    // stopping the thread (the workspace going away) never waits out a 30-second attempt.
+    // One attempt at a time; it ends on success, on a socket error or at the time limit.
+    mConnecting = true;
+    mConnectLimit->start(mConnectWait);
     mSocket->connectToHost(mIp, static_cast<quint16>(mPort), QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
-    mConnected = mSocket->waitForConnected(mConnectWait);
+}
+
+void QuotesTcpClient::onConnectAttemptEnded() {
+    if (!mConnecting) return;
+    mConnecting = false;
+    mConnectLimit->stop();
+    mConnected = mSocket->state() == QAbstractSocket::ConnectedState;
     if (!mConnected) {
+        mSocket->abort();
         qWarning("tcp connect error");
         return;
     }
@@ -78,7 +94,7 @@ void QuotesTcpClient::initTcpConnect() {
 }
 
 void QuotesTcpClient::slot_reConnect() {
-    if (!mConnected) initTcpConnect();
+    if (!mConnected && !mConnecting) initTcpConnect();
 }
 
 void QuotesTcpClient::slot_disconnect() {

@@ -51,6 +51,7 @@ private:
     void growIdIndex();
     void publish();
     void schedulePublish();
+    void onConnectAttemptEnded();
 
     QString mIp;
     int mSwitch = 0;
@@ -58,6 +59,8 @@ private:
     int mPort = 0;
     QTcpSocket *mSocket = nullptr;
     bool mConnected = false;
+    bool mConnecting = false;   // an attempt is under way
+    QTimer *mConnectLimit = nullptr;
     // The table readers see, replaced as a whole by the client's thread. The lock guards only
     // swapping or copying this implicitly-shared handle (constant time) and single lookups,
     // so a GUI-thread reader never waits behind parsing or table building.
