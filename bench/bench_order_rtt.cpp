@@ -28,32 +28,27 @@ constexpr int kWarmup = 500;
 std::atomic<int> gConnected{0};
 std::atomic<int> gLogins{0};
 std::atomic<uint32_t> gSession{0};
-std::atomic<int> gAnswered{-1};     // request id of the latest RspInsertOrder
+std::atomic<int> gAnswered{-1};  // request id of the latest RspInsertOrder
 std::atomic<int> gAccepted{0};
 std::atomic<int> gRefused{0};
 std::atomic<int> gFunded{0};
 
 void onConnect() { gConnected.fetch_add(1); }
-void onLogin(GatewayUserRspLoginField *, CQetoRspInfo *info, CQetoSessionInfo *s, int, bool)
-{
-    if (info->ErrorID == 0)
-        gSession = s->AccountSessionID;
+void onLogin(GatewayUserRspLoginField *, CQetoRspInfo *info, CQetoSessionInfo *s, int, bool) {
+    if (info->ErrorID == 0) gSession = s->AccountSessionID;
     gLogins.fetch_add(1);
 }
-void onInsert(CQetoRspOrderInsertField *, CQetoRspInfo *info, CQetoSessionInfo *, int req, bool)
-{
+void onInsert(CQetoRspOrderInsertField *, CQetoRspInfo *info, CQetoSessionInfo *, int req, bool) {
     (info->ErrorID == 0 ? gAccepted : gRefused).fetch_add(1);
     gAnswered.store(req, std::memory_order_release);
 }
 void onInFund(CQetoRspCapTransferField *, CQetoRspInfo *, CQetoSessionInfo *, int, bool) { gFunded = 1; }
 
 template <class F>
-bool spinUntil(F f, std::chrono::seconds limit = std::chrono::seconds(20))
-{
+bool spinUntil(F f, std::chrono::seconds limit = std::chrono::seconds(20)) {
     const auto end = Clock::now() + limit;
     while (!f()) {
-        if (Clock::now() > end)
-            return false;
+        if (Clock::now() > end) return false;
         std::this_thread::yield();
     }
     return true;
@@ -64,15 +59,13 @@ struct Stats {
     double p99;
 };
 
-Stats stats(std::vector<double> v)
-{
+Stats stats(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return {v[v.size() / 2], v[std::min(v.size() - 1, v.size() * 99 / 100)]};
 }
 
 // Same request and answer sizes as an order and its answer, over a bare loopback socket.
-std::vector<double> loopbackPingPong(int n)
-{
+std::vector<double> loopbackPingPong(int n) {
     const size_t reqSize = sizeof(qeto::wire::FrameHeader) + sizeof(CQetoReqOrderInsertField);
     const size_t rspSize = sizeof(qeto::wire::FrameHeader) + sizeof(CQetoRspOrderInsertField) + sizeof(CQetoRspInfo);
     const int lfd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -86,8 +79,7 @@ std::vector<double> loopbackPingPong(int n)
     auto readFull = [](int fd, char *p, size_t k) {
         while (k) {
             const ssize_t r = ::read(fd, p, k);
-            if (r <= 0)
-                return false;
+            if (r <= 0) return false;
             p += r;
             k -= static_cast<size_t>(r);
         }
@@ -98,8 +90,7 @@ std::vector<double> loopbackPingPong(int n)
         int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         std::vector<char> in(reqSize), out(rspSize, 'x');
-        while (readFull(fd, in.data(), reqSize))
-            (void)!::write(fd, out.data(), rspSize);
+        while (readFull(fd, in.data(), reqSize)) (void)!::write(fd, out.data(), rspSize);
         ::close(fd);
     });
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -112,8 +103,7 @@ std::vector<double> loopbackPingPong(int n)
         const auto t0 = Clock::now();
         (void)!::write(fd, req.data(), reqSize);
         readFull(fd, rsp.data(), rspSize);
-        if (i >= kWarmup)
-            us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+        if (i >= kWarmup) us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
     }
     ::close(fd);
     server.join();
@@ -123,8 +113,7 @@ std::vector<double> loopbackPingPong(int n)
 
 }  // namespace
 
-int main()
-{
+int main() {
     SimProcess sim;
     std::string error;
     if (!sim.start({"--deterministic"}, &error)) {
@@ -173,7 +162,7 @@ int main()
         o.UserLocalID = static_cast<uint32_t>(i + 1);
         GT_PUT(o.SecurityID, "600000");
         o.Direction = '1';
-        o.Price = 9.50;     // below the market: the order rests
+        o.Price = 9.50;  // below the market: the order rests
         o.Volume = 100;
         o.OrderPriceType = '2';
         o.TimeCondition = '0';
@@ -187,8 +176,7 @@ int main()
             std::fprintf(stderr, "bench_order_rtt: no answer to order %d\n", i);
             return 1;
         }
-        if (i >= kWarmup)
-            us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+        if (i >= kWarmup) us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
     }
     release(0);
     sim.stop();
@@ -196,8 +184,8 @@ int main()
     const Stats order = stats(us);
     const Stats base = stats(loopbackPingPong(kOrders));
     std::printf("order round trip (reqInsertOrder -> onRspInsertOrder, library + qeto-sim), %d orders:\n", kOrders);
-    std::printf("  median %.1f us   p99 %.1f us   (accepted %d, refused %d; target median < 200 us)\n",
-                order.median, order.p99, gAccepted.load(), gRefused.load());
+    std::printf("  median %.1f us   p99 %.1f us   (accepted %d, refused %d; target median < 200 us)\n", order.median,
+                order.p99, gAccepted.load(), gRefused.load());
     std::printf("loopback ping-pong baseline, same sizes, same run:\n");
     std::printf("  median %.1f us   p99 %.1f us\n", base.median, base.p99);
     std::printf("ratio median order / median baseline: %.2f\n", order.median / base.median);

@@ -29,32 +29,26 @@ std::atomic<bool> gFailed{false};
 std::atomic<int> gRequestId{100};
 
 void onConnect() { gConnected.fetch_add(1); }
-void onLogin(GatewayUserRspLoginField *, CQetoRspInfo *info, CQetoSessionInfo *s, int, bool)
-{
-    if (info->ErrorID == 0)
-        gSession = s->AccountSessionID;
+void onLogin(GatewayUserRspLoginField *, CQetoRspInfo *info, CQetoSessionInfo *s, int, bool) {
+    if (info->ErrorID == 0) gSession = s->AccountSessionID;
     gLogins.fetch_add(1);
 }
 
-void ask(int32_t position)
-{
+void ask(int32_t position) {
     CQetoReqQryOrderField q{};
     q.Position = position;
     q.QueryFlag = 2;
-    if (reqQryOrder(&q, gSession, gRequestId.fetch_add(1), 0) != 0)
-        gFailed = true;
+    if (reqQryOrder(&q, gSession, gRequestId.fetch_add(1), 0) != 0) gFailed = true;
 }
 
-void onQryOrder(CQetoRspQryOrderField *r, CQetoRspInfo *info, CQetoSessionInfo *, int, bool last)
-{
+void onQryOrder(CQetoRspQryOrderField *r, CQetoRspInfo *info, CQetoSessionInfo *, int, bool last) {
     if (info->ErrorID != 0) {
         gFailed = true;
         gDone = true;
         return;
     }
     gRecords.fetch_add(1, std::memory_order_relaxed);
-    if (!last)
-        return;
+    if (!last) return;
     gPages.fetch_add(1, std::memory_order_relaxed);
     if (r->MoreData)
         ask(r->Position);
@@ -63,12 +57,10 @@ void onQryOrder(CQetoRspQryOrderField *r, CQetoRspInfo *info, CQetoSessionInfo *
 }
 
 template <class F>
-bool waitUntil(F f, std::chrono::seconds limit)
-{
+bool waitUntil(F f, std::chrono::seconds limit) {
     const auto end = Clock::now() + limit;
     while (!f()) {
-        if (Clock::now() > end)
-            return false;
+        if (Clock::now() > end) return false;
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     return true;
@@ -76,8 +68,7 @@ bool waitUntil(F f, std::chrono::seconds limit)
 
 }  // namespace
 
-int main()
-{
+int main() {
     SimProcess sim;
     std::string error;
     if (!sim.start({"--preload-orders", kPreload, "--deterministic"}, &error)) {

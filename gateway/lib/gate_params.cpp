@@ -10,64 +10,51 @@ namespace qeto::gate {
 
 namespace {
 
-std::string trim(const std::string &s)
-{
+std::string trim(const std::string &s) {
     const char *ws = " \t\r\n";
     const auto b = s.find_first_not_of(ws);
-    if (b == std::string::npos)
-        return {};
+    if (b == std::string::npos) return {};
     const auto e = s.find_last_not_of(ws);
     return s.substr(b, e - b + 1);
 }
 
 // Whole-string integer; anything else keeps the default.
-bool toInt(const std::string &s, int &out)
-{
-    if (s.empty())
-        return false;
+bool toInt(const std::string &s, int &out) {
+    if (s.empty()) return false;
     errno = 0;
     char *end = nullptr;
     const long v = std::strtol(s.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < INT_MIN || v > INT_MAX)
-        return false;
+    if (errno != 0 || *end != '\0' || v < INT_MIN || v > INT_MAX) return false;
     out = static_cast<int>(v);
     return true;
 }
 
-void toPositive(const std::string &s, int &out, int lo, int hi)
-{
+void toPositive(const std::string &s, int &out, int lo, int hi) {
     int v = 0;
-    if (toInt(s, v) && v >= lo && v <= hi)
-        out = v;
+    if (toInt(s, v) && v >= lo && v <= hi) out = v;
 }
 
 }  // namespace
 
-bool parseGateAddress(const std::string &raw, GateAddress &out)
-{
+bool parseGateAddress(const std::string &raw, GateAddress &out) {
     const std::string text = trim(raw);
     static const std::string scheme = "tcp://";
-    if (text.size() <= scheme.size())
-        return false;
+    if (text.size() <= scheme.size()) return false;
     for (size_t i = 0; i < scheme.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != scheme[i])
-            return false;
+        if (std::tolower(static_cast<unsigned char>(text[i])) != scheme[i]) return false;
     }
     std::string rest = text.substr(scheme.size());
-    if (!rest.empty() && rest.back() == '/')
-        rest.pop_back();
+    if (!rest.empty() && rest.back() == '/') rest.pop_back();
     std::string host;
     std::string port;
     if (!rest.empty() && rest.front() == '[') {
         const auto close = rest.find(']');
-        if (close == std::string::npos || close + 1 >= rest.size() || rest[close + 1] != ':')
-            return false;
+        if (close == std::string::npos || close + 1 >= rest.size() || rest[close + 1] != ':') return false;
         host = rest.substr(1, close - 1);
         port = rest.substr(close + 2);
     } else {
         const auto colon = rest.rfind(':');
-        if (colon == std::string::npos || rest.find(':') != colon)
-            return false;
+        if (colon == std::string::npos || rest.find(':') != colon) return false;
         host = rest.substr(0, colon);
         port = rest.substr(colon + 1);
     }
@@ -80,8 +67,7 @@ bool parseGateAddress(const std::string &raw, GateAddress &out)
     return true;
 }
 
-ParamsResult parseGateParams(const std::string &content, GateParams &out)
-{
+ParamsResult parseGateParams(const std::string &content, GateParams &out) {
     out = GateParams{};
     std::istringstream in(content);
     std::string line;
@@ -89,17 +75,14 @@ ParamsResult parseGateParams(const std::string &content, GateParams &out)
     bool inSection = false;
     while (std::getline(in, line)) {
         const std::string t = trim(line);
-        if (t.empty() || t[0] == '#' || t[0] == ';')
-            continue;
+        if (t.empty() || t[0] == '#' || t[0] == ';') continue;
         if (t[0] == '[') {
             inSection = true;
             continue;
         }
-        if (inSection)
-            continue;
+        if (inSection) continue;
         const auto eq = t.find('=');
-        if (eq == std::string::npos)
-            continue;
+        if (eq == std::string::npos) continue;
         const std::string key = trim(t.substr(0, eq));
         const std::string value = trim(t.substr(eq + 1));
         if (key == "URL")
@@ -123,8 +106,7 @@ ParamsResult parseGateParams(const std::string &content, GateParams &out)
     size_t pos = 0;
     while (pos <= url.size()) {
         auto next = url.find(';', pos);
-        if (next == std::string::npos)
-            next = url.size();
+        if (next == std::string::npos) next = url.size();
         const std::string part = trim(url.substr(pos, next - pos));
         if (!part.empty()) {
             GateAddress a;
@@ -138,19 +120,15 @@ ParamsResult parseGateParams(const std::string &content, GateParams &out)
     return out.urls.empty() ? ParamsResult::NoUsableUrl : ParamsResult::Ok;
 }
 
-ParamsResult loadGateParams(const std::string &path, GateParams &out)
-{
-    if (path.empty())
-        return ParamsResult::Unreadable;
+ParamsResult loadGateParams(const std::string &path, GateParams &out) {
+    if (path.empty()) return ParamsResult::Unreadable;
     std::ifstream f(path, std::ios::binary);
-    if (!f)
-        return ParamsResult::Unreadable;
+    if (!f) return ParamsResult::Unreadable;
     // A parameter file is a few lines; refuse anything absurdly large instead of reading it all.
     constexpr std::streamsize kMaxFile = 1 << 20;
     std::string content(static_cast<size_t>(kMaxFile), '\0');
     f.read(&content[0], kMaxFile);
-    if (f.bad())
-        return ParamsResult::Unreadable;
+    if (f.bad()) return ParamsResult::Unreadable;
     content.resize(static_cast<size_t>(f.gcount()));
     return parseGateParams(content, out);
 }

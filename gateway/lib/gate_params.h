@@ -9,14 +9,14 @@
 namespace qeto::gate {
 
 struct GateAddress {
-    std::string text;   // as written, e.g. "tcp://127.0.0.1:8888"
-    std::string host;   // without brackets for IPv6 literals
+    std::string text;  // as written, e.g. "tcp://127.0.0.1:8888"
+    std::string host;  // without brackets for IPv6 literals
     uint16_t port = 0;
 };
 
 struct GateParams {
     std::vector<GateAddress> urls;
-    std::vector<std::string> badUrls;     // entries of URL that could not be used
+    std::vector<std::string> badUrls;  // entries of URL that could not be used
     std::string platformSerialNum;
     int cpuCore = -1;
     bool superLog = false;

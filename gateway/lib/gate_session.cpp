@@ -17,45 +17,64 @@ constexpr size_t kReadChunk = 64 * 1024;
 constexpr int kMaxBackoffMs = 5000;
 
 // Answer record size by callback slot; 0 for slots that never come as answers.
-size_t recordSize(int slot)
-{
+size_t recordSize(int slot) {
     switch (slot) {
-    case 1: return sizeof(GatewayUserRspLoginField);
-    case 2: return sizeof(CQetoRspUserPasswordUpdateField);
-    case 3: return sizeof(CQetoRspUserLogoutField);
-    case 6: return 1;   // status character
-    case 7:
-    case 8: return sizeof(CQetoRspOrderInsertField);
-    case 9:
-    case 10: return sizeof(CQetoRspOrderActionField);
-    case 11: return sizeof(CQetoRtnOrderField);
-    case 12: return sizeof(CQetoRtnTradeField);
-    case 13: return sizeof(CQetoRspQryOrderField);
-    case 14: return sizeof(CQetoRspQryTradeField);
-    case 15: return sizeof(CQetoRspQryStockFeeField);
-    case 16: return sizeof(CQetoRspQryStockClientAccountField);
-    case 17: return sizeof(CQetoRspQryStockPositionField);
-    case 18: return sizeof(CQetoRspQryStockSecuritiesField);
-    case 19: return sizeof(CQetoRspQryStockQuotaField);
-    case 20: return sizeof(CQetoRspQryInvestorInfoField);
-    case 21: return sizeof(CQetoRspBTCapTransferManagerField);
-    case 22: return sizeof(CQetoRtnBtCapTransferManagerField);
-    case 23: return sizeof(CQetoRspQryBTCapTransferManagerField);
-    case 24:
-    case 25: return sizeof(CQetoRspCapTransferField);
-    case 26: return sizeof(CQetoRspQryCapTransferRecordField);
-    default: return 0;
+        case 1:
+            return sizeof(GatewayUserRspLoginField);
+        case 2:
+            return sizeof(CQetoRspUserPasswordUpdateField);
+        case 3:
+            return sizeof(CQetoRspUserLogoutField);
+        case 6:
+            return 1;  // status character
+        case 7:
+        case 8:
+            return sizeof(CQetoRspOrderInsertField);
+        case 9:
+        case 10:
+            return sizeof(CQetoRspOrderActionField);
+        case 11:
+            return sizeof(CQetoRtnOrderField);
+        case 12:
+            return sizeof(CQetoRtnTradeField);
+        case 13:
+            return sizeof(CQetoRspQryOrderField);
+        case 14:
+            return sizeof(CQetoRspQryTradeField);
+        case 15:
+            return sizeof(CQetoRspQryStockFeeField);
+        case 16:
+            return sizeof(CQetoRspQryStockClientAccountField);
+        case 17:
+            return sizeof(CQetoRspQryStockPositionField);
+        case 18:
+            return sizeof(CQetoRspQryStockSecuritiesField);
+        case 19:
+            return sizeof(CQetoRspQryStockQuotaField);
+        case 20:
+            return sizeof(CQetoRspQryInvestorInfoField);
+        case 21:
+            return sizeof(CQetoRspBTCapTransferManagerField);
+        case 22:
+            return sizeof(CQetoRtnBtCapTransferManagerField);
+        case 23:
+            return sizeof(CQetoRspQryBTCapTransferManagerField);
+        case 24:
+        case 25:
+            return sizeof(CQetoRspCapTransferField);
+        case 26:
+            return sizeof(CQetoRspQryCapTransferRecordField);
+        default:
+            return 0;
     }
 }
 
 // Each unit is copied into a typed record of our own before the callback sees it, so a
 // callback never works on the read buffer and every record is properly typed.
 template <class R>
-void call(void (*fn)(R *, CQetoRspInfo *, CQetoSessionInfo *, int, bool), const uint8_t *src,
-          CQetoRspInfo *info, CQetoSessionInfo *si, int requestId, bool last)
-{
-    if (!fn)
-        return;
+void call(void (*fn)(R *, CQetoRspInfo *, CQetoSessionInfo *, int, bool), const uint8_t *src, CQetoRspInfo *info,
+          CQetoSessionInfo *si, int requestId, bool last) {
+    if (!fn) return;
     R rec;
     std::memcpy(&rec, src, sizeof(R));
     fn(&rec, info, si, requestId, last);
@@ -71,13 +90,11 @@ Session::Session(GateParams params, std::shared_ptr<SpiHolder> spi)
       resolver_(io_),
       connectTimer_(io_),
       retryTimer_(io_),
-      tickTimer_(io_)
-{
+      tickTimer_(io_) {
     backoffMs_ = params_.reconnectMs;
 }
 
-Session::~Session()
-{
+Session::~Session() {
     if (thread_.joinable()) {
         // Only reachable if shutdown() was never called; never leave a running thread behind.
         stopping_.store(true, std::memory_order_release);
@@ -89,8 +106,7 @@ Session::~Session()
     }
 }
 
-bool Session::launch(const std::shared_ptr<Session> &self)
-{
+bool Session::launch(const std::shared_ptr<Session> &self) {
     try {
         // The thread keeps its session alive, so a release from inside a callback can let it
         // finish on its own.
@@ -101,29 +117,25 @@ bool Session::launch(const std::shared_ptr<Session> &self)
     return true;
 }
 
-void Session::shutdown()
-{
+void Session::shutdown() {
     stopping_.store(true, std::memory_order_release);
     io_.stop();
-    if (!thread_.joinable())
-        return;
+    if (!thread_.joinable()) return;
     if (thread_.get_id() == std::this_thread::get_id())
         thread_.detach();
     else
         thread_.join();
 }
 
-void Session::threadMain()
-{
+void Session::threadMain() {
     if (params_.cpuCore >= 0 && params_.cpuCore < CPU_SETSIZE) {
         cpu_set_t set;
         CPU_ZERO(&set);
         CPU_SET(params_.cpuCore, &set);
-        pthread_setaffinity_np(pthread_self(), sizeof(set), &set);   // best effort
+        pthread_setaffinity_np(pthread_self(), sizeof(set), &set);  // best effort
     }
     asio::post(io_, [this] {
-        for (const auto &bad : params_.badUrls)
-            notice(1, "unusable URL entry [%s] ignored", bad.c_str());
+        for (const auto &bad : params_.badUrls) notice(1, "unusable URL entry [%s] ignored", bad.c_str());
         connectTo(0);
     });
     try {
@@ -140,32 +152,26 @@ void Session::threadMain()
     resolver_.cancel();
 }
 
-SpiCallbackTable Session::callbacks()
-{
+SpiCallbackTable Session::callbacks() {
     std::lock_guard<std::mutex> lock(spi_->mu);
     return spi_->table;
 }
 
-void Session::notice(int level, const char *fmt, ...)
-{
-    if (!live())
-        return;
+void Session::notice(int level, const char *fmt, ...) {
+    if (!live()) return;
     const SpiCallbackTable t = callbacks();
     char text[1024];
     va_list ap;
     va_start(ap, fmt);
     std::vsnprintf(text, sizeof text, fmt, ap);
     va_end(ap);
-    if (t.onApiMsg)
-        t.onApiMsg(level, "%s", text);
+    if (t.onApiMsg) t.onApiMsg(level, "%s", text);
 }
 
 // ---------------------------------------------------------------- connecting
 
-void Session::connectTo(size_t index)
-{
-    if (!live())
-        return;
+void Session::connectTo(size_t index) {
+    if (!live()) return;
     if (index >= params_.urls.size()) {
         // Every address failed: wait, then start again from the first one.
         scheduleRetry(backoffMs_);
@@ -174,15 +180,13 @@ void Session::connectTo(size_t index)
     }
     const GateAddress &addr = params_.urls[index];
     const uint64_t attempt = ++attempt_;
-    if (params_.superLog)
-        notice(0, "connecting %s", addr.text.c_str());
+    if (params_.superLog) notice(0, "connecting %s", addr.text.c_str());
 
     asio::error_code ec;
     socket_.close(ec);
     connectTimer_.expires_after(std::chrono::milliseconds(params_.connectTimeoutMs));
     connectTimer_.async_wait([this, attempt](const asio::error_code &e) {
-        if (e || attempt != attempt_)
-            return;
+        if (e || attempt != attempt_) return;
         // Aborting the attempt makes its handler report the timeout.
         timedOut_ = attempt;
         asio::error_code ignored;
@@ -192,10 +196,9 @@ void Session::connectTo(size_t index)
 
     const auto address = asio::ip::make_address(addr.host, ec);
     if (!ec) {
-        socket_.async_connect(asio::ip::tcp::endpoint(address, addr.port),
-                              [this, attempt, index](const asio::error_code &e) {
-                                  onConnectResult(attempt, index, e);
-                              });
+        socket_.async_connect(
+            asio::ip::tcp::endpoint(address, addr.port),
+            [this, attempt, index](const asio::error_code &e) { onConnectResult(attempt, index, e); });
         return;
     }
     resolver_.async_resolve(
@@ -212,10 +215,8 @@ void Session::connectTo(size_t index)
         });
 }
 
-void Session::onConnectResult(uint64_t attempt, size_t index, const asio::error_code &ec)
-{
-    if (!live() || attempt != attempt_)
-        return;
+void Session::onConnectResult(uint64_t attempt, size_t index, const asio::error_code &ec) {
+    if (!live() || attempt != attempt_) return;
     connectTimer_.cancel();
     const bool timedOut = timedOut_ == attempt;
     if (ec || timedOut || !socket_.is_open()) {
@@ -229,19 +230,15 @@ void Session::onConnectResult(uint64_t attempt, size_t index, const asio::error_
     established();
 }
 
-void Session::scheduleRetry(int delayMs)
-{
-    if (!live())
-        return;
+void Session::scheduleRetry(int delayMs) {
+    if (!live()) return;
     retryTimer_.expires_after(std::chrono::milliseconds(delayMs));
     retryTimer_.async_wait([this](const asio::error_code &e) {
-        if (!e)
-            connectTo(0);
+        if (!e) connectTo(0);
     });
 }
 
-void Session::established()
-{
+void Session::established() {
     asio::error_code ec;
     socket_.set_option(asio::ip::tcp::no_delay(true), ec);
     ++conn_;
@@ -264,17 +261,13 @@ void Session::established()
         const auto ep = socket_.remote_endpoint(ec);
         notice(0, "connected to %s:%u", ep.address().to_string().c_str(), static_cast<unsigned>(ep.port()));
     }
-    if (!live())
-        return;
+    if (!live()) return;
     const SpiCallbackTable t = callbacks();
-    if (t.onFrontConnect)
-        t.onFrontConnect();
+    if (t.onFrontConnect) t.onFrontConnect();
 }
 
-void Session::lose(int reason, const std::string &why)
-{
-    if (!up_)
-        return;
+void Session::lose(int reason, const std::string &why) {
+    if (!up_) return;
     up_ = false;
     ++conn_;
     {
@@ -291,40 +284,34 @@ void Session::lose(int reason, const std::string &why)
     rbuf_.clear();
     rbuf_.shrink_to_fit();
     rbeg_ = rend_ = 0;
-    if (!why.empty())
-        notice(1, "%s", why.c_str());
+    if (!why.empty()) notice(1, "%s", why.c_str());
     if (live()) {
         const SpiCallbackTable t = callbacks();
-        if (t.onFrontDisconnected)
-            t.onFrontDisconnected(reason);
+        if (t.onFrontDisconnected) t.onFrontDisconnected(reason);
     }
     scheduleRetry(params_.reconnectMs);
 }
 
 // ---------------------------------------------------------------- reading
 
-void Session::startRead()
-{
+void Session::startRead() {
     // Keep room for at least one chunk after the unread bytes.
     if (rbeg_ > 0 && (rbeg_ == rend_ || rbuf_.size() - rend_ < kReadChunk)) {
         std::memmove(rbuf_.data(), rbuf_.data() + rbeg_, rend_ - rbeg_);
         rend_ -= rbeg_;
         rbeg_ = 0;
     }
-    if (rbuf_.size() - rend_ < kReadChunk)
-        rbuf_.resize(rend_ + kReadChunk);
+    if (rbuf_.size() - rend_ < kReadChunk) rbuf_.resize(rend_ + kReadChunk);
     const uint64_t conn = conn_;
     socket_.async_read_some(asio::buffer(rbuf_.data() + rend_, rbuf_.size() - rend_),
                             [this, conn](const asio::error_code &ec, size_t n) { onRead(conn, ec, n); });
 }
 
-void Session::onRead(uint64_t conn, const asio::error_code &ec, size_t n)
-{
-    if (conn != conn_ || !live())
-        return;
+void Session::onRead(uint64_t conn, const asio::error_code &ec, size_t n) {
+    if (conn != conn_ || !live()) return;
     if (ec) {
-        lose(kReasonReadFailure, ec == asio::error::eof ? std::string("connection closed by the counter")
-                                                       : "read failed: " + ec.message());
+        lose(kReasonReadFailure,
+             ec == asio::error::eof ? std::string("connection closed by the counter") : "read failed: " + ec.message());
         return;
     }
     rend_ += n;
@@ -340,25 +327,18 @@ void Session::onRead(uint64_t conn, const asio::error_code &ec, size_t n)
             return;
         }
         const size_t total = sizeof h + h.length;
-        if (rend_ - rbeg_ < total)
-            break;
-        if (!handleFrame(h, rbuf_.data() + rbeg_ + sizeof h))
-            return;
-        if (conn != conn_ || !live())
-            return;
+        if (rend_ - rbeg_ < total) break;
+        if (!handleFrame(h, rbuf_.data() + rbeg_ + sizeof h)) return;
+        if (conn != conn_ || !live()) return;
         rbeg_ += total;
     }
-    if (rbeg_ == rend_)
-        rbeg_ = rend_ = 0;
+    if (rbeg_ == rend_) rbeg_ = rend_ = 0;
     startRead();
 }
 
-bool Session::handleFrame(const wire::FrameHeader &h, const uint8_t *payload)
-{
-    if (params_.superLog)
-        logFrame("recv", h);
-    if (h.type == wire::RspHeartbeat)
-        return true;
+bool Session::handleFrame(const wire::FrameHeader &h, const uint8_t *payload) {
+    if (params_.superLog) logFrame("recv", h);
+    if (h.type == wire::RspHeartbeat) return true;
     const int slot = static_cast<int>(h.type) - wire::RspBase;
     const size_t rs = (slot > 0 && slot < 27) ? recordSize(slot) : 0;
     char why[160];
@@ -382,18 +362,16 @@ bool Session::handleFrame(const wire::FrameHeader &h, const uint8_t *payload)
         const uint8_t *rec = payload + static_cast<size_t>(i) * unit;
         const bool last = i + 1 == h.count && h.last != 0;
         deliver(slot, t, rec, rec + rs, si, h.requestId, last);
-        if (conn != conn_ || !live())
-            return false;
+        if (conn != conn_ || !live()) return false;
     }
     return true;
 }
 
 void Session::deliver(int slot, const SpiCallbackTable &t, const uint8_t *record, const uint8_t *infoBytes,
-                      const CQetoSessionInfo &si, int requestId, bool last)
-{
+                      const CQetoSessionInfo &si, int requestId, bool last) {
     CQetoRspInfo info;
     std::memcpy(&info, infoBytes, sizeof info);
-    info.ErrorMsg[sizeof info.ErrorMsg - 1] = '\0';   // callers read it as a C string
+    info.ErrorMsg[sizeof info.ErrorMsg - 1] = '\0';  // callers read it as a C string
 
     if (slot == 1 || slot == 3) {
         // Requests other than login need an accepted login on this connection; a logout ends it.
@@ -403,47 +381,91 @@ void Session::deliver(int slot, const SpiCallbackTable &t, const uint8_t *record
         }
     }
     // Each call may end in a release; re-read the flag before every call.
-    if (!live())
-        return;
+    if (!live()) return;
     // A fresh copy of the session info per call: a callback may scribble on it.
     CQetoSessionInfo s = si;
     switch (slot) {
-    case 1: call(t.onRspLogin, record, &info, &s, requestId, last); break;
-    case 2: call(t.onRspUpdatePwd, record, &info, &s, requestId, last); break;
-    case 3: call(t.onRspLogout, record, &info, &s, requestId, last); break;
-    case 6:
-        if (t.onMsgArrivalStatus)
-            t.onMsgArrivalStatus(static_cast<char>(record[0]), &info, &s, requestId, last);
-        break;
-    case 7: call(t.onRspInsertOrder, record, &info, &s, requestId, last); break;
-    case 8: call(t.onErrRtnInsertOrder, record, &info, &s, requestId, last); break;
-    case 9: call(t.onRspCancelOrder, record, &info, &s, requestId, last); break;
-    case 10: call(t.onErrRtnCancelOrder, record, &info, &s, requestId, last); break;
-    case 11: call(t.onRtnOrder, record, &info, &s, requestId, last); break;
-    case 12: call(t.onRtnTrade, record, &info, &s, requestId, last); break;
-    case 13: call(t.onRspQryOrder, record, &info, &s, requestId, last); break;
-    case 14: call(t.onRspQryTrade, record, &info, &s, requestId, last); break;
-    case 15: call(t.onRspQryRate, record, &info, &s, requestId, last); break;
-    case 16: call(t.onRspQryFund, record, &info, &s, requestId, last); break;
-    case 17: call(t.onRspQryPosition, record, &info, &s, requestId, last); break;
-    case 18: call(t.onRspQrySecurities, record, &info, &s, requestId, last); break;
-    case 19: call(t.onRspQryRightsAndInterests, record, &info, &s, requestId, last); break;
-    case 20: call(t.onRspQryInvestorInfo, record, &info, &s, requestId, last); break;
-    case 21: call(t.onRspBTFundTransfer, record, &info, &s, requestId, last); break;
-    case 22: call(t.onRtnBTFundTransfer, record, &info, &s, requestId, last); break;
-    case 23: call(t.onRspQryBTFundTransferRecord, record, &info, &s, requestId, last); break;
-    case 24: call(t.onRspInFund, record, &info, &s, requestId, last); break;
-    case 25: call(t.onRspOutFund, record, &info, &s, requestId, last); break;
-    case 26: call(t.onRspQryInOutFundRecord, record, &info, &s, requestId, last); break;
-    default: break;
+        case 1:
+            call(t.onRspLogin, record, &info, &s, requestId, last);
+            break;
+        case 2:
+            call(t.onRspUpdatePwd, record, &info, &s, requestId, last);
+            break;
+        case 3:
+            call(t.onRspLogout, record, &info, &s, requestId, last);
+            break;
+        case 6:
+            if (t.onMsgArrivalStatus) t.onMsgArrivalStatus(static_cast<char>(record[0]), &info, &s, requestId, last);
+            break;
+        case 7:
+            call(t.onRspInsertOrder, record, &info, &s, requestId, last);
+            break;
+        case 8:
+            call(t.onErrRtnInsertOrder, record, &info, &s, requestId, last);
+            break;
+        case 9:
+            call(t.onRspCancelOrder, record, &info, &s, requestId, last);
+            break;
+        case 10:
+            call(t.onErrRtnCancelOrder, record, &info, &s, requestId, last);
+            break;
+        case 11:
+            call(t.onRtnOrder, record, &info, &s, requestId, last);
+            break;
+        case 12:
+            call(t.onRtnTrade, record, &info, &s, requestId, last);
+            break;
+        case 13:
+            call(t.onRspQryOrder, record, &info, &s, requestId, last);
+            break;
+        case 14:
+            call(t.onRspQryTrade, record, &info, &s, requestId, last);
+            break;
+        case 15:
+            call(t.onRspQryRate, record, &info, &s, requestId, last);
+            break;
+        case 16:
+            call(t.onRspQryFund, record, &info, &s, requestId, last);
+            break;
+        case 17:
+            call(t.onRspQryPosition, record, &info, &s, requestId, last);
+            break;
+        case 18:
+            call(t.onRspQrySecurities, record, &info, &s, requestId, last);
+            break;
+        case 19:
+            call(t.onRspQryRightsAndInterests, record, &info, &s, requestId, last);
+            break;
+        case 20:
+            call(t.onRspQryInvestorInfo, record, &info, &s, requestId, last);
+            break;
+        case 21:
+            call(t.onRspBTFundTransfer, record, &info, &s, requestId, last);
+            break;
+        case 22:
+            call(t.onRtnBTFundTransfer, record, &info, &s, requestId, last);
+            break;
+        case 23:
+            call(t.onRspQryBTFundTransferRecord, record, &info, &s, requestId, last);
+            break;
+        case 24:
+            call(t.onRspInFund, record, &info, &s, requestId, last);
+            break;
+        case 25:
+            call(t.onRspOutFund, record, &info, &s, requestId, last);
+            break;
+        case 26:
+            call(t.onRspQryInOutFundRecord, record, &info, &s, requestId, last);
+            break;
+        default:
+            break;
     }
 }
 
 // ---------------------------------------------------------------- writing
 
 int Session::enqueue(uint16_t type, uint32_t sessionId, int requestId, const void *a, size_t na, const void *b,
-                     size_t nb, bool needLogin)
-{
+                     size_t nb, bool needLogin) {
     wire::FrameHeader h{};
     h.length = static_cast<uint32_t>(na + nb);
     h.type = type;
@@ -454,30 +476,23 @@ int Session::enqueue(uint16_t type, uint32_t sessionId, int requestId, const voi
     bool post = false;
     {
         std::lock_guard<std::mutex> lock(outMu_);
-        if (!connected_)
-            return kNotConnected;
-        if (needLogin && !loggedIn_)
-            return kNotLoggedIn;
+        if (!connected_) return kNotConnected;
+        if (needLogin && !loggedIn_) return kNotLoggedIn;
         pending_.append(reinterpret_cast<const char *>(&h), sizeof h);
-        if (na)
-            pending_.append(static_cast<const char *>(a), na);
-        if (nb)
-            pending_.append(static_cast<const char *>(b), nb);
+        if (na) pending_.append(static_cast<const char *>(a), na);
+        if (nb) pending_.append(static_cast<const char *>(b), nb);
         post = !flushPosted_;
         flushPosted_ = true;
     }
-    if (post)
-        asio::post(io_, [this] { flush(); });
+    if (post) asio::post(io_, [this] { flush(); });
     return kOk;
 }
 
-void Session::flush()
-{
+void Session::flush() {
     {
         std::lock_guard<std::mutex> lock(outMu_);
         flushPosted_ = false;
-        if (!up_ || writeInFlight_ || pending_.empty())
-            return;
+        if (!up_ || writeInFlight_ || pending_.empty()) return;
         writing_.swap(pending_);
     }
     if (params_.superLog) {
@@ -492,8 +507,7 @@ void Session::flush()
     writeInFlight_ = true;
     const uint64_t conn = conn_;
     asio::async_write(socket_, asio::buffer(writing_), [this, conn](const asio::error_code &ec, size_t) {
-        if (conn != conn_ || !live())
-            return;
+        if (conn != conn_ || !live()) return;
         writeInFlight_ = false;
         writing_.clear();
         if (ec) {
@@ -504,15 +518,13 @@ void Session::flush()
     });
 }
 
-void Session::tick()
-{
+void Session::tick() {
     const int interval = params_.heartbeatIntervalMs;
     const int step = std::clamp(std::min(interval, params_.heartbeatTimeoutMs) / 4, 10, 1000);
     tickTimer_.expires_after(std::chrono::milliseconds(step));
     const uint64_t conn = conn_;
     tickTimer_.async_wait([this, conn, step](const asio::error_code &e) {
-        if (e || conn != conn_ || !up_ || !live())
-            return;
+        if (e || conn != conn_ || !up_ || !live()) return;
         const auto now = Clock::now();
         // A long gap between ticks means a callback held this thread: no heartbeat went out
         // meanwhile, so the counter's silence proves nothing yet.
@@ -521,8 +533,7 @@ void Session::tick()
         lastTick_ = now;
         // Bytes waiting in the socket count as life: a slow callback may have kept us from reading.
         asio::error_code ec;
-        if (socket_.available(ec) > 0 && !ec)
-            lastRecv_ = now;
+        if (socket_.available(ec) > 0 && !ec) lastRecv_ = now;
         if (now - lastRecv_ > std::chrono::milliseconds(params_.heartbeatTimeoutMs)) {
             lose(kReasonHeartbeatTimeout, "heartbeat timeout: nothing received from the counter");
             return;
@@ -537,14 +548,13 @@ void Session::tick()
                 pending_.append(reinterpret_cast<const char *>(&h), sizeof h);
             }
             flush();
-            lastSend_ = now;   // also when a write is still in flight
+            lastSend_ = now;  // also when a write is still in flight
         }
         tick();
     });
 }
 
-void Session::logFrame(const char *dir, const wire::FrameHeader &h)
-{
+void Session::logFrame(const char *dir, const wire::FrameHeader &h) {
     notice(0, "%s type=%u count=%u length=%u request=%d session=%u last=%u", dir, static_cast<unsigned>(h.type),
            static_cast<unsigned>(h.count), h.length, h.requestId, h.sessionId, static_cast<unsigned>(h.last));
 }

@@ -3,7 +3,6 @@
 #define QETO_GATE_SESSION_H
 
 #include <asio.hpp>
-
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -21,10 +20,10 @@ namespace qeto::gate {
 
 // Reasons handed to onFrontDisconnected.
 enum DisconnectReason : int {
-    kReasonReadFailure = 4097,      // peer closed or read error
-    kReasonWriteFailure = 4098,     // write error
-    kReasonHeartbeatTimeout = 8193, // nothing received for too long
-    kReasonProtocolError = 8194,    // the counter sent a frame we cannot use
+    kReasonReadFailure = 4097,       // peer closed or read error
+    kReasonWriteFailure = 4098,      // write error
+    kReasonHeartbeatTimeout = 8193,  // nothing received for too long
+    kReasonProtocolError = 8194,     // the counter sent a frame we cannot use
 };
 
 // Request results; 0 means queued for sending.
@@ -55,8 +54,8 @@ public:
     // current callback). No callback runs after this returns.
     void shutdown();
 
-    int enqueue(uint16_t type, uint32_t sessionId, int requestId, const void *a, size_t na, const void *b,
-                size_t nb, bool needLogin);
+    int enqueue(uint16_t type, uint32_t sessionId, int requestId, const void *a, size_t na, const void *b, size_t nb,
+                bool needLogin);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -96,9 +95,9 @@ private:
     asio::steady_timer tickTimer_;
 
     // io thread only
-    uint64_t attempt_ = 0;      // current connect attempt; stale handlers compare against it
-    uint64_t timedOut_ = 0;     // attempt aborted by its timer
-    uint64_t conn_ = 0;         // current connection; stale read/write handlers compare against it
+    uint64_t attempt_ = 0;   // current connect attempt; stale handlers compare against it
+    uint64_t timedOut_ = 0;  // attempt aborted by its timer
+    uint64_t conn_ = 0;      // current connection; stale read/write handlers compare against it
     bool up_ = false;
     int backoffMs_ = 0;
     std::vector<uint8_t> rbuf_;

@@ -25,18 +25,15 @@ namespace wire = qeto::wire;
 
 // ---------------------------------------------------------------- recorder
 
-Recorder &Recorder::get()
-{
+Recorder &Recorder::get() {
     static Recorder r;
     return r;
 }
 
-void Recorder::add(Event e)
-{
+void Recorder::add(Event e) {
     e.thread = std::this_thread::get_id();
     calls.fetch_add(1);
-    if (forbidden.load())
-        violations.fetch_add(1);
+    if (forbidden.load()) violations.fetch_add(1);
     std::function<void(const Event &)> hook;
     {
         std::lock_guard<std::mutex> lock(mu_);
@@ -44,62 +41,51 @@ void Recorder::add(Event e)
         hook = hook_;
     }
     cv_.notify_all();
-    if (hook)
-        hook(e);
+    if (hook) hook(e);
 }
 
-void Recorder::clear()
-{
+void Recorder::clear() {
     std::lock_guard<std::mutex> lock(mu_);
     events_.clear();
     hook_ = nullptr;
 }
 
-std::vector<Event> Recorder::events()
-{
+std::vector<Event> Recorder::events() {
     std::lock_guard<std::mutex> lock(mu_);
     return events_;
 }
 
-std::vector<Event> Recorder::of(int slot)
-{
+std::vector<Event> Recorder::of(int slot) {
     std::lock_guard<std::mutex> lock(mu_);
     std::vector<Event> out;
     for (const auto &e : events_)
-        if (e.slot == slot)
-            out.push_back(e);
+        if (e.slot == slot) out.push_back(e);
     return out;
 }
 
-size_t Recorder::count(int slot)
-{
+size_t Recorder::count(int slot) {
     std::lock_guard<std::mutex> lock(mu_);
     size_t n = 0;
-    for (const auto &e : events_)
-        n += e.slot == slot;
+    for (const auto &e : events_) n += e.slot == slot;
     return n;
 }
 
-bool Recorder::waitFor(const std::function<bool(const std::vector<Event> &)> &pred, std::chrono::milliseconds timeout)
-{
+bool Recorder::waitFor(const std::function<bool(const std::vector<Event> &)> &pred, std::chrono::milliseconds timeout) {
     std::unique_lock<std::mutex> lock(mu_);
     return cv_.wait_for(lock, timeout, [&] { return pred(events_); });
 }
 
-bool Recorder::waitCount(int slot, size_t n, std::chrono::milliseconds timeout)
-{
+bool Recorder::waitCount(int slot, size_t n, std::chrono::milliseconds timeout) {
     return waitFor(
         [slot, n](const std::vector<Event> &ev) {
             size_t c = 0;
-            for (const auto &e : ev)
-                c += e.slot == slot;
+            for (const auto &e : ev) c += e.slot == slot;
             return c >= n;
         },
         timeout);
 }
 
-void Recorder::setHook(std::function<void(const Event &)> hook)
-{
+void Recorder::setHook(std::function<void(const Event &)> hook) {
     std::lock_guard<std::mutex> lock(mu_);
     hook_ = std::move(hook);
 }
@@ -107,8 +93,7 @@ void Recorder::setHook(std::function<void(const Event &)> hook)
 namespace {
 
 template <int S, class R>
-void onAnswer(R *rec, CQetoRspInfo *info, CQetoSessionInfo *si, int requestId, bool last)
-{
+void onAnswer(R *rec, CQetoRspInfo *info, CQetoSessionInfo *si, int requestId, bool last) {
     Event e;
     e.slot = S;
     e.record.assign(reinterpret_cast<const uint8_t *>(rec), reinterpret_cast<const uint8_t *>(rec) + sizeof(R));
@@ -119,23 +104,20 @@ void onAnswer(R *rec, CQetoRspInfo *info, CQetoSessionInfo *si, int requestId, b
     Recorder::get().add(std::move(e));
 }
 
-void onFrontConnect()
-{
+void onFrontConnect() {
     Event e;
     e.slot = kFrontConnect;
     Recorder::get().add(std::move(e));
 }
 
-void onFrontDisconnected(int reason)
-{
+void onFrontDisconnected(int reason) {
     Event e;
     e.slot = kFrontDisconnected;
     e.reason = reason;
     Recorder::get().add(std::move(e));
 }
 
-void onApiMsg(int level, const char *format, ...)
-{
+void onApiMsg(int level, const char *format, ...) {
     char buf[2048] = {};
     va_list ap;
     va_start(ap, format);
@@ -148,8 +130,7 @@ void onApiMsg(int level, const char *format, ...)
     Recorder::get().add(std::move(e));
 }
 
-void onMsgArrivalStatus(char status, CQetoRspInfo *info, CQetoSessionInfo *si, int requestId, bool last)
-{
+void onMsgArrivalStatus(char status, CQetoRspInfo *info, CQetoSessionInfo *si, int requestId, bool last) {
     Event e;
     e.slot = kMsgArrivalStatus;
     e.record.assign(1, static_cast<uint8_t>(status));
@@ -162,8 +143,7 @@ void onMsgArrivalStatus(char status, CQetoRspInfo *info, CQetoSessionInfo *si, i
 
 }  // namespace
 
-SpiCallbackTable recordingTable()
-{
+SpiCallbackTable recordingTable() {
     SpiCallbackTable t{};
     t.onFrontConnect = onFrontConnect;
     t.onRspLogin = onAnswer<kRspLogin, GatewayUserRspLoginField>;
@@ -197,8 +177,7 @@ SpiCallbackTable recordingTable()
 
 // ---------------------------------------------------------------- parameter file
 
-ParamFile::ParamFile(const std::string &url, const std::string &extra)
-{
+ParamFile::ParamFile(const std::string &url, const std::string &extra) {
     char tmpl[] = "/tmp/qeto-gate-XXXXXX";
     const char *d = mkdtemp(tmpl);
     dir_ = d ? d : "/tmp";
@@ -207,14 +186,12 @@ ParamFile::ParamFile(const std::string &url, const std::string &extra)
     f << "# test parameters\nURL=" << url << "\n\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=GateTest\n" << extra;
 }
 
-ParamFile::~ParamFile()
-{
+ParamFile::~ParamFile() {
     std::remove(path_.c_str());
     ::rmdir(dir_.c_str());
 }
 
-GatewayStartApiField ParamFile::start() const
-{
+GatewayStartApiField ParamFile::start() const {
     GatewayStartApiField s{};
     std::memcpy(s.ConfigFilePath, path_.data(), std::min(path_.size(), sizeof s.ConfigFilePath));
     s.Reserved4180 = -1;
@@ -223,8 +200,7 @@ GatewayStartApiField ParamFile::start() const
 
 // ---------------------------------------------------------------- fake counter
 
-FakeCounter::FakeCounter()
-{
+FakeCounter::FakeCounter() {
     listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     int one = 1;
     ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -240,49 +216,41 @@ FakeCounter::FakeCounter()
     onFrame = defaultHandler;
 }
 
-FakeCounter::~FakeCounter()
-{
+FakeCounter::~FakeCounter() {
     stop();
     ::close(listenFd_);
     ::close(wakeFd_);
 }
 
-void FakeCounter::start()
-{
+void FakeCounter::start() {
     thread_ = std::thread([this] { loop(); });
 }
 
-void FakeCounter::stop()
-{
-    if (!thread_.joinable())
-        return;
+void FakeCounter::stop() {
+    if (!thread_.joinable()) return;
     stop_ = true;
     uint64_t one = 1;
     (void)!::write(wakeFd_, &one, sizeof one);
     thread_.join();
 }
 
-void FakeCounter::dropAll()
-{
+void FakeCounter::dropAll() {
     drop_ = true;
     uint64_t one = 1;
     (void)!::write(wakeFd_, &one, sizeof one);
 }
 
-std::vector<wire::FrameHeader> FakeCounter::received()
-{
+std::vector<wire::FrameHeader> FakeCounter::received() {
     std::lock_guard<std::mutex> lock(mu_);
     return received_;
 }
 
-std::vector<std::string> FakeCounter::payloads()
-{
+std::vector<std::string> FakeCounter::payloads() {
     std::lock_guard<std::mutex> lock(mu_);
     return payloads_;
 }
 
-void FakeCounter::defaultHandler(Conn &c, const wire::FrameHeader &h, const uint8_t *)
-{
+void FakeCounter::defaultHandler(Conn &c, const wire::FrameHeader &h, const uint8_t *) {
     if (h.type == wire::ReqHeartbeat) {
         c.send(headerOnly(0, wire::RspHeartbeat, 0));
     } else if (h.type == wire::ReqLogin) {
@@ -296,8 +264,7 @@ void FakeCounter::defaultHandler(Conn &c, const wire::FrameHeader &h, const uint
     }
 }
 
-void FakeCounter::loop()
-{
+void FakeCounter::loop() {
     std::map<int, Conn> conns;
     auto closeConn = [&](int fd) {
         ::close(fd);
@@ -306,20 +273,17 @@ void FakeCounter::loop()
     };
     while (!stop_) {
         if (drop_.exchange(false)) {
-            while (!conns.empty())
-                closeConn(conns.begin()->first);
+            while (!conns.empty()) closeConn(conns.begin()->first);
         }
         std::vector<pollfd> fds;
         fds.push_back({wakeFd_, POLLIN, 0});
         fds.push_back({listenFd_, POLLIN, 0});
         for (auto &[fd, c] : conns) {
             short ev = POLLIN;
-            if (!c.out.empty() || c.blast)
-                ev |= POLLOUT;
+            if (!c.out.empty() || c.blast) ev |= POLLOUT;
             fds.push_back({fd, ev, 0});
         }
-        if (::poll(fds.data(), fds.size(), 1000) < 0)
-            continue;
+        if (::poll(fds.data(), fds.size(), 1000) < 0) continue;
         if (fds[0].revents) {
             uint64_t v;
             (void)!::read(wakeFd_, &v, sizeof v);
@@ -327,23 +291,20 @@ void FakeCounter::loop()
         if (fds[1].revents & POLLIN) {
             for (;;) {
                 const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-                if (fd < 0)
-                    break;
+                if (fd < 0) break;
                 int one = 1;
                 ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
                 Conn &c = conns[fd];
                 c.fd = fd;
                 open_.fetch_add(1);
                 accepted_.fetch_add(1);
-                if (onAccept)
-                    onAccept(c);
+                if (onAccept) onAccept(c);
             }
         }
         for (size_t i = 2; i < fds.size(); ++i) {
             const int fd = fds[i].fd;
             auto it = conns.find(fd);
-            if (it == conns.end())
-                continue;
+            if (it == conns.end()) continue;
             Conn &c = it->second;
             bool dead = false;
             if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) {
@@ -356,21 +317,18 @@ void FakeCounter::loop()
                     while (c.in.size() >= sizeof(wire::FrameHeader)) {
                         wire::FrameHeader h;
                         std::memcpy(&h, c.in.data(), sizeof h);
-                        if (c.in.size() < sizeof h + h.length)
-                            break;
+                        if (c.in.size() < sizeof h + h.length) break;
                         {
                             std::lock_guard<std::mutex> lock(mu_);
                             received_.push_back(h);
                             payloads_.push_back(c.in.substr(sizeof h, h.length));
                         }
-                        if (onFrame)
-                            onFrame(c, h, reinterpret_cast<const uint8_t *>(c.in.data() + sizeof h));
+                        if (onFrame) onFrame(c, h, reinterpret_cast<const uint8_t *>(c.in.data() + sizeof h));
                         c.in.erase(0, sizeof h + h.length);
                     }
                 }
             }
-            if (!dead && c.blast && c.out.size() < blastChunk.size())
-                c.out += blastChunk;
+            if (!dead && c.blast && c.out.size() < blastChunk.size()) c.out += blastChunk;
             if (!dead && !c.out.empty()) {
                 const ssize_t n = ::send(fd, c.out.data(), c.out.size(), MSG_NOSIGNAL);
                 if (n > 0)
@@ -378,16 +336,13 @@ void FakeCounter::loop()
                 else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
                     dead = true;
             }
-            if (dead)
-                closeConn(fd);
+            if (dead) closeConn(fd);
         }
     }
-    while (!conns.empty())
-        closeConn(conns.begin()->first);
+    while (!conns.empty()) closeConn(conns.begin()->first);
 }
 
-std::string headerOnly(uint32_t length, uint16_t type, uint16_t count)
-{
+std::string headerOnly(uint32_t length, uint16_t type, uint16_t count) {
     wire::FrameHeader h{};
     h.length = length;
     h.type = type;
@@ -398,33 +353,24 @@ std::string headerOnly(uint32_t length, uint16_t type, uint16_t count)
 
 // ---------------------------------------------------------------- simulator
 
-std::string SimProcess::path()
-{
-    if (const char *env = std::getenv("QETO_SIM"); env && *env && ::access(env, X_OK) == 0)
-        return env;
+std::string SimProcess::path() {
+    if (const char *env = std::getenv("QETO_SIM"); env && *env && ::access(env, X_OK) == 0) return env;
 #ifdef QETO_SIM_PATH
-    if (::access(QETO_SIM_PATH, X_OK) == 0)
-        return QETO_SIM_PATH;
+    if (::access(QETO_SIM_PATH, X_OK) == 0) return QETO_SIM_PATH;
 #endif
     return {};
 }
 
-SimProcess::~SimProcess()
-{
-    stop();
-}
+SimProcess::~SimProcess() { stop(); }
 
-bool SimProcess::start(const std::vector<std::string> &args, std::string *error)
-{
+bool SimProcess::start(const std::vector<std::string> &args, std::string *error) {
     const std::string exe = path();
     if (exe.empty()) {
-        if (error)
-            *error = "no simulator";
+        if (error) *error = "no simulator";
         return false;
     }
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        return false;
+    if (::pipe2(fds, O_CLOEXEC) != 0) return false;
     std::vector<std::string> all{exe, "--counter-port", "0", "--md-port", "0"};
     all.insert(all.end(), args.begin(), args.end());
     const pid_t parent = ::getpid();
@@ -432,12 +378,10 @@ bool SimProcess::start(const std::vector<std::string> &args, std::string *error)
     if (pid == 0) {
         // A crashed test must not leave a simulator behind holding the test runner's output.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() != parent)
-            ::_exit(127);
+        if (::getppid() != parent) ::_exit(127);
         ::dup2(fds[1], 1);
         std::vector<char *> argv;
-        for (auto &a : all)
-            argv.push_back(const_cast<char *>(a.c_str()));
+        for (auto &a : all) argv.push_back(const_cast<char *>(a.c_str()));
         argv.push_back(nullptr);
         ::execv(exe.c_str(), argv.data());
         ::_exit(127);
@@ -448,17 +392,14 @@ bool SimProcess::start(const std::vector<std::string> &args, std::string *error)
     const auto deadline = std::chrono::steady_clock::now() + 15s;
     while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
         pollfd p{outFd_, POLLIN, 0};
-        if (::poll(&p, 1, 200) <= 0)
-            continue;
+        if (::poll(&p, 1, 200) <= 0) continue;
         char c;
-        if (::read(outFd_, &c, 1) != 1)
-            break;
+        if (::read(outFd_, &c, 1) != 1) break;
         line += c;
     }
     unsigned cp = 0, mp = 0;
     if (std::sscanf(line.c_str(), "counter_port=%u md_port=%u", &cp, &mp) != 2) {
-        if (error)
-            *error = "unexpected first line: " + line;
+        if (error) *error = "unexpected first line: " + line;
         stop();
         return false;
     }
@@ -473,22 +414,18 @@ bool SimProcess::start(const std::vector<std::string> &args, std::string *error)
     return true;
 }
 
-void SimProcess::signal(int sig)
-{
-    if (pid > 0)
-        ::kill(pid, sig);
+void SimProcess::signal(int sig) {
+    if (pid > 0) ::kill(pid, sig);
 }
 
-void SimProcess::stop()
-{
+void SimProcess::stop() {
     if (pid > 0) {
         ::kill(pid, SIGTERM);
         int status = 0;
         bool gone = false;
         for (int i = 0; i < 100 && !gone; ++i) {
             gone = ::waitpid(pid, &status, WNOHANG) == pid;
-            if (!gone)
-                std::this_thread::sleep_for(50ms);
+            if (!gone) std::this_thread::sleep_for(50ms);
         }
         if (!gone) {
             ::kill(pid, SIGKILL);
@@ -496,8 +433,7 @@ void SimProcess::stop()
         }
         pid = -1;
     }
-    if (drain_.joinable())
-        drain_.join();
+    if (drain_.joinable()) drain_.join();
     if (outFd_ >= 0) {
         ::close(outFd_);
         outFd_ = -1;
@@ -506,35 +442,27 @@ void SimProcess::stop()
 
 // ---------------------------------------------------------------- misc
 
-bool pollUntil(const std::function<bool()> &pred, std::chrono::milliseconds timeout)
-{
+bool pollUntil(const std::function<bool()> &pred, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
+        if (std::chrono::steady_clock::now() > deadline) return false;
         std::this_thread::sleep_for(2ms);
     }
     return true;
 }
 
-size_t countEntries(const char *dir)
-{
+size_t countEntries(const char *dir) {
     size_t n = 0;
     if (DIR *d = ::opendir(dir)) {
-        while (const dirent *e = ::readdir(d))
-            n += e->d_name[0] != '.';
+        while (const dirent *e = ::readdir(d)) n += e->d_name[0] != '.';
         ::closedir(d);
     }
     return n;
 }
 
-std::string text(const char *field, size_t width)
-{
-    return std::string(field, strnlen(field, width));
-}
+std::string text(const char *field, size_t width) { return std::string(field, strnlen(field, width)); }
 
-void put(char *field, size_t width, const std::string &value)
-{
+void put(char *field, size_t width, const std::string &value) {
     std::memset(field, 0, width);
     std::memcpy(field, value.data(), std::min(width, value.size()));
 }

@@ -25,12 +25,33 @@ using namespace std::chrono_literals;
 
 // Callback slots of SpiCallbackTable.
 enum Slot {
-    kFrontConnect = 0, kRspLogin = 1, kRspUpdatePwd = 2, kRspLogout = 3, kFrontDisconnected = 4, kApiMsg = 5,
-    kMsgArrivalStatus = 6, kRspInsertOrder = 7, kErrRtnInsertOrder = 8, kRspCancelOrder = 9,
-    kErrRtnCancelOrder = 10, kRtnOrder = 11, kRtnTrade = 12, kRspQryOrder = 13, kRspQryTrade = 14,
-    kRspQryRate = 15, kRspQryFund = 16, kRspQryPosition = 17, kRspQrySecurities = 18,
-    kRspQryRightsAndInterests = 19, kRspQryInvestorInfo = 20, kRspBTFundTransfer = 21, kRtnBTFundTransfer = 22,
-    kRspQryBTFundTransferRecord = 23, kRspInFund = 24, kRspOutFund = 25, kRspQryInOutFundRecord = 26,
+    kFrontConnect = 0,
+    kRspLogin = 1,
+    kRspUpdatePwd = 2,
+    kRspLogout = 3,
+    kFrontDisconnected = 4,
+    kApiMsg = 5,
+    kMsgArrivalStatus = 6,
+    kRspInsertOrder = 7,
+    kErrRtnInsertOrder = 8,
+    kRspCancelOrder = 9,
+    kErrRtnCancelOrder = 10,
+    kRtnOrder = 11,
+    kRtnTrade = 12,
+    kRspQryOrder = 13,
+    kRspQryTrade = 14,
+    kRspQryRate = 15,
+    kRspQryFund = 16,
+    kRspQryPosition = 17,
+    kRspQrySecurities = 18,
+    kRspQryRightsAndInterests = 19,
+    kRspQryInvestorInfo = 20,
+    kRspBTFundTransfer = 21,
+    kRtnBTFundTransfer = 22,
+    kRspQryBTFundTransferRecord = 23,
+    kRspInFund = 24,
+    kRspOutFund = 25,
+    kRspQryInOutFundRecord = 26,
 };
 
 struct Event {
@@ -40,14 +61,13 @@ struct Event {
     uint32_t session = 0;
     int requestId = 0;
     bool last = false;
-    int reason = 0;         // onFrontDisconnected
-    int level = 0;          // onApiMsg
-    std::string text;       // onApiMsg
+    int reason = 0;    // onFrontDisconnected
+    int level = 0;     // onApiMsg
+    std::string text;  // onApiMsg
     std::thread::id thread;
 
     template <class R>
-    R as() const
-    {
+    R as() const {
         R r{};
         std::memcpy(&r, record.data(), std::min(sizeof r, record.size()));
         return r;
@@ -65,8 +85,7 @@ public:
     std::vector<Event> of(int slot);
     size_t count(int slot);
     // Waits until pred(events) holds; false on timeout.
-    bool waitFor(const std::function<bool(const std::vector<Event> &)> &pred,
-                 std::chrono::milliseconds timeout = 10s);
+    bool waitFor(const std::function<bool(const std::vector<Event> &)> &pred, std::chrono::milliseconds timeout = 10s);
     bool waitCount(int slot, size_t n, std::chrono::milliseconds timeout = 10s);
     // Called after every recorded event, on the library's thread.
     void setHook(std::function<void(const Event &)> hook);
@@ -115,10 +134,10 @@ public:
     // Set before start().
     std::function<void(Conn &)> onAccept;
     FrameHandler onFrame;
-    std::string blastChunk;     // written again and again to connections with blast set
+    std::string blastChunk;  // written again and again to connections with blast set
     void start();
     void stop();
-    void dropAll();             // closes every client connection (from any thread)
+    void dropAll();  // closes every client connection (from any thread)
     int open() const { return open_.load(); }
     int accepted() const { return accepted_.load(); }
     std::vector<qeto::wire::FrameHeader> received();
@@ -146,8 +165,7 @@ private:
 // Builds one answer frame of `count` units of (record, rsp info).
 template <class R>
 std::string answerFrame(uint16_t type, const std::vector<R> &records, const std::vector<CQetoRspInfo> &infos,
-                        int requestId, uint32_t session, bool last)
-{
+                        int requestId, uint32_t session, bool last) {
     qeto::wire::FrameHeader h{};
     h.type = type;
     h.count = static_cast<uint16_t>(records.size());
@@ -185,8 +203,8 @@ private:
 // Checks state the recorder does not see (the fake counter's, the process's) until it holds.
 bool pollUntil(const std::function<bool()> &pred, std::chrono::milliseconds timeout = 10s);
 
-size_t countEntries(const char *dir);     // /proc/self/task, /proc/self/fd
-std::string text(const char *field, size_t width);   // bounded by the field
+size_t countEntries(const char *dir);               // /proc/self/task, /proc/self/fd
+std::string text(const char *field, size_t width);  // bounded by the field
 void put(char *field, size_t width, const std::string &value);
 
 }  // namespace gatetest

@@ -1,7 +1,6 @@
 // The gateway library against qeto-sim: every request with its answers, order matching,
 // paging, transfers and reconnection. Skipped when the simulator is not built.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 
 #include <cmath>
@@ -29,26 +28,21 @@ struct LoginInput {
 
 class SimGateway : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        if (SimProcess::path().empty())
-            GTEST_SKIP() << "qeto-sim is not built";
+    void SetUp() override {
+        if (SimProcess::path().empty()) GTEST_SKIP() << "qeto-sim is not built";
         Recorder::get().clear();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         release(0);
         Recorder::get().clear();
         sim_.stop();
     }
 
     // Starts the simulator with `args` and the library against it; waits for the connection.
-    void boot(const std::vector<std::string> &args, const std::string &extraParams = "")
-    {
+    void boot(const std::vector<std::string> &args, const std::string &extraParams = "") {
         std::string error;
         ASSERT_TRUE(sim_.start(args, &error)) << error;
-        params_ = std::make_unique<ParamFile>("tcp://127.0.0.1:" + std::to_string(sim_.counterPort) + ";",
-                                              extraParams);
+        params_ = std::make_unique<ParamFile>("tcp://127.0.0.1:" + std::to_string(sim_.counterPort) + ";", extraParams);
         ASSERT_EQ(createTraderApi(0), 0);
         ASSERT_EQ(registerSpi(recordingTable(), 0), 0);
         GatewayStartApiField s = params_->start();
@@ -57,8 +51,7 @@ protected:
     }
 
     // Sends a login and returns its answer.
-    Event login(const LoginInput &in = {})
-    {
+    Event login(const LoginInput &in = {}) {
         GatewayUserReqLoginField r{};
         GT_PUT(r.AccountID, in.account);
         GT_PUT(r.Password, in.password);
@@ -83,26 +76,22 @@ protected:
     }
 
     // Calls `send` with a fresh request id and waits for the answer unit flagged last.
-    std::vector<Event> ask(int slot, const std::function<int(uint32_t, int)> &send)
-    {
+    std::vector<Event> ask(int slot, const std::function<int(uint32_t, int)> &send) {
         const int id = nextId();
         EXPECT_EQ(send(session_, id), 0);
         auto done = [slot, id](const std::vector<Event> &ev) {
             for (const auto &e : ev)
-                if (e.slot == slot && e.requestId == id && e.last)
-                    return true;
+                if (e.slot == slot && e.requestId == id && e.last) return true;
             return false;
         };
         EXPECT_TRUE(Recorder::get().waitFor(done)) << "no last answer in slot " << slot;
         std::vector<Event> out;
         for (const auto &e : Recorder::get().of(slot))
-            if (e.requestId == id)
-                out.push_back(e);
+            if (e.requestId == id) out.push_back(e);
         return out;
     }
 
-    Event waitOne(int slot, const std::function<bool(const Event &)> &match)
-    {
+    Event waitOne(int slot, const std::function<bool(const Event &)> &match) {
         Event found;
         EXPECT_TRUE(Recorder::get().waitFor([&](const std::vector<Event> &ev) {
             for (const auto &e : ev)
@@ -111,7 +100,8 @@ protected:
                     return true;
                 }
             return false;
-        })) << "nothing in slot " << slot;
+        })) << "nothing in slot "
+            << slot;
         return found;
     }
 
@@ -123,8 +113,7 @@ protected:
     int requestId_ = 0;
 };
 
-CQetoReqOrderInsertField order(const char *code, char direction, double price, int volume, uint32_t localId)
-{
+CQetoReqOrderInsertField order(const char *code, char direction, double price, int volume, uint32_t localId) {
     CQetoReqOrderInsertField o{};
     o.UserLocalID = localId;
     GT_PUT(o.SecurityID, code);
@@ -137,8 +126,7 @@ CQetoReqOrderInsertField order(const char *code, char direction, double price, i
     return o;
 }
 
-int sendOrder(CQetoReqOrderInsertField o, uint32_t s, int id)
-{
+int sendOrder(CQetoReqOrderInsertField o, uint32_t s, int id) {
     unsigned char opaque[128] = {};
     return reqInsertOrder(&o, opaque, s, id, 0);
 }
@@ -151,13 +139,12 @@ struct LoginCase {
     const char *name;
     LoginInput input;
     uint32_t error;
-    const char *code;   // LoginRspCode when accepted
+    const char *code;  // LoginRspCode when accepted
 };
 
 class SimLogin : public SimGateway, public ::testing::WithParamInterface<LoginCase> {};
 
-TEST_P(SimLogin, answer)
-{
+TEST_P(SimLogin, answer) {
     const LoginCase &c = GetParam();
     boot({});
     const Event e = login(c.input);
@@ -183,8 +170,7 @@ TEST_P(SimLogin, answer)
 }
 
 namespace {
-LoginInput with(std::function<void(LoginInput &)> f)
-{
+LoginInput with(std::function<void(LoginInput &)> f) {
     LoginInput in;
     f(in);
     return in;
@@ -204,8 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------------- funds and positions
 
-TEST_F(SimGateway, fundAndPositionAnswers)
-{
+TEST_F(SimGateway, fundAndPositionAnswers) {
     boot({"--deterministic"});
     ASSERT_EQ(+login().info.ErrorID, 0u);
 
@@ -220,7 +205,7 @@ TEST_F(SimGateway, fundAndPositionAnswers)
     EXPECT_DOUBLE_EQ(a.StartWithdrawableCash, 1000000.00);
     EXPECT_DOUBLE_EQ(a.FrozenCash, 0.0);
     EXPECT_DOUBLE_EQ(a.TodayBuyAmount, 0.0);
-    EXPECT_GT(+a.TotalAsset, +a.AvailableCash);   // holdings count too
+    EXPECT_GT(+a.TotalAsset, +a.AvailableCash);  // holdings count too
 
     CQetoReqQryStockPositionField p{};
     GT_PUT(p.AccountID, kAccount);
@@ -234,7 +219,7 @@ TEST_F(SimGateway, fundAndPositionAnswers)
     ASSERT_EQ(byCode.size(), 2u);
     EXPECT_EQ(+byCode["600000"].YesterdayVolume, 10000u);
     EXPECT_EQ(+byCode["600000"].AvailableVolume, 10000u);
-    EXPECT_NEAR(byCode["600000"].PositionCost, 9.80, 1e-9);   // cost per share
+    EXPECT_NEAR(byCode["600000"].PositionCost, 9.80, 1e-9);  // cost per share
     EXPECT_EQ(+byCode["601318"].YesterdayVolume, 5000u);
 
     // One code only.
@@ -246,8 +231,7 @@ TEST_F(SimGateway, fundAndPositionAnswers)
 
 // ---------------------------------------------------------------- orders
 
-TEST_F(SimGateway, restingOrderThenCancel)
-{
+TEST_F(SimGateway, restingOrderThenCancel) {
     boot({"--deterministic"});
     const auto l = login();
     const uint32_t localId = l.as<GatewayUserRspLoginField>().MaxUserLocalID + 1;
@@ -268,9 +252,8 @@ TEST_F(SimGateway, restingOrderThenCancel)
     EXPECT_NE(+o.OrderSysID, 0u);
     EXPECT_EQ(GT_TEXT(o.InsertTime).size(), 9u);
 
-    const Event rtn = waitOne(kRtnOrder, [&](const Event &e) {
-        return e.as<CQetoRtnOrderField>().OrderSysID == o.OrderSysID;
-    });
+    const Event rtn =
+        waitOne(kRtnOrder, [&](const Event &e) { return e.as<CQetoRtnOrderField>().OrderSysID == o.OrderSysID; });
     const auto r = rtn.as<CQetoRtnOrderField>();
     EXPECT_EQ(+r.OrderStatus, '2');
     EXPECT_EQ(+r.LeavesVolume, 300u);
@@ -282,8 +265,7 @@ TEST_F(SimGateway, restingOrderThenCancel)
     c.OrderSysID = o.OrderSysID;
     c.ActionFlag = '1';
     unsigned char opaque[128] = {};
-    const auto cancel =
-        ask(kRspCancelOrder, [&](uint32_t s, int id) { return reqCancelOrder(&c, opaque, s, id, 0); });
+    const auto cancel = ask(kRspCancelOrder, [&](uint32_t s, int id) { return reqCancelOrder(&c, opaque, s, id, 0); });
     ASSERT_EQ(cancel.size(), 1u);
     EXPECT_EQ(+cancel[0].info.ErrorID, 0u);
     const auto ca = cancel[0].as<CQetoRspOrderActionField>();
@@ -292,8 +274,7 @@ TEST_F(SimGateway, restingOrderThenCancel)
     EXPECT_EQ(+ca.CancelVolume, 300u);
 
     // A second cancel is refused, also as an error return.
-    const auto again =
-        ask(kRspCancelOrder, [&](uint32_t s, int id) { return reqCancelOrder(&c, opaque, s, id, 0); });
+    const auto again = ask(kRspCancelOrder, [&](uint32_t s, int id) { return reqCancelOrder(&c, opaque, s, id, 0); });
     ASSERT_EQ(again.size(), 1u);
     EXPECT_EQ(+again[0].info.ErrorID, 2007u);
     waitOne(kErrRtnCancelOrder, [&](const Event &e) { return e.requestId == again[0].requestId; });
@@ -312,13 +293,11 @@ TEST_F(SimGateway, restingOrderThenCancel)
     EXPECT_EQ(+qo.MoreData, 0);
 }
 
-TEST_F(SimGateway, marketableOrderFills)
-{
+TEST_F(SimGateway, marketableOrderFills) {
     boot({"--deterministic"});
     login();
-    const auto rsp = ask(kRspInsertOrder, [&](uint32_t s, int id) {
-        return sendOrder(order("600000", '1', 11.00, 200, 1), s, id);
-    });
+    const auto rsp =
+        ask(kRspInsertOrder, [&](uint32_t s, int id) { return sendOrder(order("600000", '1', 11.00, 200, 1), s, id); });
     ASSERT_EQ(rsp.size(), 1u);
     ASSERT_EQ(+rsp[0].info.ErrorID, 0u);
     const uint32_t sysId = rsp[0].as<CQetoRspOrderInsertField>().OrderSysID;
@@ -364,13 +343,12 @@ struct RefusalCase {
     double price;
     int volume;
     uint32_t error;
-    bool errRtn;    // also reported as an error return
+    bool errRtn;  // also reported as an error return
 };
 
 class SimRefusal : public SimGateway, public ::testing::WithParamInterface<RefusalCase> {};
 
-TEST_P(SimRefusal, orderRefused)
-{
+TEST_P(SimRefusal, orderRefused) {
     const RefusalCase &c = GetParam();
     boot({"--deterministic"});
     login();
@@ -380,8 +358,7 @@ TEST_P(SimRefusal, orderRefused)
     ASSERT_EQ(rsp.size(), 1u);
     EXPECT_EQ(+rsp[0].info.ErrorID, c.error) << rsp[0].info.ErrorMsg;
     EXPECT_EQ(+rsp[0].as<CQetoRspOrderInsertField>().ErrorCode, c.error);
-    if (c.errRtn)
-        waitOne(kErrRtnInsertOrder, [&](const Event &e) { return e.requestId == rsp[0].requestId; });
+    if (c.errRtn) waitOne(kErrRtnInsertOrder, [&](const Event &e) { return e.requestId == rsp[0].requestId; });
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SimRefusal,
@@ -404,8 +381,7 @@ class SimPaging : public SimGateway, public ::testing::WithParamInterface<Paging
 
 // Pages of 7 from 50 preloaded orders over both counters: every record arrives once, each page
 // ends with the last flag, MoreData and the continuation position on its final unit only.
-TEST_P(SimPaging, followUpPagesCoverEverything)
-{
+TEST_P(SimPaging, followUpPagesCoverEverything) {
     const bool trades = GetParam().trades;
     boot({"--batch", "7", "--preload-orders", "50", "--deterministic"});
     std::multiset<uint64_t> seen;
@@ -460,8 +436,7 @@ TEST_P(SimPaging, followUpPagesCoverEverything)
                     position = pos;
                 }
             }
-            if (!more)
-                break;
+            if (!more) break;
             ASSERT_EQ(units.size(), 7u) << "a page with more behind it is full";
         }
     }
@@ -475,8 +450,7 @@ TEST_P(SimPaging, followUpPagesCoverEverything)
 INSTANTIATE_TEST_SUITE_P(Table, SimPaging, ::testing::Values(PagingCase{"orders", false}, PagingCase{"trades", true}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(SimGateway, emptyQueryIsOneRefusedUnit)
-{
+TEST_F(SimGateway, emptyQueryIsOneRefusedUnit) {
     boot({"--deterministic"});
     login();
     CQetoReqQryOrderField q{};
@@ -490,8 +464,7 @@ TEST_F(SimGateway, emptyQueryIsOneRefusedUnit)
 
 // ---------------------------------------------------------------- deposits, withdrawals, transfers
 
-TEST_F(SimGateway, depositWithdrawalAndRecords)
-{
+TEST_F(SimGateway, depositWithdrawalAndRecords) {
     boot({"--deterministic"});
     login();
     CQetoReqCapTransferField in{};
@@ -529,15 +502,14 @@ TEST_F(SimGateway, depositWithdrawalAndRecords)
     EXPECT_EQ(+r1.Direction, '2');
     EXPECT_DOUBLE_EQ(r1.Amount, 100.0);
     EXPECT_EQ(std::string(r0.OrgCode, strnlen(r0.OrgCode, 4)), "0001");
-    EXPECT_EQ(GT_TEXT(r0.OperTime).size(), 19u);   // yyyy-MM-dd hh:mm:ss
+    EXPECT_EQ(GT_TEXT(r0.OperTime).size(), 19u);  // yyyy-MM-dd hh:mm:ss
 
     CQetoReqQryStockClientAccountField f{};
     const auto fund = ask(kRspQryFund, [&](uint32_t s, int id) { return reqQryFund(&f, s, id, 0); });
     EXPECT_DOUBLE_EQ(fund[0].as<CQetoRspQryStockClientAccountField>().AvailableCash, 1000000.00 + 1234.50 - 100.0);
 }
 
-TEST_F(SimGateway, shanghaiShenzhenTransferInTwoPhases)
-{
+TEST_F(SimGateway, shanghaiShenzhenTransferInTwoPhases) {
     boot({"--deterministic", "--rtn-delay-ms", "50"});
     login();
     CQetoReqBTCapTransferManagerField t{};
@@ -564,14 +536,13 @@ TEST_F(SimGateway, shanghaiShenzhenTransferInTwoPhases)
     EXPECT_DOUBLE_EQ(fund[0].as<CQetoRspQryStockClientAccountField>().AvailableCash, 1000000.00 - 2500.0);
 
     t.Amount = 5e9;
-    const auto refused =
-        ask(kRspBTFundTransfer, [&](uint32_t s, int id) { return reqBTFundTransfer(&t, s, id, 0); });
+    const auto refused = ask(kRspBTFundTransfer, [&](uint32_t s, int id) { return reqBTFundTransfer(&t, s, id, 0); });
     EXPECT_EQ(+refused[0].info.ErrorID, 3003u);
 
     CQetoReqQryBTCapTransferManagerField q{};
     GT_PUT(q.AccountID, kAccount);
-    const auto recs = ask(kRspQryBTFundTransferRecord,
-                          [&](uint32_t s, int id) { return reqQryBTFundTransferRecord(&q, s, id, 0); });
+    const auto recs =
+        ask(kRspQryBTFundTransferRecord, [&](uint32_t s, int id) { return reqQryBTFundTransferRecord(&q, s, id, 0); });
     ASSERT_EQ(recs.size(), 2u);
     const auto q0 = recs[0].as<CQetoRspQryBTCapTransferManagerField>();
     EXPECT_DOUBLE_EQ(q0.Amount, 2500.0);
@@ -590,8 +561,7 @@ struct PasswordCase {
 
 class SimPassword : public SimGateway, public ::testing::WithParamInterface<PasswordCase> {};
 
-TEST_P(SimPassword, change)
-{
+TEST_P(SimPassword, change) {
     const PasswordCase &c = GetParam();
     boot({});
     login();
@@ -615,16 +585,15 @@ INSTANTIATE_TEST_SUITE_P(Table, SimPassword,
                                            PasswordCase{"weak_new", "123456", "abcdefghij", 4002}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(SimGateway, importedRequestsAndLogout)
-{
+TEST_F(SimGateway, importedRequestsAndLogout) {
     boot({});
     login();
     CQetoReqQryStockFeeField fee{};
     const auto rate = ask(kRspQryRate, [&](uint32_t s, int id) { return reqQryRate(&fee, s, id, 0); });
     EXPECT_GT(+rate[0].as<CQetoRspQryStockFeeField>().FeeRate, 0.0);
     CQetoReqQryStockQuotaField quota{};
-    const auto qu = ask(kRspQryRightsAndInterests,
-                        [&](uint32_t s, int id) { return reqQryRightsAndInterests(&quota, s, id, 0); });
+    const auto qu =
+        ask(kRspQryRightsAndInterests, [&](uint32_t s, int id) { return reqQryRightsAndInterests(&quota, s, id, 0); });
     EXPECT_EQ(GT_TEXT(qu[0].as<CQetoRspQryStockQuotaField>().AccountID), kAccount);
     CQetoReqQryInvestorInfoField inv{};
     const auto iv = ask(kRspQryInvestorInfo, [&](uint32_t s, int id) { return reqQryInvestorInfo(&inv, s, id, 0); });
@@ -648,8 +617,7 @@ TEST_F(SimGateway, importedRequestsAndLogout)
 
 // ---------------------------------------------------------------- reconnection
 
-TEST_F(SimGateway, reconnectsAfterCounterDropsConnections)
-{
+TEST_F(SimGateway, reconnectsAfterCounterDropsConnections) {
     boot({}, "ReconnectIntervalMs=100\n");
     const uint32_t first = login().session;
     sim_.signal(SIGUSR1);
@@ -657,10 +625,8 @@ TEST_F(SimGateway, reconnectsAfterCounterDropsConnections)
     const auto ev = Recorder::get().events();
     size_t disc = 0, conn2 = 0;
     for (size_t i = 0; i < ev.size(); ++i) {
-        if (ev[i].slot == kFrontDisconnected && !disc)
-            disc = i + 1;
-        if (ev[i].slot == kFrontConnect)
-            conn2 = i + 1;
+        if (ev[i].slot == kFrontDisconnected && !disc) disc = i + 1;
+        if (ev[i].slot == kFrontConnect) conn2 = i + 1;
     }
     ASSERT_GT(disc, 0u);
     EXPECT_LT(disc, conn2) << "disconnect is reported before the new connection";
