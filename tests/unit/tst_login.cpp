@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -27,11 +28,21 @@ const QByteArray kSettings = "[TRADE]\noperway=7\nbranchid=0001\nappid=qeto-desk
 
 QString configPath(const QString &name) { return QCoreApplication::applicationDirPath() + "/config/" + name; }
 
+// QSettings caches an INI file by size and modification time: two rewrites of equal size
+// within one clock tick would read back the old values. A fresh, distinct time stamp per
+// write keeps each test's settings its own.
+void stampUnique(QFile &f) {
+    static qint64 tick = 0;
+    f.flush();
+    f.setFileTime(QDateTime::currentDateTime().addSecs(++tick), QFileDevice::FileModificationTime);
+}
+
 void writeConfig(const QString &name, const QByteArray &bytes) {
     QDir().mkpath(QCoreApplication::applicationDirPath() + "/config");
     QFile f(configPath(name));
     QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(f.fileName()));
     f.write(bytes);
+    stampUnique(f);
 }
 
 QByteArray repoFile(const QString &name) {

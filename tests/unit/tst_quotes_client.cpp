@@ -1,5 +1,6 @@
 // QuotesTcpClient over real sockets, on its own thread as the windows manager runs it.
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -55,6 +56,15 @@ QString settingsPath() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/config/qeto_desk_config.ini");
 }
 
+// QSettings caches an INI file by size and modification time: two rewrites of equal size
+// within one clock tick would read back the old values. A fresh, distinct time stamp per
+// write keeps each test's settings its own.
+void stampUnique(QFile &f) {
+    static qint64 tick = 0;
+    f.flush();
+    f.setFileTime(QDateTime::currentDateTime().addSecs(++tick), QFileDevice::FileModificationTime);
+}
+
 void writeSettings(int sw, int printMd, quint16 port) {
     QDir().mkpath(QCoreApplication::applicationDirPath() + QStringLiteral("/config"));
     QFile f(settingsPath());
@@ -64,6 +74,7 @@ void writeSettings(int sw, int printMd, quint16 port) {
                 .arg(printMd)
                 .arg(port)
                 .toUtf8());
+    stampUnique(f);
 }
 
 // The client on a worker thread, started and torn down the way the windows manager does it.
