@@ -1,6 +1,7 @@
 // GUI-thread cost of one quote-list refresh with 4096 codes whose prices all changed, including
 // the repaint, against the naive refresh that puts new items into every cell.
-// Run with QT_QPA_PLATFORM=offscreen. Prints median and max per refresh and the ratio.
+// Run with QT_QPA_PLATFORM=offscreen. Prints median and max per refresh and the ratio; exits 3
+// if a refresh left old prices on show.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -83,6 +84,16 @@ void naiveRefresh(StockQuotesWidget *w, const Table &table) {
     }
 }
 
+// Outside the timing: a refresh that left old prices on screen would only look fast.
+bool showsRound(StockQuotesWidget *w, int round) {
+    const QAbstractItemModel *model = w->table()->model();
+    for (int row : {0, kCodes - 1}) {
+        const double last = 10.0 + row * 0.01 + round * 0.001;
+        if (model->data(model->index(row, 2)).toString() != QString::number(last, 'f', 3)) return false;
+    }
+    return true;
+}
+
 void paintNow(QWidget *w) {
     w->repaint();
     QCoreApplication::processEvents();
@@ -160,6 +171,7 @@ int main(int argc, char **argv) {
         paintNow(&widget);
         cpuInPlace.push_back(threadMs() - cpu);
         wallInPlace.push_back(t.nsecsElapsed() / 1e6);
+        if (!showsRound(&widget, round)) return 3;
 
         const Table table = client->quoteTable();
         t.restart();

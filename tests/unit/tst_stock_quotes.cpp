@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
 
@@ -18,6 +19,7 @@
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
+#include "modal_box.h"
 #include "qeto_md_level1.h"
 #include "user/queryWindow/query_windows_manager.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
@@ -47,6 +49,27 @@ QByteArray frame(const ClientSecurityMarketDataLevel1 &r) {
     bytes.append(reinterpret_cast<const char *>(&mark), sizeof mark);
     bytes.append(reinterpret_cast<const char *>(&r), sizeof r);
     return bytes;
+}
+
+// Fills the name field to its last byte, so nothing terminates it.
+ClientSecurityMarketDataLevel1 fullName(const QByteArray &code, double last, const QByteArray &name) {
+    auto r = record(code, last);
+    Q_ASSERT(name.size() == int(sizeof r.securityName));
+    std::memcpy(r.securityName, name.constData(), sizeof r.securityName);
+    return r;
+}
+
+using Table = QMap<QString, ClientSecurityMarketDataLevel1>;
+using Tables = std::vector<std::vector<ClientSecurityMarketDataLevel1>>;
+
+// The nine texts of a record's row, worked out without the widget.
+QStringList expectedTexts(const ClientSecurityMarketDataLevel1 &r) {
+    const double prices[] = {r.lastPrice,       r.openPrice,       r.highPrice,    r.lowPrice,
+                             r.upperLimitPrice, r.lowerLimitPrice, r.preClosePrice};
+    QStringList texts{QString::fromLatin1(r.securityId),
+                      QString::fromUtf8(r.securityName, int(strnlen(r.securityName, sizeof r.securityName)))};
+    for (double p : prices) texts << QString::number(p, 'f', 3);
+    return texts;
 }
 
 QByteArray code(int n) { return QByteArray::number(n).rightJustified(6, '0'); }
@@ -101,6 +124,8 @@ MyPushButton *button(StockQuotesWidget &w, int row) {
 
 }  // namespace
 
+Q_DECLARE_METATYPE(Tables)
+
 class TestStockQuotes : public QObject {
     Q_OBJECT
 private slots:
@@ -115,6 +140,10 @@ private slots:
     void priceTextMatchesGeneralFormat_data();
     void priceTextMatchesGeneralFormat();
     void changedFieldsReachTheCells();
+    void cellsFollowEachRefresh_data();
+    void cellsFollowEachRefresh();
+    void exportWritesTheShownTexts();
+    void refreshRepaintsTheList();
 
     void cleanupTestCase() { mSearchFeed.reset(); }
 
@@ -328,6 +357,116 @@ void TestStockQuotes::changedFieldsReachTheCells() {
     w.showQuotes(table);
     QCOMPARE(cell(w, 1, 1), QStringLiteral("BBB"));
     QCOMPARE(cell(w, 1, 8), QStringLiteral("19.950"));
+}
+
+void TestStockQuotes::cellsFollowEachRefresh_data() {
+    QTest::addColumn<Tables>("tables");
+    const QByteArray name30 = QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");
+    const QByteArray utf8Name30 = QStringLiteral("浦发银行浦发银行浦发").toUtf8();
+    QTest::newRow("a code sorting first shifts the rows")
+        << Tables{{record("600000", 10.0, "A"), record("600519", 1700.0, "B")},
+                  {record("000001", 12.0, "C"), record("600000", 10.01, "A"), record("600519", 1700.5, "B")}};
+    QTest::newRow("names that fill the field")
+        << Tables{{fullName("600000", 1.0, name30), fullName("600001", 2.0, utf8Name30)},
+                  {fullName("600000", 1.5, utf8Name30), record("600001", 2.5, "short")}};
+    QTest::newRow("a smaller table, then the rows come back")
+        << Tables{{record("000001", 1.0), record("000002", 2.0), record("000003", 3.0)},
+                  {record("000002", 2.5)},
+                  {record("000001", 1.25), record("000002", 2.75), record("000003", 3.5)}};
+    QTest::newRow("same table twice") << Tables{{record("300750", 200.125, "X")}, {record("300750", 200.125, "X")}};
+}
+
+void TestStockQuotes::cellsFollowEachRefresh() {
+    // Every way the table is read (item text, what the view asks the model, a copy of the
+    // item) shows the last refresh, and every row's button sends the row's code.
+    QFETCH(Tables, tables);
+    StockQuotesWidget w(nullptr);
+    w.setHeader(kQuoteColumns.size(), kQuoteColumns);
+    const QAbstractItemModel *model = w.table()->model();
+    QSignalSpy spy(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
+
+    for (size_t step = 0; step < tables.size(); ++step) {
+        Table table;
+        for (const auto &r : tables[step]) table.insert(QString::fromLatin1(r.securityId), r);
+        w.showQuotes(table);
+        QCOMPARE(w.table()->rowCount(), table.size());
+        int row = 0;
+        for (const auto &r : table) {
+            const QStringList texts = expectedTexts(r);
+            for (int column = 0; column < texts.size(); ++column) {
+                const QModelIndex index = model->index(row, column);
+                QCOMPARE(cell(w, row, column), texts[column]);
+                QCOMPARE(model->data(index, Qt::DisplayRole).toString(), texts[column]);
+                QCOMPARE(model->data(index, Qt::EditRole).toString(), texts[column]);
+                QScopedPointer<QTableWidgetItem> copy(w.table()->item(row, column)->clone());
+                QCOMPARE(copy->text(), texts[column]);
+            }
+            MyPushButton *b = button(w, row);
+            QVERIFY(b);
+            b->click();
+            QCOMPARE(spy.last().at(0).toString(), texts[0]);
+            ++row;
+        }
+    }
+}
+
+void TestStockQuotes::exportWritesTheShownTexts() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("quotes.csv"));
+    QueryWindow::setSaveFileNameProvider([path] { return path; });
+    ModalBoxWatcher boxes;
+
+    Table table;
+    for (const auto &r : {record("000001", 9.87654, "a \"b\""), record("600000", 10.0, "x,y"), record("688981", 0.0)})
+        table.insert(QString::fromLatin1(r.securityId), r);
+    StockQuotesWidget w(nullptr);
+    w.setHeader(kQuoteColumns.size(), kQuoteColumns);
+    w.showQuotes(table);
+    w.exportToCsv();
+    QueryWindow::setSaveFileNameProvider({});
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().text, QStringLiteral("文件写入成功"));
+
+    QString expected = kQuoteColumns.join(',') + '\n';
+    for (const auto &r : table) {
+        for (const QString &text : expectedTexts(r)) expected += '"' + QString(text).replace('"', "\"\"") + "\",";
+        expected += "\"\"\n";  // the button column has no item
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("\xEF\xBB\xBF") + expected.toUtf8());
+}
+
+namespace {
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+}  // namespace
+
+void TestStockQuotes::refreshRepaintsTheList() {
+    // The cells change without telling the view, so the refresh itself must get the rows redrawn.
+    StockQuotesWidget w(nullptr);
+    w.setHeader(kQuoteColumns.size(), kQuoteColumns);
+    w.resize(900, 300);
+    Table table;
+    table.insert(QStringLiteral("600000"), record("600000", 10.0));
+    w.showQuotes(table);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCoreApplication::processEvents();
+
+    PaintCounter counter;
+    w.table()->viewport()->installEventFilter(&counter);
+    table.insert(QStringLiteral("600000"), record("600000", 10.5));
+    w.showQuotes(table);
+    QTRY_VERIFY(counter.paints > 0);
+    QCOMPARE(cell(w, 0, 2), QStringLiteral("10.500"));
 }
 
 QTEST_MAIN(TestStockQuotes)

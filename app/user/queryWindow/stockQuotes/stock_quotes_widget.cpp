@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_line_edit.h"
@@ -15,20 +14,34 @@
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "utils/signal_interface.h"
 
-namespace {
+// A cell of columns 0 to 8. Its text is formatted on demand from the row's record, so that
+// text(), the view, the search and the export all read the values of the last refresh.
+class StockQuotesWidget::Cell : public QTableWidgetItem {
+public:
+    Cell(std::shared_ptr<const ShownRows> rows, int row, int column)
+        : mRows(std::move(rows)), mRow(row), mColumn(column) {}
 
-QString nameText(const ClientSecurityMarketDataLevel1 &record) {
-    return QString::fromUtf8(record.securityName, int(strnlen(record.securityName, sizeof record.securityName)));
-}
+    QVariant data(int role) const override {
+        if ((role == Qt::DisplayRole || role == Qt::EditRole) && size_t(mRow) < mRows->size())
+            return cellText((*mRows)[size_t(mRow)], mColumn);
+        return QTableWidgetItem::data(role);
+    }
 
-}  // namespace
+    QTableWidgetItem *clone() const override { return new Cell(*this); }
+
+private:
+    std::shared_ptr<const ShownRows> mRows;
+    int mRow;
+    int mColumn;
+};
 
 StockQuotesWidget::StockQuotesWidget(QWidget *parent)
     : QueryWindow(QStringLiteral("股票行情"), parent),
       mSearchEdit(new MyLineEdit(this)),
       mClearButton(new MyPushButton(QStringLiteral("清空"), this)),
       mSearchButton(new MyPushButton(QStringLiteral("搜索"), this)),
-      mCodeRows(std::make_unique<QMap<QString, int>>()) {
+      mCodeRows(std::make_unique<QMap<QString, int>>()),
+      mShownRows(std::make_shared<ShownRows>()) {
     mSearchEdit->setPlaceholderText(tr("证券代码"));
     // The search sets the scroll bar to a row number, which holds while scrolling is per row.
     mTable->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -103,15 +116,15 @@ void StockQuotesWidget::showQuotes(const QMap<QString, ClientSecurityMarketDataL
     const int rows = qMin(table.size(), kMaxRows);
     mShowRows = rows;
     if (mTable->rowCount() != rows) mTable->setRowCount(rows);
-    if (int(mShownRows.size()) < rows) {
-        ShownRow unknown;
-        unknown.prices.fill(std::numeric_limits<double>::quiet_NaN());  // equal to nothing, so always set
-        unknown.name.fill(0);
-        mShownRows.resize(size_t(rows), unknown);
-    }
 
-    // Per-cell change signals would make the view work out and repaint every cell on its own;
-    // one viewport update after the batch repaints only what is on screen.
+    // Rows past the count lost their cells and buttons to setRowCount (only a smaller table
+    // handed in directly does that); if they come back they are new rows.
+    ShownRows &shown = *mShownRows;
+    const int rowsWithCells = qMin(int(shown.size()), rows);
+    shown.resize(size_t(rows));
+
+    // New cells would each signal the view; one viewport update after the batch repaints only
+    // what is on screen, and the cells format their texts then.
     QAbstractItemModel *model = mTable->model();
     const bool wasBlocked = model->blockSignals(true);
 
@@ -119,27 +132,24 @@ void StockQuotesWidget::showQuotes(const QMap<QString, ClientSecurityMarketDataL
     for (auto it = table.cbegin(); row < rows; ++it, ++row) {
         const QString &code = it.key();
         const ClientSecurityMarketDataLevel1 &record = it.value();
+        ShownRow &target = shown[size_t(row)];
 
-        bool needsButton = true;
-        if (const QTableWidgetItem *codeItem = mTable->item(row, 0)) {
-            const QString shownCode = codeItem->text();
-            needsButton = shownCode != code;
-            // The code that sat here has moved down or out of the list; a later row re-enters it.
-            if (needsButton && mCodeRows->value(shownCode, -1) == row) mCodeRows->remove(shownCode);
-        }
+        const bool newRow = row >= rowsWithCells;
+        const bool needsButton = newRow || target.code != code;
         if (needsButton) {
+            // The code that sat here has moved down or out of the list; a later row re-enters it.
+            if (!newRow && mCodeRows->value(target.code, -1) == row) mCodeRows->remove(target.code);
             mCodeRows->insert(code, row);
-            setCellText(row, 0, code);
+            target.code = code;
         }
-        setNameCell(row, record);
-        setPriceCell(row, 0, record.lastPrice);
-        setPriceCell(row, 1, record.openPrice);
-        setPriceCell(row, 2, record.highPrice);
-        setPriceCell(row, 3, record.lowPrice);
-        setPriceCell(row, 4, record.upperLimitPrice);
-        setPriceCell(row, 5, record.lowerLimitPrice);
-        setPriceCell(row, 6, record.preClosePrice);
+        target.prices = {record.lastPrice,       record.openPrice,       record.highPrice,    record.lowPrice,
+                         record.upperLimitPrice, record.lowerLimitPrice, record.preClosePrice};
+        std::memcpy(target.name.data(), record.securityName, target.name.size());
 
+        if (newRow) {
+            for (int column = 0; column < kItemColumns; ++column)
+                mTable->setItem(row, column, new Cell(mShownRows, row, column));
+        }
         if (needsButton) putOrderButton(row);
     }
 
@@ -147,36 +157,16 @@ void StockQuotesWidget::showQuotes(const QMap<QString, ClientSecurityMarketDataL
     mTable->viewport()->update();
 }
 
-void StockQuotesWidget::setCellText(int row, int column, const QString &text) {
-    QTableWidgetItem *item = mTable->item(row, column);
-    if (!item) {
-        mTable->setItem(row, column, new QTableWidgetItem(text));
-    } else if (item->text() != text) {
-        item->setText(text);
-    }
-}
-
-void StockQuotesWidget::setNameCell(int row, const ClientSecurityMarketDataLevel1 &record) {
-    ShownRow &shown = mShownRows[size_t(row)];
-    if (shown.hasName && std::memcmp(shown.name.data(), record.securityName, shown.name.size()) == 0 &&
-        mTable->item(row, 1))
-        return;
-    std::memcpy(shown.name.data(), record.securityName, shown.name.size());
-    shown.hasName = true;
-    setCellText(row, 1, nameText(record));
-}
-
-void StockQuotesWidget::setPriceCell(int row, int priceIndex, double value) {
-    double &shown = mShownRows[size_t(row)].prices[size_t(priceIndex)];
-    const int column = 2 + priceIndex;
-    // Compared bit for bit: the text is a function of the value, and NaN must never match.
-    if (std::memcmp(&shown, &value, sizeof value) == 0 && mTable->item(row, column)) return;
-    shown = value;
-    // setText itself ignores a text equal to the one shown.
-    if (QTableWidgetItem *item = mTable->item(row, column)) {
-        item->setText(priceText(value));
-    } else {
-        mTable->setItem(row, column, new QTableWidgetItem(priceText(value)));
+QString StockQuotesWidget::cellText(const ShownRow &row, int column) {
+    switch (column) {
+        case 0:
+            return row.code;
+        case 1:
+            // The field is not terminated when the name fills it.
+            return QString::fromUtf8(row.name.data(), int(strnlen(row.name.data(), row.name.size())));
+        default:
+            if (column >= 2 && column < 2 + kPriceColumns) return priceText(row.prices[size_t(column - 2)]);
+            return QString();
     }
 }
 

@@ -42,12 +42,21 @@ public slots:
     void slot_releaseData();
 
 private:
-    void setCellText(int row, int column, const QString &text);
-    void setNameCell(int row, const ClientSecurityMarketDataLevel1 &record);
-    void setPriceCell(int row, int priceIndex, double value);
-    void putOrderButton(int row);
-
     static constexpr int kPriceColumns = 7;
+    static constexpr int kItemColumns = 9;
+
+    // The record fields a row shows. Cells format their text from it when asked, so a refresh
+    // only copies records and the repaint formats just the cells on screen.
+    struct ShownRow {
+        QString code;
+        std::array<double, kPriceColumns> prices{};
+        std::array<char, sizeof(ClientSecurityMarketDataLevel1::securityName)> name{};
+    };
+    using ShownRows = std::vector<ShownRow>;
+    class Cell;
+
+    static QString cellText(const ShownRow &row, int column);
+    void putOrderButton(int row);
 
     MyLineEdit *mSearchEdit = nullptr;
     MyPushButton *mClearButton = nullptr;
@@ -57,14 +66,8 @@ private:
     QMap<QObject *, int> mButtonRows;
     std::unique_ptr<QTimer> mRefreshTimer;
     QuotesTcpClient *mQuoteClient = nullptr;
-    // The record fields behind the texts on show, so that unchanged fields are neither
-    // converted nor set again.
-    struct ShownRow {
-        std::array<double, kPriceColumns> prices;
-        std::array<char, sizeof(ClientSecurityMarketDataLevel1::securityName)> name;
-        bool hasName = false;
-    };
-    std::vector<ShownRow> mShownRows;
+    // Shared with the cells, which the table owns and may outlive this object's members.
+    std::shared_ptr<ShownRows> mShownRows;
 };
 
 #endif  // QETO_STOCK_QUOTES_WIDGET_H
