@@ -1,0 +1,73 @@
+// Order entry form: code, side, price and quantity of one limit order, its checks and
+// confirmation, the request to the counter and the reports of its answers.
+#ifndef QETO_ORDER_WIDGET_H
+#define QETO_ORDER_WIDGET_H
+
+#include <QString>
+#include <QWidget>
+
+#include "qeto_gate_api.h"
+
+class MyDoubleSpinBox;
+class MyLabel;
+class MyLineEdit;
+class MyPushButton;
+class MySpinBox;
+class QRadioButton;
+class QuotesTcpClient;
+
+class OrderWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit OrderWidget(QWidget *parent);
+    ~OrderWidget() override;
+
+    void setQuotesTcpClient(QuotesTcpClient *client);
+
+    // The record of the last order filled (kept between orders).
+    const CQetoReqOrderInsertField &orderRequest() const { return mOrderRequest; }
+
+signals:
+    void signalSecurityIdChanged(QString code);
+
+public slots:
+    void slotStockCodeChange(QString str);
+    void slotRadioButtonChange(bool status);
+    void slotMoneyChange(double money);
+    void slotQuantityChange(int quantity);
+    void slotOrderClicked();
+    void slotClearClicked();
+    void slotRspInsertOrder(CQetoRspOrderInsertField pRspField, CQetoRspInfo pRspInfo, int nRequestID, bool bIsLast);
+    void slotRspErrInsertOrder(CQetoRspOrderInsertField pRspField, CQetoRspInfo pRspInfo, int nRequestID, bool bIsLast);
+    void slotRtnOrder(CQetoRtnOrderField pRspField, CQetoRspInfo pRspInfo, int nRequestID, bool bIsLast);
+    void slotClicketOrder(QString code);
+    void slotChangePrice(QString price);
+    void slotChangeName(QString code);
+
+private:
+    void initUi();
+    void initConnections();
+    void fillRequest(const QString &code, double price, int quantity);
+
+    MyLabel *mCodeCaption = nullptr;
+    MyLineEdit *mCodeEdit = nullptr;
+    MyLabel *mNameCaption = nullptr;
+    MyLabel *mNameLabel = nullptr;
+    MyLabel *mSideCaption = nullptr;
+    QRadioButton *mBuyButton = nullptr;
+    QRadioButton *mSellButton = nullptr;
+    MyLabel *mPriceCaption = nullptr;
+    MyDoubleSpinBox *mPriceBox = nullptr;
+    MyLabel *mQuantityCaption = nullptr;
+    MySpinBox *mQuantityBox = nullptr;
+    MyPushButton *mOrderButton = nullptr;
+    MyPushButton *mClearButton = nullptr;
+    QString mSecurityId;
+    char mSide = '1';
+    double mMoney = 0;
+    int mQuantity = 0;
+    QuotesTcpClient *mQuotesClient = nullptr;
+    CQetoReqOrderInsertField mOrderRequest;
+};
+
+#endif  // QETO_ORDER_WIDGET_H
