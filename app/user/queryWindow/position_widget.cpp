@@ -1,8 +1,176 @@
 #include "user/queryWindow/position_widget.h"
 
-#include "constants.h"
+#include <QFile>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QTableWidgetItem>
+#include <QTimer>
+#include <cstring>
 
-PositionWidget::PositionWidget(QWidget *parent) : QueryWindow(kPositionQueryTitle, parent) {}
+#include "basicControl/base_table_widget.h"
+#include "basicControl/my_line_edit.h"
+#include "basicControl/my_push_button.h"
+#include "constants.h"
+#include "utils/api_client_utils.h"
+#include "utils/error_msg.h"
+#include "utils/record_text.h"
+#include "utils/signal_interface.h"
+#include "utils/utils.h"
+
+namespace {
+
+constexpr int kActionColumn = 7;
+
+// Copies text into a NUL-terminated field: at most width - 1 bytes, so the terminator always fits.
+template <std::size_t N>
+void setTerminatedField(char (&field)[N], const QString &text) {
+    RecordText::setField(field, text.toUtf8().left(static_cast<int>(N) - 1));
+}
+
+}  // namespace
+
+PositionWidget::PositionWidget(QWidget *parent)
+    : QueryWindow(kPositionQueryTitle, parent),
+      mCodeEdit(new MyLineEdit(tr("证券代码"), this)),
+      mSearchButton(new MyPushButton(QStringLiteral("搜索"), this)),
+      mMoreButton(new MyPushButton(QStringLiteral("更多"), this)),
+      mClearButton(new MyPushButton(QStringLiteral("清空"), this)),
+      mExportButton(new MyPushButton(QStringLiteral("导出"), this)),
+      mExportAllButton(new MyPushButton(QStringLiteral("全部导出"), this)) {
+    mCodeEdit->setMaxLength(6);
+    mMoreButton->setEnabled(false);
+    mClearButton->setGreenStyle();
+
+    mTopLayout->addWidget(mCodeEdit, 0, Qt::AlignLeft);
+    mTopLayout->addWidget(mSearchButton, 0, Qt::AlignLeft);
+    mTopLayout->addWidget(mMoreButton, 0, Qt::AlignLeft);
+    mTopLayout->addWidget(mClearButton, 0, Qt::AlignLeft);
+    mTopLayout->addStretch();
+    mTopLayout->addWidget(mExportButton, 0, Qt::AlignRight);
+    mTopLayout->addWidget(mExportAllButton, 0, Qt::AlignRight);
+
+    connect(mClearButton, &QPushButton::clicked, this, &PositionWidget::slot_clickedClear);
+    connect(mSearchButton, &QPushButton::clicked, this, &PositionWidget::slot_check);
+    connect(mMoreButton, &QPushButton::clicked, this, &PositionWidget::slot_clickMore);
+    connect(SignalInterface::instance(), &SignalInterface::signal_rspQryPosition, this,
+            &PositionWidget::slot_rspQryPosition);
+    connect(mExportButton, &QPushButton::clicked, this, &QueryWindow::exportToCsv);
+    connect(mExportAllButton, &QPushButton::clicked, this, &PositionWidget::exportAllToCsv);
+}
 
 PositionWidget::~PositionWidget() = default;
 
+QStringList PositionWidget::recordTexts(const CQetoRspQryStockPositionField &record) {
+    // Signed and wide: more sold today than held must show negative, never wrap.
+    const qint64 total = static_cast<qint64>(record.YesterdayVolume) + record.TodayBuyVolume - record.TodaySellVolume;
+    return {RecordText::fieldUtf8(record.SecurityID),
+            QString::number(record.TodayBuyVolume),
+            QString::number(record.TodaySellVolume),
+            QString::number(record.YesterdayVolume),
+            QString::number(total),
+            QString::number(record.AvailableVolume),
+            QString::number(record.PositionCost, 'f', 6)};
+}
+
+void PositionWidget::slot_check() {
+    mSearchButton->setEnabled(false);
+
+    std::memset(&mRequest, 0, sizeof mRequest);
+    // An account that fills the whole field goes out without a terminator, as the field is sized.
+    RecordText::setField(mRequest.AccountID, ApiClientUtils::mAccount.toUtf8());
+    const QString code = mCodeEdit->text();
+    if (!code.isEmpty()) setTerminatedField(mRequest.SecurityID, code);
+
+    const int result = reqQryPosition(&mRequest, ApiClientUtils::mAccountSessionId, ApiClientUtils::mRequestId++,
+                                      ApiClientUtils::mEntryNo);
+    if (result != 0) {
+        QMessageBox::critical(nullptr, QStringLiteral("失败"), QStringLiteral("查询出错"));
+        QTimer::singleShot(1000, this, [this] { mSearchButton->setEnabled(true); });
+        return;
+    }
+    mMoreButton->setEnabled(false);
+    mTable->setRowCount(0);
+    mTotal = 0;
+    mRowButtons.clear();
+    mRecords.clear();
+}
+
+void PositionWidget::slot_rspQryPosition(CQetoRspQryStockPositionField pRspField, CQetoRspInfo pRspInfo, int,
+                                         bool bIsLast) {
+    if (pRspInfo.ErrorID != 0) {
+        mSearchButton->setEnabled(true);
+        const QString text = QStringLiteral("[%0]%1")
+                                 .arg(static_cast<quint32>(pRspInfo.ErrorID))
+                                 .arg(ErrorMsg::instance()->getErrorMsg(pRspInfo));
+        qWarning("%s", qUtf8Printable(QStringLiteral("持仓查询失败%1").arg(text)));
+        QMessageBox::warning(nullptr, QStringLiteral("错误"), text);
+    } else {
+        mRecords.insert(mTotal, pRspField);
+        ++mTotal;
+        if (mTotal == kPageRows) {
+            addPage();
+        } else if (mTotal > kPageRows) {
+            mMoreButton->setEnabled(true);
+        }
+    }
+    if (bIsLast) {
+        if (mTotal < kPageRows) addPage();
+        mSearchButton->setEnabled(true);
+    }
+}
+
+void PositionWidget::addPage() {
+    const int first = mTable->rowCount();
+    const int last = qMin(first + kPageRows, mTotal);
+    if (last <= first) return;
+    mTable->setRowCount(last);
+    for (int row = first; row < last; ++row) {
+        const QStringList texts = recordTexts(mRecords.value(row));
+        for (int column = 0; column < texts.size(); ++column)
+            mTable->setItem(row, column, new QTableWidgetItem(texts.at(column)));
+
+        auto *cell = new QWidget;
+        auto *layout = new QHBoxLayout(cell);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto *button = new MyPushButton(QStringLiteral("下单"), cell);
+        button->setFixedSize(50, 18);
+        layout->addWidget(button, 0, Qt::AlignCenter);
+        mTable->setCellWidget(row, kActionColumn, cell);
+        mRowButtons.insert(button, row);
+        connect(button, &QPushButton::clicked, this, &PositionWidget::slot_clickOrder);
+    }
+}
+
+void PositionWidget::slot_clickMore() {
+    addPage();
+    if (mTable->rowCount() == mTotal) mMoreButton->setEnabled(false);
+}
+
+void PositionWidget::slot_clickOrder() {
+    const auto it = mRowButtons.constFind(sender());
+    if (it == mRowButtons.constEnd()) return;
+    const QTableWidgetItem *item = mTable->item(it.value(), 0);
+    if (!item) return;
+    emit SignalInterface::instance()->signal_clicketOrder(item->text());
+}
+
+void PositionWidget::slot_clickedClear() { mCodeEdit->clear(); }
+
+void PositionWidget::exportAllToCsv() {
+    const QString fileName = askCsvFileName();
+    if (fileName.isEmpty()) return;
+    QFile file;
+    if (!openCsvFile(file, fileName)) return;
+
+    QString buffer;
+    buffer.reserve(kCsvBufferReserve);
+    buffer += csvHeaderLine();
+    bool written = true;
+    for (int index = 0; index < mTotal && written; ++index) {
+        const QStringList texts = recordTexts(mRecords.value(index));
+        for (int field = 0; field < texts.size(); ++field)
+            Utils::appendCsvField(buffer, texts.at(field), field == texts.size() - 1);
+        if (index % 10000 == 0 || index == mTotal - 1) written = flushCsvBuffer(file, buffer);
+    }
+    finishCsvFile(file, written, QStringLiteral("成功"));
+}
