@@ -501,12 +501,10 @@ void Engine::insertOrder(Session &s, int32_t req, const CQetoReqOrderInsertField
     putText(rsp.InsertTime, timeText(o.insertMs));
     rsp.OrderStatus = o.status;
     rsp.ErrorCode = o.errorCode;
-    answer(s, RspInsertOrder, req, rsp, error);
-    if (error) {
-        // Price-limit refusals come from the exchange side, which reports them as an error return too.
-        if (error == 2002) answer(s, ErrRtnInsertOrder, req, rsp, error);
-        return;
-    }
+    // Price-limit refusals come from the exchange side, which reports them as an error return
+    // in place of the counter's response: one refusal, one answer, one message for the user.
+    answer(s, error == 2002 ? ErrRtnInsertOrder : RspInsertOrder, req, rsp, error);
+    if (error) return;
     sendOrderReturn(s.account, s.exchange, o);
     match(s.account, s.exchange, o.sysId);
     const Order *after = c.findOrder(o.sysId);

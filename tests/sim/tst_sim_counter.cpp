@@ -142,7 +142,8 @@ TEST_P(OrderCheckTest, RefusesWithTheCatalogueId) {
     h.login('1');
     auto u = h.order(c.code, c.dir, c.price, c.volume, 5, c.priceType);
     ASSERT_GE(u.size(), 1u);
-    EXPECT_EQ(u[0].type, RspInsertOrder);
+    EXPECT_EQ(u[0].type, c.errRtn ? ErrRtnInsertOrder : RspInsertOrder);
+    EXPECT_EQ(ofType(u, RspInsertOrder).size(), c.errRtn ? 0u : 1u);
     EXPECT_EQ(val(u[0].info.ErrorID), c.error);
     const auto rsp = u[0].as<CQetoRspOrderInsertField>();
     EXPECT_NE(val(rsp.OrderSysID), 0u);
