@@ -110,6 +110,15 @@ void putNumber(char (&field)[N], uint32_t value) {
     putText(field, std::to_string(value));
 }
 
+// Order numbers fill their whole field, zero-padded on the left, as a counter's do: the field
+// has no terminator, so a shorter text would leave NUL padding for the client to show.
+template <std::size_t N>
+void putOrderNo(char (&field)[N], uint32_t value) {
+    std::string text = std::to_string(value);
+    if (text.size() < N) text.insert(0, N - text.size(), '0');
+    putText(field, text);
+}
+
 bool passwordRulesMet(const std::string &pwd) {
     if (pwd.size() != 10) return false;
     bool lower = false, upper = false, digit = false, special = false;
@@ -715,7 +724,7 @@ void Engine::queryOrders(Session &s, int32_t req, const CQetoReqQryOrderField &r
         f.LeavesVolume = o.leaves();
         f.OrderStatus = o.status;
         f.NodeNo = 1;
-        putNumber(f.OrderNo, o.sysId);
+        putOrderNo(f.OrderNo, o.sysId);
         f.SecurityType = o.securityType;
         f.ErrorCode = o.errorCode;
         f.Position = static_cast<int32_t>(i + 1);
@@ -753,7 +762,7 @@ void Engine::queryTrades(Session &s, int32_t req, const CQetoReqQryTradeField &r
         putText(f.TradeTime, timeText(t.timeMs));
         f.TradePrice = t.price;
         f.Direction = t.direction;
-        putNumber(f.OrderNo, t.orderSysId);
+        putOrderNo(f.OrderNo, t.orderSysId);
         f.Position = static_cast<int32_t>(i + 1);
         out.push_back(f);
     }

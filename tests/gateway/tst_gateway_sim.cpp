@@ -1,5 +1,6 @@
 // The gateway library against qeto-sim: every request with its answers, order matching,
 // paging, transfers and reconnection. Skipped when the simulator is not built.
+#include <cstring>
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -289,7 +290,8 @@ TEST_F(SimGateway, restingOrderThenCancel) {
     EXPECT_EQ(+qo.OrderSysID, +o.OrderSysID);
     EXPECT_EQ(+qo.OrderStatus, '6');
     EXPECT_EQ(+qo.Volume, 300u);
-    EXPECT_EQ(std::string(qo.OrderNo, strnlen(qo.OrderNo, sizeof qo.OrderNo)), std::to_string(o.OrderSysID));
+    EXPECT_EQ(std::memchr(qo.OrderNo, 0, sizeof qo.OrderNo), nullptr);  // fills its field
+    EXPECT_EQ(std::stoul(std::string(qo.OrderNo, sizeof qo.OrderNo)), o.OrderSysID);
     EXPECT_EQ(+qo.MoreData, 0);
 }
 

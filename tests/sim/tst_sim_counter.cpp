@@ -400,7 +400,7 @@ TEST_P(OrderPagingTest, ContinuesExactlyWhereTheLastPageEnded) {
             EXPECT_EQ(u[n].last, n + 1 == u.size());
             const auto r = u[n].as<CQetoRspQryOrderField>();
             seen.push_back(val(r.OrderSysID));
-            EXPECT_EQ(std::string(r.OrderNo, strnlen(r.OrderNo, sizeof r.OrderNo)), std::to_string(val(r.OrderSysID)));
+            EXPECT_EQ(std::stoul(std::string(r.OrderNo, sizeof r.OrderNo)), val(r.OrderSysID));
         }
         const auto lastRec = u.back().as<CQetoRspQryOrderField>();
         EXPECT_EQ(val(lastRec.MoreData) != 0, page + 1 < c.pages.size());
