@@ -692,6 +692,24 @@ void Engine::cancelOrder(Session &s, int32_t req, const CQetoReqOrderActionField
     toAccount(s.account, s.exchange, RtnOrder, req, rt, 0);
 }
 
+// One answer batch of a paged query: up to `batch` wanted items from `position` on; each record
+// carries the position after it, and the last one says whether wanted items remain.
+template <class Field, class Item, class Wanted, class Fill>
+std::vector<Field> pageOf(const std::vector<Item> &items, int32_t position, int batch, Wanted wanted, Fill fill) {
+    std::vector<Field> out;
+    std::size_t i = position > 0 ? static_cast<std::size_t>(position) : 0;
+    for (; i < items.size() && out.size() < static_cast<std::size_t>(batch); ++i) {
+        if (!wanted(items[i])) continue;
+        out.push_back(fill(items[i]));
+        out.back().Position = static_cast<int32_t>(i + 1);
+    }
+    if (!out.empty()) {
+        const auto from = items.begin() + static_cast<std::ptrdiff_t>(std::min(i, items.size()));
+        out.back().MoreData = std::any_of(from, items.end(), wanted) ? 1 : 0;
+    }
+    return out;
+}
+
 // ---------------------------------------------------------------- queries
 
 void Engine::queryOrders(Session &s, int32_t req, const CQetoReqQryOrderField &r) {
@@ -705,11 +723,7 @@ void Engine::queryOrders(Session &s, int32_t req, const CQetoReqQryOrderField &r
         return (r.OrderSysID == 0 || o.sysId == r.OrderSysID) && (code.empty() || o.code == code) &&
                (begin < 0 || o.insertMs >= begin) && (end < 0 || o.insertMs <= end);
     };
-    std::vector<CQetoRspQryOrderField> out;
-    std::size_t i = r.Position > 0 ? static_cast<std::size_t>(r.Position) : 0;
-    for (; i < c.orders.size() && out.size() < static_cast<std::size_t>(mOptions.batch); ++i) {
-        const Order &o = c.orders[i];
-        if (!wanted(o)) continue;
+    const auto out = pageOf<CQetoRspQryOrderField>(c.orders, r.Position, mOptions.batch, wanted, [](const Order &o) {
         CQetoRspQryOrderField f;
         zero(f);
         f.UserLocalID = o.userLocalId;
@@ -727,14 +741,9 @@ void Engine::queryOrders(Session &s, int32_t req, const CQetoReqQryOrderField &r
         putOrderNo(f.OrderNo, o.sysId);
         f.SecurityType = o.securityType;
         f.ErrorCode = o.errorCode;
-        f.Position = static_cast<int32_t>(i + 1);
         f.TradeAmount = o.tradeAmount;
-        out.push_back(f);
-    }
-    if (!out.empty()) {
-        const bool more = std::any_of(c.orders.begin() + static_cast<std::ptrdiff_t>(i), c.orders.end(), wanted);
-        out.back().MoreData = more ? 1 : 0;
-    }
+        return f;
+    });
     answerList(s, RspQryOrder, req, out);
 }
 
@@ -747,11 +756,7 @@ void Engine::queryTrades(Session &s, int32_t req, const CQetoReqQryTradeField &r
         return (r.OrderSysID == 0 || t.orderSysId == r.OrderSysID) && (code.empty() || t.code == code) &&
                (begin < 0 || t.timeMs >= begin) && (end < 0 || t.timeMs <= end);
     };
-    std::vector<CQetoRspQryTradeField> out;
-    std::size_t i = r.Position > 0 ? static_cast<std::size_t>(r.Position) : 0;
-    for (; i < c.trades.size() && out.size() < static_cast<std::size_t>(mOptions.batch); ++i) {
-        const Trade &t = c.trades[i];
-        if (!wanted(t)) continue;
+    const auto out = pageOf<CQetoRspQryTradeField>(c.trades, r.Position, mOptions.batch, wanted, [](const Trade &t) {
         CQetoRspQryTradeField f;
         zero(f);
         f.OrderSysID = t.orderSysId;
@@ -763,13 +768,8 @@ void Engine::queryTrades(Session &s, int32_t req, const CQetoReqQryTradeField &r
         f.TradePrice = t.price;
         f.Direction = t.direction;
         putOrderNo(f.OrderNo, t.orderSysId);
-        f.Position = static_cast<int32_t>(i + 1);
-        out.push_back(f);
-    }
-    if (!out.empty()) {
-        const bool more = std::any_of(c.trades.begin() + static_cast<std::ptrdiff_t>(i), c.trades.end(), wanted);
-        out.back().MoreData = more ? 1 : 0;
-    }
+        return f;
+    });
     answerList(s, RspQryTrade, req, out);
 }
 
