@@ -188,7 +188,7 @@ int main(int argc, char **argv) {
     const Figures wa = summarise(wallInPlace);
     const Figures wb = summarise(wallRebuilt);
     std::printf("watch list refresh, %d codes, every price changed, %d rounds, refresh + repaint\n", kCodes, kRounds);
-    std::printf("  first fill (items and buttons): %.2f ms wall\n", firstMs);
+    std::printf("  first fill (items, buttons of the rows on screen; the rest follow in batches): %.2f ms wall\n", firstMs);
     std::printf("  GUI-thread CPU  in-place : median %6.2f ms, max %6.2f ms (refresh alone median %.2f ms)\n", a.median,
                 a.max, summarise(cpuInPlaceData).median);
     std::printf("  GUI-thread CPU  new items: median %6.2f ms, max %6.2f ms (refresh alone median %.2f ms)\n", b.median,

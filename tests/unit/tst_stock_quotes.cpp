@@ -144,6 +144,7 @@ private slots:
     void cellsFollowEachRefresh();
     void exportWritesTheShownTexts();
     void refreshRepaintsTheList();
+    void buttonsForRowsOnScreenFirst();
 
     void cleanupTestCase() { mSearchFeed.reset(); }
 
@@ -189,7 +190,7 @@ void TestStockQuotes::showsOnlyTheSmallestCodes() {
         if (cell(*w, row, 0) != QString::fromLatin1(code(100000 + row * 7)))
             QFAIL(qPrintable(QStringLiteral("row %1 shows %2").arg(row).arg(cell(*w, row, 0))));
     }
-    QVERIFY(button(*w, 4095));
+    QTRY_VERIFY(button(*w, 4095));   // rows off screen get theirs a batch at a time
     QVERIFY(!button(*w, 4096));
 }
 
@@ -467,6 +468,41 @@ void TestStockQuotes::refreshRepaintsTheList() {
     w.showQuotes(table);
     QTRY_VERIFY(counter.paints > 0);
     QCOMPARE(cell(w, 0, 2), QStringLiteral("10.500"));
+}
+
+// A first fill of thousands of rows must not build every button widget in one go: the rows on
+// screen get theirs at once, rows scrolled to get theirs before they show, the rest follow.
+void TestStockQuotes::buttonsForRowsOnScreenFirst() {
+    QMap<QString, ClientSecurityMarketDataLevel1> table;
+    for (int i = 0; i < StockQuotesWidget::kMaxRows; ++i) {
+        const QByteArray c = code(100000 + i);
+        table.insert(QString::fromLatin1(c), record(c, 1.0 + i));
+    }
+    QScopedPointer<StockQuotesWidget> w(makeWidget(nullptr));
+    w->resize(900, 300);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.data()));
+
+    w->showQuotes(table);
+    QVERIFY(button(*w, 0));
+    QVERIFY(!button(*w, StockQuotesWidget::kMaxRows - 1));
+
+    w->table()->scrollToBottom();
+    MyPushButton *last = button(*w, StockQuotesWidget::kMaxRows - 1);
+    QVERIFY(last);
+
+    QTRY_VERIFY([&] {
+        for (int row = 0; row < StockQuotesWidget::kMaxRows; ++row)
+            if (!button(*w, row)) return false;
+        return true;
+    }());
+    // Every button, made early or late, sends its own row's code.
+    QSignalSpy spy(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
+    last->click();
+    button(*w, 2048)->click();
+    QCOMPARE(spy.count(), 2);
+    QCOMPARE(spy.at(0).at(0).toString(), QString::fromLatin1(code(100000 + StockQuotesWidget::kMaxRows - 1)));
+    QCOMPARE(spy.at(1).at(0).toString(), QString::fromLatin1(code(100000 + 2048)));
 }
 
 QTEST_MAIN(TestStockQuotes)

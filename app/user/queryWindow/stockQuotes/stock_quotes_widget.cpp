@@ -54,6 +54,13 @@ StockQuotesWidget::StockQuotesWidget(QWidget *parent)
 
     connect(mSearchButton, &QPushButton::clicked, this, &StockQuotesWidget::slot_checkClicked);
     connect(mClearButton, &QPushButton::clicked, this, &StockQuotesWidget::slot_clearClicked);
+
+    mButtonTimer = new QTimer(this);
+    mButtonTimer->setSingleShot(true);
+    mButtonTimer->setInterval(0);
+    connect(mButtonTimer, &QTimer::timeout, this, &StockQuotesWidget::putNextButtonBatch);
+    // Rows scrolled into view get their owed buttons before they are painted.
+    connect(mTable->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { putVisibleButtons(); });
 }
 
 StockQuotesWidget::~StockQuotesWidget() = default;
@@ -122,6 +129,10 @@ void StockQuotesWidget::showQuotes(const QMap<QString, ClientSecurityMarketDataL
     ShownRows &shown = *mShownRows;
     const int rowsWithCells = qMin(int(shown.size()), rows);
     shown.resize(size_t(rows));
+    if (int(mButtonDue.size()) > rows) {
+        for (size_t r = size_t(rows); r < mButtonDue.size(); ++r) mButtonsDue -= mButtonDue[r];
+    }
+    mButtonDue.resize(size_t(rows), 0);
 
     // New cells would each signal the view; one viewport update after the batch repaints only
     // what is on screen, and the cells format their texts then.
@@ -150,11 +161,48 @@ void StockQuotesWidget::showQuotes(const QMap<QString, ClientSecurityMarketDataL
             for (int column = 0; column < kItemColumns; ++column)
                 mTable->setItem(row, column, new Cell(mShownRows, row, column));
         }
-        if (needsButton) putOrderButton(row);
+        if (needsButton && !mButtonDue[size_t(row)]) {
+            mButtonDue[size_t(row)] = 1;
+            ++mButtonsDue;
+        }
     }
 
     model->blockSignals(wasBlocked);
     mTable->viewport()->update();
+    putVisibleButtons();
+    if (mButtonsDue > 0 && !mButtonTimer->isActive()) mButtonTimer->start();
+}
+
+void StockQuotesWidget::putDueButtons(int first, int last) {
+    first = qMax(first, 0);
+    last = qMin(last, int(mButtonDue.size()) - 1);
+    for (int row = first; row <= last && mButtonsDue > 0; ++row) {
+        if (!mButtonDue[size_t(row)]) continue;
+        mButtonDue[size_t(row)] = 0;
+        --mButtonsDue;
+        putOrderButton(row);
+    }
+}
+
+void StockQuotesWidget::putVisibleButtons() {
+    if (mButtonsDue == 0) return;
+    const int first = mTable->rowAt(0);
+    int last = mTable->rowAt(mTable->viewport()->height() - 1);
+    if (last < 0) last = int(mButtonDue.size()) - 1;   // the rows end above the viewport's bottom
+    putDueButtons(first < 0 ? 0 : first, last);
+}
+
+void StockQuotesWidget::putNextButtonBatch() {
+    constexpr int kBatch = 128;   // about 30 ms of widget building per event-loop turn
+    int made = 0;
+    for (size_t row = 0; row < mButtonDue.size() && made < kBatch && mButtonsDue > 0; ++row) {
+        if (!mButtonDue[row]) continue;
+        mButtonDue[row] = 0;
+        --mButtonsDue;
+        putOrderButton(int(row));
+        ++made;
+    }
+    if (mButtonsDue > 0) mButtonTimer->start();
 }
 
 QString StockQuotesWidget::cellText(const ShownRow &row, int column) {

@@ -57,6 +57,12 @@ private:
 
     static QString cellText(const ShownRow &row, int column);
     void putOrderButton(int row);
+    // Order buttons are owed to rows whose code changed; the rows on screen get theirs at once,
+    // the others a batch per event-loop turn, so a first fill of thousands of rows never
+    // holds the GUI for long.
+    void putDueButtons(int first, int last);
+    void putVisibleButtons();
+    void putNextButtonBatch();
 
     MyLineEdit *mSearchEdit = nullptr;
     MyPushButton *mClearButton = nullptr;
@@ -68,6 +74,9 @@ private:
     QuotesTcpClient *mQuoteClient = nullptr;
     // Shared with the cells, which the table owns and may outlive this object's members.
     std::shared_ptr<ShownRows> mShownRows;
+    std::vector<char> mButtonDue;   // per row: a new order button is owed
+    int mButtonsDue = 0;
+    QTimer *mButtonTimer = nullptr;
 };
 
 #endif  // QETO_STOCK_QUOTES_WIDGET_H
