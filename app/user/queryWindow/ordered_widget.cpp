@@ -309,24 +309,13 @@ void OrderedWidget::AfterCancelOrder(const QString &text, bool ok) {
 }
 
 void OrderedWidget::exportAllToCsv() {
-    const QString fileName = askCsvFileName();
-    if (fileName.isEmpty()) return;
-
-    QFile file;
-    if (!openCsvFile(file, fileName)) return;
-    bool written = true;
-
-    QString buffer;
-    buffer.reserve(kCsvBufferReserve);
-    buffer += csvHeaderLine();
-
     OrderQueryEntry blank;
     std::memset(&blank, 0, sizeof blank);
-    for (int index = 0; index < mTotal && written; ++index) {
-        const auto it = mEntries.constFind(index);
-        const QStringList texts = cellTexts(it != mEntries.constEnd() ? it->field : blank.field);
-        for (int i = 0; i < texts.size(); ++i) Utils::appendCsvField(buffer, texts.at(i), i == texts.size() - 1);
-        if (index % kPageRows == 0 || index == mTotal - 1) written = flushCsvBuffer(file, buffer);
-    }
-    finishCsvFile(file, written, QStringLiteral("正确"));
+    exportStoredRecords(
+        mTotal,
+        [this, &blank](int index) {
+            const auto it = mEntries.constFind(index);
+            return cellTexts(it != mEntries.constEnd() ? it->field : blank.field);
+        },
+        QStringLiteral("正确"));
 }

@@ -157,20 +157,6 @@ void PositionWidget::slot_clickOrder() {
 void PositionWidget::slot_clickedClear() { mCodeEdit->clear(); }
 
 void PositionWidget::exportAllToCsv() {
-    const QString fileName = askCsvFileName();
-    if (fileName.isEmpty()) return;
-    QFile file;
-    if (!openCsvFile(file, fileName)) return;
-
-    QString buffer;
-    buffer.reserve(kCsvBufferReserve);
-    buffer += csvHeaderLine();
-    bool written = true;
-    for (int index = 0; index < mTotal && written; ++index) {
-        const QStringList texts = recordTexts(mRecords.value(index));
-        for (int field = 0; field < texts.size(); ++field)
-            Utils::appendCsvField(buffer, texts.at(field), field == texts.size() - 1);
-        if (index % 10000 == 0 || index == mTotal - 1) written = flushCsvBuffer(file, buffer);
-    }
-    finishCsvFile(file, written, QStringLiteral("成功"));
+    exportStoredRecords(
+        mTotal, [this](int index) { return recordTexts(mRecords.value(index)); }, QStringLiteral("成功"));
 }

@@ -1,5 +1,7 @@
 #include "user/queryWindow/query_window.h"
 
+#include "utils/utils.h"
+
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -111,6 +113,26 @@ void QueryWindow::finishCsvFile(QFile &file, bool written, const QString &succes
         return;
     }
     QMessageBox::information(nullptr, successTitle, QStringLiteral("文件写入成功"));
+}
+
+void QueryWindow::exportStoredRecords(int count, const std::function<QStringList(int)> &textsAt,
+                                      const QString &successTitle) {
+    const QString fileName = askCsvFileName();
+    if (fileName.isEmpty()) return;
+    QFile file;
+    if (!openCsvFile(file, fileName)) return;
+
+    QString buffer;
+    buffer.reserve(kCsvBufferReserve);
+    buffer += csvHeaderLine();
+    bool written = true;
+    for (int index = 0; index < count && written; ++index) {
+        const QStringList texts = textsAt(index);
+        for (int field = 0; field < texts.size(); ++field)
+            Utils::appendCsvField(buffer, texts.at(field), field == texts.size() - 1);
+        if (index % 10000 == 0 || index == count - 1) written = flushCsvBuffer(file, buffer);
+    }
+    finishCsvFile(file, written, successTitle);
 }
 
 void QueryWindow::exportToCsv() {

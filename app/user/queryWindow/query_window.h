@@ -52,6 +52,10 @@ protected:
     // Closes the file and reports: success under the given title, or "文件写入失败" when any
     // write failed, so that a full disk is never reported as a written file.
     static void finishCsvFile(QFile &file, bool written, const QString &successTitle);
+    // The whole "export all": every stored record of the last query as one line of the texts
+    // its table row shows, flushed after the first record, every 10000th and the last.
+    void exportStoredRecords(int count, const std::function<QStringList(int index)> &textsAt,
+                             const QString &successTitle);
 
     static constexpr int kCsvBufferReserve = 52428800;
     static constexpr int kCsvRowsPerFlush = 5000;
