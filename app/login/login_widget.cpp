@@ -206,8 +206,7 @@ void LoginWidget::resetLogin() {
 void LoginWidget::slotRspLoginError(CQetoRspInfo pRspInfo) {
     mLoginTimer->stop();
     mLogStatus = true;
-    const QString text =
-        QStringLiteral("[%1]%2").arg(pRspInfo.ErrorID).arg(ErrorMsg::instance()->getErrorMsg(pRspInfo));
+    const QString text = ErrorMsg::instance()->getErrorText(pRspInfo);
     QMessageBox::information(nullptr, QStringLiteral("消息"), text, QMessageBox::Ok);
     setLoginButtonState(true);
     release(ApiClientUtils::mEntryNo);

@@ -103,3 +103,7 @@ QString ErrorMsg::getManagerErrorMsgById(int errorId) {
     if (mg != mManagerMsgs.constEnd()) return mg.value();
     return mExchangeMsgs.value(errorId);
 }
+
+QString ErrorMsg::getErrorText(const CQetoRspInfo &info) {
+    return QStringLiteral("[%1]%2").arg(QString::number(info.ErrorID), getErrorMsg(info));
+}

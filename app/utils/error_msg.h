@@ -18,6 +18,9 @@ public:
     int readErrorJson();
     // The counter's own text when it is Chinese; else the catalogue's; else the counter's.
     QString getErrorMsg(const CQetoRspInfo &info);
+    // "[id]text" for a refused answer: the error id and getErrorMsg's text, filled in one
+    // step so a "%1" inside the text is shown as it is.
+    QString getErrorText(const CQetoRspInfo &info);
     // Exchange table first, then manager table; empty when neither knows the id.
     QString getErrorMsgById(int errorId);
     // Manager table first, then exchange table; empty when neither knows the id.

@@ -182,8 +182,7 @@ void DepositAndWithdrawalWidget::slot_rspQryInOutFundRecord(CQetoRspQryCapTransf
                                                             CQetoRspInfo pRspInfo, int nRequestID, bool bIsLast) {
     Q_UNUSED(nRequestID)
     if (pRspInfo.ErrorID != 0) {
-        const QString text = QStringLiteral("[%0]%1").arg(QString::number(pRspInfo.ErrorID),
-                                                          ErrorMsg::instance()->getErrorMsg(pRspInfo));
+        const QString text = ErrorMsg::instance()->getErrorText(pRspInfo);
         qWarning("%s", qUtf8Printable(QStringLiteral("出入金信息查询失败%1").arg(text)));
         QMessageBox::warning(nullptr, QStringLiteral("错误"), text);
         return;

@@ -174,8 +174,7 @@ void OrderedWidget::slot_rspQryOrder(CQetoRspQryOrderField pRspField, CQetoRspIn
     Q_UNUSED(nRequestID)
     if (pRspInfo.ErrorID != 0) {
         mSearchButton->setEnabled(true);
-        const QString text =
-            QStringLiteral("[%1]%2").arg(pRspInfo.ErrorID).arg(ErrorMsg::instance()->getErrorMsg(pRspInfo));
+        const QString text = ErrorMsg::instance()->getErrorText(pRspInfo);
         qWarning("%s", qUtf8Printable(QStringLiteral("委托查询出错%1").arg(text)));
         QMessageBox::warning(nullptr, QStringLiteral("错误"), text);
     } else {

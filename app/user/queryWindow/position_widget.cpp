@@ -99,9 +99,7 @@ void PositionWidget::slot_rspQryPosition(CQetoRspQryStockPositionField pRspField
                                          bool bIsLast) {
     if (pRspInfo.ErrorID != 0) {
         mSearchButton->setEnabled(true);
-        const QString text = QStringLiteral("[%0]%1")
-                                 .arg(static_cast<quint32>(pRspInfo.ErrorID))
-                                 .arg(ErrorMsg::instance()->getErrorMsg(pRspInfo));
+        const QString text = ErrorMsg::instance()->getErrorText(pRspInfo);
         qWarning("%s", qUtf8Printable(QStringLiteral("持仓查询失败%1").arg(text)));
         QMessageBox::warning(nullptr, QStringLiteral("错误"), text);
     } else {

@@ -125,9 +125,7 @@ void TransactionWidget::slot_click() {
 void TransactionWidget::slot_rspQryTrade(CQetoRspQryTradeField pRspField, CQetoRspInfo pRspInfo, int, bool bIsLast) {
     if (pRspInfo.ErrorID != 0) {
         mQueryButton->setEnabled(true);
-        const QString text = QStringLiteral("[%0]%1")
-                                 .arg(static_cast<quint32>(pRspInfo.ErrorID))
-                                 .arg(ErrorMsg::instance()->getErrorMsg(pRspInfo));
+        const QString text = ErrorMsg::instance()->getErrorText(pRspInfo);
         qWarning("%s", qUtf8Printable(QStringLiteral("成交查询失败%1").arg(text)));
         QMessageBox::warning(nullptr, QStringLiteral("失败"), text);
     } else {

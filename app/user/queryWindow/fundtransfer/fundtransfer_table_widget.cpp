@@ -71,8 +71,7 @@ void FundTransferTableWidget::slot_rspQryBTFundTransferRecord(CQetoRspQryBTCapTr
                                                               CQetoRspInfo pRspInfo, int nRequestID, bool bIsLast) {
     Q_UNUSED(nRequestID)
     if (pRspInfo.ErrorID != 0) {
-        const QString text = QStringLiteral("[%0]%1").arg(QString::number(pRspInfo.ErrorID),
-                                                          ErrorMsg::instance()->getErrorMsg(pRspInfo));
+        const QString text = ErrorMsg::instance()->getErrorText(pRspInfo);
         qWarning("%s", qUtf8Printable(QStringLiteral("资金调拨信息查询失败%1").arg(text)));
         QMessageBox::warning(nullptr, QStringLiteral("失败"), text);
     } else {
