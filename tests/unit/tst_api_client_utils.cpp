@@ -7,39 +7,24 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "log_capture.h"
 #include "qeto_gate_fake.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"
 
 namespace {
 
-struct LogLine {
-    QtMsgType type;
-    QString text;
-};
+using LogLine = LogCapture::Line;
+std::unique_ptr<LogCapture> gCapture;
 
-std::mutex gLogMutex;  // the sanitizer sees standard mutexes, not Qt's
-QList<LogLine> gLog;
-QtMessageHandler gPreviousHandler = nullptr;
+QList<LogLine> logLines() { return gCapture->lines(); }
 
-void captureLog(QtMsgType type, const QMessageLogContext &, const QString &msg) {
-    std::lock_guard<std::mutex> lock(gLogMutex);
-    gLog.append({type, msg});
-}
-
-QList<LogLine> logLines() {
-    std::lock_guard<std::mutex> lock(gLogMutex);
-    return gLog;
-}
-
-void clearLog() {
-    std::lock_guard<std::mutex> lock(gLogMutex);
-    gLog.clear();
-}
+void clearLog() { gCapture->clear(); }
 
 bool logged(QtMsgType type, const QString &text) {
     for (const LogLine &l : logLines())
@@ -176,10 +161,10 @@ private slots:
 void TestApiClientUtils::initTestCase() {
     ApiClientUtils::initSpi();
     ApiClientUtils::initSpi();  // idempotent
-    gPreviousHandler = qInstallMessageHandler(captureLog);
+    gCapture.reset(new LogCapture);
 }
 
-void TestApiClientUtils::cleanupTestCase() { qInstallMessageHandler(gPreviousHandler); }
+void TestApiClientUtils::cleanupTestCase() { gCapture.reset(); }
 
 void TestApiClientUtils::init() {
     qeto::fake::reset();

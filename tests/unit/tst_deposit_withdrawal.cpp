@@ -11,6 +11,7 @@
 #include "constants.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
+#include "spi_answers.h"
 #include "user/queryWindow/depositandwithdrawal_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
@@ -27,21 +28,6 @@ QByteArray bytesOf(const std::vector<unsigned char> &v) {
     return QByteArray(reinterpret_cast<const char *>(v.data()), static_cast<int>(v.size()));
 }
 
-CQetoRspInfo info(uint32_t id, const char *text = "") {
-    CQetoRspInfo out;
-    std::memset(&out, 0, sizeof out);
-    out.ErrorID = id;
-    std::strncpy(out.ErrorMsg, text, sizeof out.ErrorMsg - 1);
-    return out;
-}
-
-template <typename T>
-T zeroed() {
-    T out;
-    std::memset(&out, 0, sizeof out);
-    return out;
-}
-
 CQetoRspQryCapTransferRecordField record(const QByteArray &org, double amount, char direction, const char *time) {
     auto r = zeroed<CQetoRspQryCapTransferRecordField>();
     std::memcpy(r.OrgCode, org.constData(), static_cast<size_t>(qMin(org.size(), 4)));
@@ -53,12 +39,7 @@ CQetoRspQryCapTransferRecordField record(const QByteArray &org, double amount, c
 }
 
 void fireRecord(const CQetoRspQryCapTransferRecordField &r, const CQetoRspInfo &i, bool last) {
-    qeto::fake::fireOnThread([r, i, last](const SpiCallbackTable &t) {
-        auto field = r;
-        auto rspInfo = i;
-        auto session = zeroed<CQetoSessionInfo>();
-        t.onRspQryInOutFundRecord(&field, &rspInfo, &session, 1, last);
-    });
+    answerEach(&SpiCallbackTable::onRspQryInOutFundRecord, QList<CQetoRspQryCapTransferRecordField>{r}, last, i);
 }
 
 }  // namespace
@@ -296,10 +277,10 @@ void TestDepositWithdrawal::answers() {
 
     auto field = zeroed<CQetoRspCapTransferField>();
     field.ErrorCode = recordCode;
-    const CQetoRspInfo rspInfo = info(errorId, counterText.constData());
+    const CQetoRspInfo answerInfo = rspInfo(errorId, counterText.constData());
     qeto::fake::fireOnThread([=](const SpiCallbackTable &t) {
         auto f = field;
-        auto i = rspInfo;
+        auto i = answerInfo;
         auto session = zeroed<CQetoSessionInfo>();
         (withdrawal ? t.onRspOutFund : t.onRspInFund)(&f, &i, &session, 3, true);
     });
@@ -327,7 +308,7 @@ void TestDepositWithdrawal::refreshQueriesOncePerSecond() {
 }
 
 void TestDepositWithdrawal::refusedQueryKeepsRows() {
-    fireRecord(record("0001", 10, '1', "093000"), info(0), true);
+    fireRecord(record("0001", 10, '1', "093000"), rspInfo(0), true);
     QTRY_COMPARE(mWidget->table()->rowCount(), 1);
     qeto::fake::setResult("reqQryInOutFundRecord", 2);
     button(QStringLiteral("刷新"))->click();
@@ -340,10 +321,10 @@ void TestDepositWithdrawal::refusedQueryKeepsRows() {
 }
 
 void TestDepositWithdrawal::recordRows() {
-    fireRecord(record("0001", 1234.5, '1', "2026-12-08 09:30:00"), info(0), false);
-    fireRecord(record("ABCD", 0.5, '2', "10:00"), info(0), false);
-    fireRecord(record("0002", 3, '0', "11:00"), info(0), false);  // '0' only counts as "no records" when last
-    fireRecord(record("01", 7, '9', ""), info(0), true);
+    fireRecord(record("0001", 1234.5, '1', "2026-12-08 09:30:00"), rspInfo(0), false);
+    fireRecord(record("ABCD", 0.5, '2', "10:00"), rspInfo(0), false);
+    fireRecord(record("0002", 3, '0', "11:00"), rspInfo(0), false);  // '0' only counts as "no records" when last
+    fireRecord(record("01", 7, '9', ""), rspInfo(0), true);
     QTRY_COMPARE(mWidget->table()->rowCount(), 4);
 
     const QList<QStringList> expected = {
@@ -359,7 +340,7 @@ void TestDepositWithdrawal::recordRows() {
 
     button(QStringLiteral("刷新"))->click();
     QCOMPARE(mWidget->table()->rowCount(), 0);
-    fireRecord(record("0003", 1, '1', "12:00"), info(0), true);
+    fireRecord(record("0003", 1, '1', "12:00"), rspInfo(0), true);
     QTRY_COMPARE(mWidget->table()->rowCount(), 1);
     QCOMPARE(mWidget->table()->item(0, 0)->text(), QStringLiteral("0003"));
 }
@@ -377,7 +358,7 @@ void TestDepositWithdrawal::answerWithoutRows() {
     QFETCH(uint, errorId);
     QFETCH(char, direction);
     QFETCH(QString, text);
-    fireRecord(record("0001", 5, direction, "09:00"), info(errorId, "busy"), true);
+    fireRecord(record("0001", 5, direction, "09:00"), rspInfo(errorId, "busy"), true);
     QTRY_COMPARE(mBoxes->count(), 1);
     QCOMPARE(mBoxes->last().title, QStringLiteral("错误"));
     QCOMPARE(mBoxes->last().text, text);

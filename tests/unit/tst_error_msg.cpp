@@ -8,9 +8,12 @@
 #include <QTextCodec>
 #include <QtTest>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "constants.h"
+#include "log_capture.h"
+#include "spi_answers.h"
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
 
@@ -22,25 +25,6 @@ bool writeCatalog(const QByteArray &content) {
     QDir().mkpath(QFileInfo(catalogPath()).absolutePath());
     QFile f(catalogPath());
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
-}
-
-QStringList gWarnings;
-QStringList gInfos;
-QtMessageHandler gPrevious = nullptr;
-
-void captureLog(QtMsgType type, const QMessageLogContext &, const QString &msg) {
-    if (type == QtWarningMsg)
-        gWarnings << msg;
-    else if (type == QtInfoMsg)
-        gInfos << msg;
-}
-
-CQetoRspInfo rspInfo(uint32_t id, const QByteArray &text) {
-    CQetoRspInfo info;
-    std::memset(&info, 0, sizeof info);
-    info.ErrorID = id;
-    std::memcpy(info.ErrorMsg, text.constData(), qMin<size_t>(sizeof info.ErrorMsg - 1, size_t(text.size())));
-    return info;
 }
 
 const QByteArray kFullCatalog = R"({
@@ -74,6 +58,7 @@ private slots:
     void localEncodingOfCounterText();
 
 private:
+    std::unique_ptr<LogCapture> mLog;
     QByteArray mSaved;
     bool mHadFile = false;
 };
@@ -83,11 +68,11 @@ void TestErrorMsg::initTestCase() {
     mHadFile = existing.open(QIODevice::ReadOnly);
     if (mHadFile) mSaved = existing.readAll();
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
-    gPrevious = qInstallMessageHandler(captureLog);
+    mLog.reset(new LogCapture);
 }
 
 void TestErrorMsg::cleanupTestCase() {
-    qInstallMessageHandler(gPrevious);
+    mLog.reset();
     if (mHadFile)
         writeCatalog(mSaved);
     else
@@ -95,10 +80,7 @@ void TestErrorMsg::cleanupTestCase() {
     ApiClientUtils::mMarket = '0';
 }
 
-void TestErrorMsg::init() {
-    gWarnings.clear();
-    gInfos.clear();
-}
+void TestErrorMsg::init() { mLog->clear(); }
 
 void TestErrorMsg::lookups_data() {
     QTest::addColumn<char>("market");
@@ -245,13 +227,14 @@ void TestErrorMsg::readFailures() {
     ApiClientUtils::mMarket = market;
     QCOMPARE(ErrorMsg::instance()->readErrorJson(), result);
     if (warning.isEmpty()) {
-        QVERIFY2(gWarnings.isEmpty(), qPrintable(gWarnings.join('|')));
+        QVERIFY2(mLog->warnings().isEmpty(), qPrintable(mLog->warnings().join('|')));
     } else {
-        QCOMPARE(gWarnings.size(), 1);
-        if (warning != "*") QVERIFY2(gWarnings.first().startsWith(warning), qPrintable(gWarnings.first()));
+        QCOMPARE(mLog->warnings().size(), 1);
+        if (warning != "*")
+            QVERIFY2(mLog->warnings().first().startsWith(warning), qPrintable(mLog->warnings().first()));
     }
     if (warning == QString::fromUtf8("解析 error_msg 失败："))
-        QVERIFY(gWarnings.first().size() > warning.size());  // the parser's own text follows
+        QVERIFY(mLog->warnings().first().size() > warning.size());  // the parser's own text follows
 }
 
 void TestErrorMsg::switchingExchangeDropsTexts() {
@@ -307,13 +290,13 @@ void TestErrorMsg::chineseDetectionLog() {
     QVERIFY(writeCatalog(kFullCatalog));
     ApiClientUtils::mMarket = '1';
     QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
-    gInfos.clear();
+    mLog->clear();
     ErrorMsg::instance()->getErrorMsg(rspInfo(2001, "ab中c"));
     ErrorMsg::instance()->getErrorMsg(rspInfo(5, "abc"));
-    QCOMPARE(gInfos.size(), 2);
-    QCOMPARE(gInfos.at(0),
+    QCOMPARE(mLog->infos().size(), 2);
+    QCOMPARE(mLog->infos().at(0),
              QString::fromUtf8("haveChines is [1], current size is  [2] ErrorId is [2001] ErrorMsg is [ab中c]"));
-    QCOMPARE(gInfos.at(1), QString("haveChines is [0], current size is  [3] ErrorId is [5] ErrorMsg is [abc]"));
+    QCOMPARE(mLog->infos().at(1), QString("haveChines is [0], current size is  [3] ErrorId is [5] ErrorMsg is [abc]"));
 }
 
 void TestErrorMsg::localEncodingOfCounterText() {

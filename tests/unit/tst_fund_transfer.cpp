@@ -12,6 +12,7 @@
 #include "constants.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
+#include "spi_answers.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_operation_widget.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_table_widget.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_widget.h"
@@ -30,20 +31,6 @@ QByteArray bytesOf(const std::vector<unsigned char> &v) {
     return QByteArray(reinterpret_cast<const char *>(v.data()), static_cast<int>(v.size()));
 }
 
-template <typename T>
-T zeroed() {
-    T out;
-    std::memset(&out, 0, sizeof out);
-    return out;
-}
-
-CQetoRspInfo info(uint32_t id, const char *text = "") {
-    auto out = zeroed<CQetoRspInfo>();
-    out.ErrorID = id;
-    std::strncpy(out.ErrorMsg, text, sizeof out.ErrorMsg - 1);
-    return out;
-}
-
 CQetoRspQryBTCapTransferManagerField record(const QByteArray &org, double amount, char direction,
                                             const QByteArray &time, uint32_t errorCode, char status) {
     auto r = zeroed<CQetoRspQryBTCapTransferManagerField>();
@@ -59,30 +46,18 @@ CQetoRspQryBTCapTransferManagerField record(const QByteArray &org, double amount
 }
 
 void fireRecord(const CQetoRspQryBTCapTransferManagerField &r, const CQetoRspInfo &i, bool last) {
-    qeto::fake::fireOnThread([r, i, last](const SpiCallbackTable &t) {
-        auto field = r;
-        auto rspInfo = i;
-        auto session = zeroed<CQetoSessionInfo>();
-        t.onRspQryBTFundTransferRecord(&field, &rspInfo, &session, 1, last);
-    });
+    answerEach(&SpiCallbackTable::onRspQryBTFundTransferRecord, QList<CQetoRspQryBTCapTransferManagerField>{r}, last,
+               i);
 }
 
 void fireResponse(const CQetoRspInfo &i) {
-    qeto::fake::fireOnThread([i](const SpiCallbackTable &t) {
-        auto field = zeroed<CQetoRspBTCapTransferManagerField>();
-        auto rspInfo = i;
-        auto session = zeroed<CQetoSessionInfo>();
-        t.onRspBTFundTransfer(&field, &rspInfo, &session, 1, true);
-    });
+    answerEach(&SpiCallbackTable::onRspBTFundTransfer,
+               QList<CQetoRspBTCapTransferManagerField>{zeroed<CQetoRspBTCapTransferManagerField>()}, true, i);
 }
 
 void fireReturn(const CQetoRspInfo &i) {
-    qeto::fake::fireOnThread([i](const SpiCallbackTable &t) {
-        auto field = zeroed<CQetoRtnBtCapTransferManagerField>();
-        auto rspInfo = i;
-        auto session = zeroed<CQetoSessionInfo>();
-        t.onRtnBTFundTransfer(&field, &rspInfo, &session, 1, true);
-    });
+    answerEach(&SpiCallbackTable::onRtnBTFundTransfer,
+               QList<CQetoRtnBtCapTransferManagerField>{zeroed<CQetoRtnBtCapTransferManagerField>()}, true, i);
 }
 
 }  // namespace
@@ -266,8 +241,8 @@ void TestFundTransfer::twoPhaseAnswer() {
     QFETCH(uint, returnError);
     QFETCH(QStringList, boxes);
     // The texts come from the catalogue by code, never from the counter's text.
-    fireResponse(info(responseError, "ignored"));
-    fireReturn(info(returnError, "ignored"));
+    fireResponse(rspInfo(responseError, "ignored"));
+    fireReturn(rspInfo(returnError, "ignored"));
     QTRY_COMPARE(mBoxes->count(), boxes.size() / 2);
     for (int i = 0; i < mBoxes->count(); ++i) {
         QCOMPARE(mBoxes->boxes().at(i).title, boxes.at(2 * i));
@@ -283,13 +258,13 @@ void TestFundTransfer::oneQueryUntilTheLastAnswer() {
     expected.replace(0, 12, "AB1210001001");
     QCOMPARE(bytesOf(qeto::fake::callsOf("reqQryBTFundTransferRecord").front().record), expected);
 
-    fireRecord(record("0001", 1, '1', "093000000", 0, '1'), info(0), false);
-    fireRecord(record("0002", 2, '2', "093000000", 0, '1'), info(0), false);
+    fireRecord(record("0001", 1, '1', "093000000", 0, '1'), rspInfo(0), false);
+    fireRecord(record("0002", 2, '2', "093000000", 0, '1'), rspInfo(0), false);
     QTRY_COMPARE(mRecords->table()->rowCount(), 2);
     clickRefresh();
     QCOMPARE(qeto::fake::countOf("reqQryBTFundTransferRecord"), 1);
 
-    fireRecord(record("0003", 3, '1', "093000000", 0, '1'), info(0), true);
+    fireRecord(record("0003", 3, '1', "093000000", 0, '1'), rspInfo(0), true);
     QTRY_COMPARE(mRecords->table()->rowCount(), 3);
     for (int row = 0; row < 3; ++row)
         QCOMPARE(mRecords->table()->item(row, 0)->text(), QStringLiteral("000%1").arg(row + 1));
@@ -312,7 +287,7 @@ void TestFundTransfer::refusedQueryReconnects() {
 
 void TestFundTransfer::strayLastAnswerKeepsOneQueryPerClick() {
     // A last answer this table did not ask for must not connect the button a second time.
-    fireRecord(record("0001", 1, '1', "093000000", 0, '1'), info(0), true);
+    fireRecord(record("0001", 1, '1', "093000000", 0, '1'), rspInfo(0), true);
     QTRY_COMPARE(mRecords->table()->rowCount(), 1);
     clickRefresh();
     QCOMPARE(qeto::fake::countOf("reqQryBTFundTransferRecord"), 1);
@@ -329,7 +304,7 @@ void TestFundTransfer::errorAnswer() {
     QFETCH(bool, last);
     QFETCH(int, queriesAfterClick);
     clickRefresh();
-    fireRecord(record("0001", 1, '1', "093000000", 0, '1'), info(9, "counter busy"), last);
+    fireRecord(record("0001", 1, '1', "093000000", 0, '1'), rspInfo(9, "counter busy"), last);
     QTRY_COMPARE(mBoxes->count(), 1);
     QCOMPARE(mBoxes->last().title, QStringLiteral("失败"));
     QCOMPARE(mBoxes->last().text, QStringLiteral("[9]counter busy"));
@@ -365,7 +340,7 @@ void TestFundTransfer::recordCells() {
     QFETCH(uint, errorCode);
     QFETCH(char, status);
     QFETCH(QStringList, cells);
-    fireRecord(record(org, amount, direction, time, errorCode, status), info(0), true);
+    fireRecord(record(org, amount, direction, time, errorCode, status), rspInfo(0), true);
     QTRY_COMPARE(mRecords->table()->rowCount(), 1);
     for (int column = 0; column < cells.size(); ++column)
         QCOMPARE(mRecords->table()->item(0, column)->text(), cells.at(column));

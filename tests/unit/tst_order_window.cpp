@@ -20,6 +20,7 @@
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
 #include "qeto_md_level1.h"
+#include "spi_answers.h"
 #include "user/orderWindow/level_widget.h"
 #include "user/orderWindow/order_widget.h"
 #include "user/orderWindow/order_window.h"
@@ -131,14 +132,6 @@ QStringList repeated(int n, const QString &text) {
     QStringList list;
     for (int i = 0; i < n; ++i) list << text;
     return list;
-}
-
-CQetoRspInfo rspInfo(uint32_t id, const char *text) {
-    CQetoRspInfo info;
-    std::memset(&info, 0, sizeof info);
-    info.ErrorID = id;
-    std::strncpy(info.ErrorMsg, text, sizeof info.ErrorMsg - 1);
-    return info;
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <QTime>
 #include <QtTest>
 #include <cstring>
-#include <mutex>
+#include <memory>
 
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_header_view.h"
@@ -15,28 +15,15 @@
 #include "basicControl/my_push_button.h"
 #include "basicControl/my_time_edit.h"
 #include "constants.h"
+#include "log_capture.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
+#include "spi_answers.h"
 #include "user/queryWindow/ordered_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
 
 namespace {
-
-std::mutex gLogMutex;
-QStringList gWarnings;
-
-// Every shown row logs a line; keep the output readable and remember the warnings.
-void quietLog(QtMsgType type, const QMessageLogContext &, const QString &msg) {
-    if (type != QtWarningMsg) return;
-    std::lock_guard<std::mutex> lock(gLogMutex);
-    gWarnings.append(msg);
-}
-
-QStringList warnings() {
-    std::lock_guard<std::mutex> lock(gLogMutex);
-    return gWarnings;
-}
 
 CQetoRspQryOrderField order(uint32_t sysId, uint16_t errorCode = 0) {
     CQetoRspQryOrderField f;
@@ -48,25 +35,9 @@ CQetoRspQryOrderField order(uint32_t sysId, uint16_t errorCode = 0) {
     return f;
 }
 
-CQetoRspInfo info(uint32_t errorId = 0, const char *msg = "") {
-    CQetoRspInfo i;
-    std::memset(&i, 0, sizeof i);
-    i.ErrorID = errorId;
-    std::strncpy(i.ErrorMsg, msg, sizeof i.ErrorMsg - 1);
-    return i;
-}
-
 // Answers the records in order; the last one carries bIsLast unless `last` is false.
 void answerRecords(const QList<CQetoRspQryOrderField> &records, bool last = true) {
-    qeto::fake::fireOnThread([records, last](const SpiCallbackTable &t) {
-        CQetoSessionInfo session;
-        std::memset(&session, 0, sizeof session);
-        CQetoRspInfo ok = info();
-        for (int i = 0; i < records.size(); ++i) {
-            CQetoRspQryOrderField f = records.at(i);
-            t.onRspQryOrder(&f, &ok, &session, 1, last && i == records.size() - 1);
-        }
-    });
+    answerEach(&SpiCallbackTable::onRspQryOrder, records, last);
 }
 
 // `count` records numbered from `firstId`; the last one holds the continuation fields.
@@ -82,7 +53,7 @@ void answerCancels(int count, uint32_t errorId = 0, const char *msg = "") {
     qeto::fake::fireOnThread([=](const SpiCallbackTable &t) {
         CQetoSessionInfo session;
         std::memset(&session, 0, sizeof session);
-        CQetoRspInfo i = info(errorId, msg);
+        CQetoRspInfo i = rspInfo(errorId, msg);
         for (int n = 0; n < count; ++n) {
             CQetoRspOrderActionField f;
             std::memset(&f, 0, sizeof f);
@@ -124,6 +95,7 @@ private slots:
     void exportAll();
 
 private:
+    std::unique_ptr<LogCapture> mLog;
     MyPushButton *button(const char *name) { return mWidget->findChild<MyPushButton *>(name); }
     // Search with the current filters and answer with these records.
     void searchAndAnswer(const QList<CQetoRspQryOrderField> &records);
@@ -134,7 +106,8 @@ private:
 };
 
 void TstOrderedWidget::initTestCase() {
-    qInstallMessageHandler(quietLog);
+    // Every shown row logs a line; keep the output readable and remember the warnings.
+    mLog.reset(new LogCapture);
     ApiClientUtils::initSpi();
 }
 
@@ -144,10 +117,7 @@ void TstOrderedWidget::init() {
     ApiClientUtils::mAccountSessionId = 77;
     ApiClientUtils::mRequestId = 500;
     ApiClientUtils::mMaxUserLocalId = 41;
-    {
-        std::lock_guard<std::mutex> lock(gLogMutex);
-        gWarnings.clear();
-    }
+    mLog->clear();
     mWidget = new OrderedWidget(nullptr);
     mHeader = new MyHeaderView(Qt::Horizontal, nullptr);
     mWidget->table()->setHorizontalHeader(mHeader);
@@ -183,8 +153,8 @@ void TstOrderedWidget::requestBytes_data() {
     QTest::newRow("empty filters") << QString() << QString() << QTime(0, 0) << QTime(0, 0) << empty;
 
     QByteArray abc = empty;
-    QTest::newRow("order number not a number") << QString() << QStringLiteral("abc") << QTime(0, 0) << QTime(0, 0)
-                                               << abc;
+    QTest::newRow("order number not a number")
+        << QString() << QStringLiteral("abc") << QTime(0, 0) << QTime(0, 0) << abc;
 
     QByteArray filled = empty;
     const quint32 no = 123456789;
@@ -301,7 +271,7 @@ void TstOrderedWidget::followUp() {
         QCOMPARE(mBoxes->count(), 1);
         QCOMPARE(mBoxes->last().title, QStringLiteral("错误"));
         QCOMPARE(mBoxes->last().text, QStringLiteral("发送委托查询请求失败"));
-        QVERIFY(warnings().contains(QStringLiteral("发送委托查询请求失败")));
+        QVERIFY(mLog->warnings().contains(QStringLiteral("发送委托查询请求失败")));
         // The query is over: searching again must be possible.
         QVERIFY(button("searchButton")->isEnabled());
         return;
@@ -330,7 +300,7 @@ void TstOrderedWidget::firstRequestFails() {
 
 void TstOrderedWidget::errorAnswer() {
     button("searchButton")->click();
-    const CQetoRspInfo bad = info(2047, "query refused");
+    const CQetoRspInfo bad = rspInfo(2047, "query refused");
     qeto::fake::fireOnThread([bad](const SpiCallbackTable &t) {
         CQetoSessionInfo session;
         std::memset(&session, 0, sizeof session);
@@ -343,7 +313,7 @@ void TstOrderedWidget::errorAnswer() {
     QCOMPARE(mBoxes->count(), 1);
     QCOMPARE(mBoxes->last().title, QStringLiteral("错误"));
     QCOMPARE(mBoxes->last().text, text);
-    QVERIFY(warnings().contains(QStringLiteral("委托查询出错") + text));
+    QVERIFY(mLog->warnings().contains(QStringLiteral("委托查询出错") + text));
     QCOMPARE(mWidget->table()->rowCount(), 0);
     QVERIFY(button("searchButton")->isEnabled());
 }
@@ -430,8 +400,7 @@ void TstOrderedWidget::cancelAnswers_data() {
     QTest::addColumn<QString>("text");  // the catalogue text is appended when errorId is set
 
     QTest::newRow("single") << QList<int>{1} << 0u << QStringLiteral("成功") << QStringLiteral("撤单发送成功");
-    QTest::newRow("batch") << QList<int>{0, 2, 3} << 0u << QStringLiteral("成功")
-                           << QStringLiteral("批量撤单发送成功");
+    QTest::newRow("batch") << QList<int>{0, 2, 3} << 0u << QStringLiteral("成功") << QStringLiteral("批量撤单发送成功");
     QTest::newRow("batch refused") << QList<int>{0, 1, 3} << 12u << QStringLiteral("错误")
                                    << QStringLiteral("批量撤单发送失败[12]");
 }
@@ -465,7 +434,7 @@ void TstOrderedWidget::cancelAnswers() {
     }
     QCOMPARE(ApiClientUtils::mMaxUserLocalId.load(), 41u + uint(ticked.size()));
 
-    const CQetoRspInfo answer = info(errorId, "refused");
+    const CQetoRspInfo answer = rspInfo(errorId, "refused");
     answerCancels(ticked.size(), errorId, "refused");
     deliver();
     deliver();  // answers queued while the box was open

@@ -5,27 +5,21 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstring>
+#include <memory>
 
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
+#include "log_capture.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
+#include "spi_answers.h"
 #include "user/queryWindow/position_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"
 
 namespace {
-
-QStringList gLog;
-QtMessageHandler gPreviousHandler = nullptr;
-
-void captureLog(QtMsgType type, const QMessageLogContext &context, const QString &message) {
-    if (type == QtWarningMsg) gLog << message;
-    // The bridge logs every callback at info level; thousands of them would flood the output.
-    if (type != QtInfoMsg && gPreviousHandler) gPreviousHandler(type, context, message);
-}
 
 CQetoRspQryStockPositionField position(const QByteArray &code, uint32_t yesterday = 0, uint32_t bought = 0,
                                        uint32_t sold = 0, double cost = 0, uint32_t available = 0) {
@@ -45,18 +39,7 @@ QByteArray codeOf(int i) { return QByteArray("6") + QByteArray::number(i).rightJ
 // Answers from the library's side, one callback per record, the last one flagged as such.
 void answer(const QList<CQetoRspQryStockPositionField> &records, bool lastFlag = true, uint32_t errorId = 0,
             const QByteArray &errorText = QByteArray()) {
-    qeto::fake::fireOnThread([&](const SpiCallbackTable &t) {
-        CQetoRspInfo info;
-        std::memset(&info, 0, sizeof info);
-        info.ErrorID = errorId;
-        std::memcpy(info.ErrorMsg, errorText.constData(), static_cast<size_t>(errorText.size()));
-        CQetoSessionInfo session;
-        std::memset(&session, 0, sizeof session);
-        for (int i = 0; i < records.size(); ++i) {
-            CQetoRspQryStockPositionField rec = records.at(i);
-            t.onRspQryPosition(&rec, &info, &session, 1, lastFlag && i == records.size() - 1);
-        }
-    });
+    answerEach(&SpiCallbackTable::onRspQryPosition, records, lastFlag, rspInfo(errorId, errorText));
 }
 
 QList<CQetoRspQryStockPositionField> numberedPositions(int count) {
@@ -88,6 +71,7 @@ private slots:
     void exportAll();
 
 private:
+    std::unique_ptr<LogCapture> mLog;
     void search(PositionWidget &w) {
         w.slot_check();
         QVERIFY(!w.mSearchButton->isEnabled());
@@ -102,11 +86,11 @@ private:
 
 void TestPositionWidget::initTestCase() {
     ApiClientUtils::initSpi();
-    gPreviousHandler = qInstallMessageHandler(captureLog);
+    mLog.reset(new LogCapture(true));
     mBoxes = new ModalBoxWatcher(this);
 }
 
-void TestPositionWidget::cleanupTestCase() { qInstallMessageHandler(gPreviousHandler); }
+void TestPositionWidget::cleanupTestCase() { mLog.reset(); }
 
 void TestPositionWidget::init() {
     qeto::fake::reset();
@@ -114,7 +98,7 @@ void TestPositionWidget::init() {
     ApiClientUtils::mAccount = QStringLiteral("10001001");
     ApiClientUtils::mAccountSessionId = 42;
     mBoxes->clear();
-    gLog.clear();
+    mLog->clear();
     mWidget.reset(new PositionWidget(nullptr));
     mWidget->setHeader(kPositionColumns.size(), kPositionColumns);
 }
@@ -320,7 +304,7 @@ void TestPositionWidget::errorAnswer() {
     QCOMPARE(mBoxes->last().title, QStringLiteral("错误"));
     QCOMPARE(mBoxes->last().text, QStringLiteral("[1208]持仓不足"));
     QCOMPARE(mBoxes->last().icon, QMessageBox::Warning);
-    QVERIFY(gLog.contains(QStringLiteral("持仓查询失败[1208]持仓不足")));
+    QVERIFY(mLog->warnings().contains(QStringLiteral("持仓查询失败[1208]持仓不足")));
     QTRY_VERIFY(w.mSearchButton->isEnabled());
     QCOMPARE(w.mTotal, 0);
     QCOMPARE(w.table()->rowCount(), 0);

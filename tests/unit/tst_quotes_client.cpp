@@ -1,4 +1,10 @@
 // QuotesTcpClient over real sockets, on its own thread as the windows manager runs it.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -14,12 +20,7 @@
 #include <mutex>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include "log_capture.h"
 #include "md_test_frames.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 
@@ -27,21 +28,17 @@ using namespace mdtest;
 
 namespace {
 
+std::unique_ptr<LogCapture> gCapture;
+
 // Every log line, from whichever thread, as "I text" / "W text".
-std::mutex gLogLock;
-QStringList gLog;
-
-void captureLog(QtMsgType type, const QMessageLogContext &, const QString &msg) {
-    std::lock_guard<std::mutex> lock(gLogLock);
-    gLog << (type == QtWarningMsg ? QStringLiteral("W ")
-             : type == QtInfoMsg  ? QStringLiteral("I ")
-                                  : QStringLiteral("D ")) +
-                msg;
-}
-
 QStringList logLines() {
-    std::lock_guard<std::mutex> lock(gLogLock);
-    return gLog;
+    QStringList out;
+    for (const LogCapture::Line &l : gCapture->lines())
+        out << (l.type == QtWarningMsg ? QStringLiteral("W ")
+                : l.type == QtInfoMsg  ? QStringLiteral("I ")
+                                       : QStringLiteral("D ")) +
+                   l.text;
+    return out;
 }
 
 int countLog(const QString &line) { return logLines().count(line); }
@@ -134,7 +131,6 @@ private slots:
     void withSimulator();
 
 private:
-    QtMessageHandler mPrevious = nullptr;
     QTextCodec *mSavedCodec = nullptr;
 };
 
@@ -145,18 +141,13 @@ void TstQuotesClient::initTestCase() {
 
 void TstQuotesClient::cleanupTestCase() { QTextCodec::setCodecForLocale(mSavedCodec); }
 
-void TstQuotesClient::init() {
-    {
-        std::lock_guard<std::mutex> lock(gLogLock);
-        gLog.clear();
-    }
-    mPrevious = qInstallMessageHandler(captureLog);
-}
+void TstQuotesClient::init() { gCapture.reset(new LogCapture); }
 
 void TstQuotesClient::cleanup() {
-    qInstallMessageHandler(mPrevious);
+    const QStringList lines = logLines();
+    gCapture.reset();
     QFile::remove(settingsPath());
-    if (QTest::currentTestFailed()) qDebug().noquote() << logLines().mid(0, 40).join('\n');
+    if (QTest::currentTestFailed()) qDebug().noquote() << lines.mid(0, 40).join('\n');
 }
 
 void TstQuotesClient::switchedOff_data() {
@@ -356,7 +347,7 @@ void TstQuotesClient::stopsDuringConnectAttempt() {
     // A connect wait far longer than the suite's own time limit: only an interruptible
     // wait lets this test finish.
     auto *ct = new ClientThread(3600 * 1000, 100);
-    ct->sync();   // slot_start is running its connect attempt
+    ct->sync();  // slot_start is running its connect attempt
     delete ct;
     // The attempt was still open when the thread stopped: it neither succeeded nor timed out.
     QCOMPARE(countLog(QStringLiteral("I connect success")), 0);

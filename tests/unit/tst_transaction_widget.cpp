@@ -4,27 +4,21 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstring>
+#include <memory>
 
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "basicControl/my_time_edit.h"
 #include "constants.h"
+#include "log_capture.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
+#include "spi_answers.h"
 #include "user/queryWindow/transaction_widget.h"
 #include "utils/api_client_utils.h"
 
 namespace {
-
-QStringList gLog;
-QtMessageHandler gPreviousHandler = nullptr;
-
-void captureLog(QtMsgType type, const QMessageLogContext &context, const QString &message) {
-    if (type == QtWarningMsg) gLog << message;
-    // The bridge logs every callback at info level; thousands of them would flood the output.
-    if (type != QtInfoMsg && gPreviousHandler) gPreviousHandler(type, context, message);
-}
 
 CQetoRspQryTradeField trade(int i) {
     CQetoRspQryTradeField rec;
@@ -49,18 +43,7 @@ void answer(QList<CQetoRspQryTradeField> records, bool lastFlag = true, uint8_t 
         records.last().MoreData = moreData;
         records.last().Position = position;
     }
-    qeto::fake::fireOnThread([&](const SpiCallbackTable &t) {
-        CQetoRspInfo info;
-        std::memset(&info, 0, sizeof info);
-        info.ErrorID = errorId;
-        std::memcpy(info.ErrorMsg, errorText.constData(), static_cast<size_t>(errorText.size()));
-        CQetoSessionInfo session;
-        std::memset(&session, 0, sizeof session);
-        for (int i = 0; i < records.size(); ++i) {
-            CQetoRspQryTradeField rec = records.at(i);
-            t.onRspQryTrade(&rec, &info, &session, 1, lastFlag && i == records.size() - 1);
-        }
-    });
+    answerEach(&SpiCallbackTable::onRspQryTrade, records, lastFlag, rspInfo(errorId, errorText));
 }
 
 QByteArray bytesOf(const qeto::fake::Call &call) {
@@ -101,6 +84,7 @@ private slots:
     void exportAll();
 
 private:
+    std::unique_ptr<LogCapture> mLog;
     static void delivered(TransactionWidget &w, int total) { QTRY_COMPARE(w.mTotal, total); }
 
     QScopedPointer<TransactionWidget> mWidget;
@@ -110,18 +94,18 @@ private:
 
 void TestTransactionWidget::initTestCase() {
     ApiClientUtils::initSpi();
-    gPreviousHandler = qInstallMessageHandler(captureLog);
+    mLog.reset(new LogCapture(true));
     mBoxes = new ModalBoxWatcher(this);
 }
 
-void TestTransactionWidget::cleanupTestCase() { qInstallMessageHandler(gPreviousHandler); }
+void TestTransactionWidget::cleanupTestCase() { mLog.reset(); }
 
 void TestTransactionWidget::init() {
     qeto::fake::reset();
     registerSpi(ApiClientUtils::spiTable(), ApiClientUtils::mEntryNo);
     ApiClientUtils::mAccountSessionId = 7;
     mBoxes->clear();
-    gLog.clear();
+    mLog->clear();
     mWidget.reset(new TransactionWidget(nullptr));
     mWidget->setHeader(kTradeColumns.size(), kTradeColumns);
 }
@@ -299,7 +283,7 @@ void TestTransactionWidget::failures() {
     QCOMPARE(mBoxes->last().title, QStringLiteral("失败"));
     QCOMPARE(mBoxes->last().text, text);
     QCOMPARE(mBoxes->last().icon, QMessageBox::Warning);
-    QVERIFY2(gLog.contains(log), qPrintable(gLog.join(QLatin1Char('|'))));
+    QVERIFY2(mLog->warnings().contains(log), qPrintable(mLog->warnings().join(QLatin1Char('|'))));
     QCOMPARE(w.table()->rowCount(), rows);
     // Whatever failed, a new query becomes possible again.
     QTRY_VERIFY_WITH_TIMEOUT(w.mQueryButton->isEnabled(), 5000);
