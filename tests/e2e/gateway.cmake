@@ -12,7 +12,7 @@ if(GTest_FOUND)
   endif()
 
   add_executable(tst_gateway_lib ${gate_test_dir}/tst_gateway_lib.cpp
-    ${PROJECT_SOURCE_DIR}/gateway/lib/gate_params.cpp)
+    ${PROJECT_SOURCE_DIR}/gateway/lib/gate_params.cpp ${PROJECT_SOURCE_DIR}/gateway/lib/gate_answers.cpp)
   target_include_directories(tst_gateway_lib PRIVATE ${PROJECT_SOURCE_DIR}/gateway/lib)
   target_link_libraries(tst_gateway_lib PRIVATE qeto_gate_test_support QetoGateAPI GTest::gtest_main)
 
