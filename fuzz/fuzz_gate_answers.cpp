@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the gateway library's answer reader the way its session does: in
 // reads of varying size, keeping what it does not consume. Every callback records what it got,
 // and each call's deliveries are checked against the frames it consumed. The first byte picks
-// the read size and after how many units a callback "releases" the instance.
+// the read size and after how many units a callback "releases" the instance; the second whether
+// the rest is taken as raw bytes or as a recipe for frames with consistent headers.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -149,13 +150,49 @@ void verify(const uint8_t *data, size_t used, size_t first, bool stopped) {
     check(off == used && at == g.got.size());
 }
 
+// Frames with consistent headers are rare in random bytes; this builds them from the input so
+// every answer type is reached: per frame, 4 bytes pick type, count, flags and a length skew,
+// and the body follows from the input (zeros once it runs out).
+std::vector<uint8_t> framed(const uint8_t *d, size_t n) {
+    std::vector<uint8_t> out;
+    size_t p = 0;
+    while (n - p >= 4) {
+        const uint8_t type = d[p], count = d[p + 1], flags = d[p + 2], skew = d[p + 3];
+        p += 4;
+        wire::FrameHeader h{};
+        h.type = static_cast<uint16_t>(wire::RspBase + type % 28);  // some are no answers
+        h.count = count % 5;
+        const size_t rs = qeto::gate::answerRecordSize(h.type);
+        size_t len = h.count * (rs + sizeof(CQetoRspInfo));
+        if (flags & 1) len = len + skew >= 128 ? len + skew - 128 : 0;  // a length that lies
+        h.length = static_cast<uint32_t>(len);
+        h.requestId = flags >> 2;
+        h.sessionId = skew;
+        h.last = (flags >> 1) & 1;
+        const auto *hb = reinterpret_cast<const uint8_t *>(&h);
+        out.insert(out.end(), hb, hb + sizeof h);
+        const size_t take = std::min(len, n - p);
+        out.insert(out.end(), d + p, d + p + take);
+        out.resize(out.size() + len - take, 0);
+        p += take;
+    }
+    return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    if (size < 1) return 0;
+    if (size < 2) return 0;
     const uint8_t control = data[0];
-    ++data;
-    --size;
+    std::vector<uint8_t> built;
+    if (data[1] & 1) {
+        built = framed(data + 2, size - 2);
+        data = built.data();
+        size = built.size();
+    } else {
+        data += 2;
+        size -= 2;
+    }
     const size_t step = 1 + (control & 0x1f) * 53u;  // 1 .. 1644 bytes per read
     g = State{};
     g.stopAfter = (control >> 5) * 3;  // 0, 3, ... 21

@@ -16,9 +16,9 @@ if ! configure -DQETO_BUILD_APP=OFF; then
   configure -DQETO_BUILD_APP=ON
 fi
 
-targets=(QetoGateAPI qeto-sim tst_gateway_lib tst_gateway_sim)
-# The simulator's own suites, when they exist.
-for t in $(cmake --build "$BUILD" --target help | sed -n 's/^\.\.\. \(tst_sim[a-z_]*\).*/\1/p'); do
+targets=(QetoGateAPI qeto-sim)
+# Every gateway and simulator suite that exists (ctest runs them all by label).
+for t in $(cmake --build "$BUILD" --target help | sed -n 's/^\.\.\. \(tst_\(sim\|gateway\)[a-z_]*\).*/\1/p'); do
   targets+=("$t")
 done
 cmake --build "$BUILD" -j"$JOBS" --target "${targets[@]}"
