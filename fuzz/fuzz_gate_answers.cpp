@@ -35,7 +35,7 @@ struct State {
     std::vector<Delivery> got;
     bool live = true;
     int stopAfter = 0;  // units until a callback releases; 0: never
-    int logins = 0;  // loginState calls
+    int logins = 0;     // loginState calls
     int logouts = 0;
 } g;
 

@@ -56,11 +56,8 @@ struct AnswerKind {
     Deliver deliver;
 };
 
-#define QETO_ANSWER(type, member)                                                  \
-    AnswerKind {                                                                   \
-        wire::type, AnswerOf<decltype(SpiCallbackTable::member)>::kSize,           \
-            &deliver<&SpiCallbackTable::member>                                    \
-    }
+#define QETO_ANSWER(type, member) \
+    AnswerKind { wire::type, AnswerOf<decltype(SpiCallbackTable::member)>::kSize, &deliver<&SpiCallbackTable::member> }
 
 // Every answer the counter may send: its message type and the callback it goes to.
 constexpr AnswerKind kAnswers[] = {

@@ -103,7 +103,7 @@ enum class Outcome {
 struct HostileCase {
     const char *name;
     std::function<void(FakeCounter::Conn &)> misbehave;  // on the first connection
-    bool answers;  // answers login and heartbeats
+    bool answers;                                        // answers login and heartbeats
     Outcome outcome;
     long units;  // order returns delivered
 };
@@ -198,23 +198,17 @@ INSTANTIATE_TEST_SUITE_P(
     Table, GatewayHostile,
     ::testing::Values(
         // Two units announced, one sent, then nothing: the frame never completes.
-        HostileCase{"length_over_body",
-                    [](auto &conn) { conn.send(header(2 * kUnit, wire::RtnOrder, 2) + body(1)); }, false,
-                    Outcome::Silence, 0},
+        HostileCase{"length_over_body", [](auto &conn) { conn.send(header(2 * kUnit, wire::RtnOrder, 2) + body(1)); },
+                    false, Outcome::Silence, 0},
         // One unit announced, two sent: the second is read as a header.
-        HostileCase{"length_under_body",
-                    [](auto &conn) {
-                        conn.send(header(kUnit, wire::RtnOrder, 1) + body(2));
-                    },
+        HostileCase{"length_under_body", [](auto &conn) { conn.send(header(kUnit, wire::RtnOrder, 1) + body(2)); },
                     true, Outcome::ProtocolError, 1},
-        HostileCase{"count_over_body",
-                    [](auto &conn) { conn.send(header(kUnit, wire::RtnOrder, 1000) + body(1)); }, true,
-                    Outcome::ProtocolError, 0},
-        HostileCase{"unknown_type",
-                    [](auto &conn) { conn.send(orders(0, 1) + header(kUnit, 999, 1) + body(1)); }, true,
+        HostileCase{"count_over_body", [](auto &conn) { conn.send(header(kUnit, wire::RtnOrder, 1000) + body(1)); },
+                    true, Outcome::ProtocolError, 0},
+        HostileCase{"unknown_type", [](auto &conn) { conn.send(orders(0, 1) + header(kUnit, 999, 1) + body(1)); }, true,
                     Outcome::ProtocolError, 1},
-        HostileCase{"text_without_nul", [](auto &conn) { conn.send(unterminated() + orders(1, 1)); },
-                    true, Outcome::Delivered, 2},
+        HostileCase{"text_without_nul", [](auto &conn) { conn.send(unterminated() + orders(1, 1)); }, true,
+                    Outcome::Delivered, 2},
         HostileCase{"split_byte_by_byte",
                     [](auto &conn) {
                         conn.maxWrite = 1;

@@ -563,19 +563,32 @@ TEST_P(GatewayReader, handlesFrontOfBuffer) {
 INSTANTIATE_TEST_SUITE_P(
     Table, GatewayReader,
     ::testing::Values(
-        ReaderCase{"frames_and_heartbeat", rtnOrders(2) + headerOnly(0, wire::RspHeartbeat, 0) + loginAnswer(),
-                   AnswerResult::More, 20 + 2 * kOrderUnit + 20 + 20 + 64 + 85, {kRtnOrder, kRtnOrder, kRspLogin}},
+        ReaderCase{"frames_and_heartbeat",
+                   rtnOrders(2) + headerOnly(0, wire::RspHeartbeat, 0) + loginAnswer(),
+                   AnswerResult::More,
+                   20 + 2 * kOrderUnit + 20 + 20 + 64 + 85,
+                   {kRtnOrder, kRtnOrder, kRspLogin}},
         ReaderCase{"header_cut", rtnOrders(1).substr(0, 19), AnswerResult::More, 0, {}},
-        ReaderCase{"body_cut", rtnOrders(1) + loginAnswer().substr(0, 100), AnswerResult::More, 20 + kOrderUnit,
+        ReaderCase{
+            "body_cut", rtnOrders(1) + loginAnswer().substr(0, 100), AnswerResult::More, 20 + kOrderUnit, {kRtnOrder}},
+        ReaderCase{"heartbeat_body_skipped",
+                   headerOnly(5, wire::RspHeartbeat, 0) + "12345" + rtnOrders(1),
+                   AnswerResult::More,
+                   25 + 20 + kOrderUnit,
                    {kRtnOrder}},
-        ReaderCase{"heartbeat_body_skipped", headerOnly(5, wire::RspHeartbeat, 0) + "12345" + rtnOrders(1),
-                   AnswerResult::More, 25 + 20 + kOrderUnit, {kRtnOrder}},
         // A header that cannot fit its units fails at once: no waiting for a body that may never come.
-        ReaderCase{"bad_count_before_body", rtnOrders(1) + headerOnly(2 * kOrderUnit, wire::RtnOrder, 1),
-                   AnswerResult::ProtocolError, 20 + kOrderUnit, {kRtnOrder}},
+        ReaderCase{"bad_count_before_body",
+                   rtnOrders(1) + headerOnly(2 * kOrderUnit, wire::RtnOrder, 1),
+                   AnswerResult::ProtocolError,
+                   20 + kOrderUnit,
+                   {kRtnOrder}},
         ReaderCase{"request_type", headerOnly(0, wire::ReqHeartbeat, 0), AnswerResult::ProtocolError, 0, {}},
-        ReaderCase{"released_in_callback", rtnOrders(3) + rtnOrders(1), AnswerResult::Stopped, 20 + 3 * kOrderUnit,
-                   {kRtnOrder, kRtnOrder}, 2}),
+        ReaderCase{"released_in_callback",
+                   rtnOrders(3) + rtnOrders(1),
+                   AnswerResult::Stopped,
+                   20 + 3 * kOrderUnit,
+                   {kRtnOrder, kRtnOrder},
+                   2}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- connection handling
