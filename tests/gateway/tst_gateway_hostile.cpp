@@ -145,7 +145,7 @@ TEST_P(GatewayHostile, survives) {
     fake.start();
     // No reconnection within a row: each row judges one connection.
     ParamFile pf("tcp://127.0.0.1:" + std::to_string(fake.port()),
-                 "HeartbeatIntervalMs=100\nHeartbeatTimeoutMs=1500\nReconnectIntervalMs=600000\n");
+                 "HeartbeatIntervalMs=100\nHeartbeatTimeoutMs=3000\nReconnectIntervalMs=600000\n");
     SpiCallbackTable table = recordingTable();
     table.onRtnOrder = onRtnOrder;
     ASSERT_EQ(createTraderApi(0), 0);
