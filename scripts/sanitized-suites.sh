@@ -8,7 +8,12 @@ SANITIZER=$3
 LABEL=$4
 JOBS=${JOBS:-2}
 
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQETO_SANITIZE="$SANITIZER" >/dev/null
+mkdir -p "$BUILD"
+if ! cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQETO_SANITIZE="$SANITIZER" \
+  > "$BUILD/configure.log" 2>&1; then
+  cat "$BUILD/configure.log"
+  exit 1
+fi
 
 # Test names are their target names; take every suite that carries the label.
 mapfile -t targets < <(cd "$BUILD" && ctest -N -L "$LABEL" | sed -n 's/^ *Test *#[0-9]*: *\([^ ]*\).*$/\1/p')

@@ -12,73 +12,8 @@ namespace qeto::gate {
 
 namespace {
 
-constexpr size_t kRspInfoSize = sizeof(CQetoRspInfo);
 constexpr size_t kReadChunk = 64 * 1024;
 constexpr int kMaxBackoffMs = 5000;
-
-// Answer record size by callback slot; 0 for slots that never come as answers.
-size_t recordSize(int slot) {
-    switch (slot) {
-        case 1:
-            return sizeof(GatewayUserRspLoginField);
-        case 2:
-            return sizeof(CQetoRspUserPasswordUpdateField);
-        case 3:
-            return sizeof(CQetoRspUserLogoutField);
-        case 6:
-            return 1;  // status character
-        case 7:
-        case 8:
-            return sizeof(CQetoRspOrderInsertField);
-        case 9:
-        case 10:
-            return sizeof(CQetoRspOrderActionField);
-        case 11:
-            return sizeof(CQetoRtnOrderField);
-        case 12:
-            return sizeof(CQetoRtnTradeField);
-        case 13:
-            return sizeof(CQetoRspQryOrderField);
-        case 14:
-            return sizeof(CQetoRspQryTradeField);
-        case 15:
-            return sizeof(CQetoRspQryStockFeeField);
-        case 16:
-            return sizeof(CQetoRspQryStockClientAccountField);
-        case 17:
-            return sizeof(CQetoRspQryStockPositionField);
-        case 18:
-            return sizeof(CQetoRspQryStockSecuritiesField);
-        case 19:
-            return sizeof(CQetoRspQryStockQuotaField);
-        case 20:
-            return sizeof(CQetoRspQryInvestorInfoField);
-        case 21:
-            return sizeof(CQetoRspBTCapTransferManagerField);
-        case 22:
-            return sizeof(CQetoRtnBtCapTransferManagerField);
-        case 23:
-            return sizeof(CQetoRspQryBTCapTransferManagerField);
-        case 24:
-        case 25:
-            return sizeof(CQetoRspCapTransferField);
-        case 26:
-            return sizeof(CQetoRspQryCapTransferRecordField);
-        default:
-            return 0;
-    }
-}
-
-// Each unit is copied into a typed record of our own before the callback sees it, so a
-// callback never works on the read buffer and every record is properly typed.
-template <class R>
-void call(void (*fn)(R *, CQetoRspInfo *, CQetoSessionInfo *, int, bool), const uint8_t *src, CQetoRspInfo *info,
-          CQetoSessionInfo *si, int requestId, bool last) {
-    if (!fn) return;
-    R rec;
-    std::memcpy(&rec, src, sizeof(R));
-    fn(&rec, info, si, requestId, last);
-}
 
 }  // namespace
 
@@ -316,150 +251,35 @@ void Session::onRead(uint64_t conn, const asio::error_code &ec, size_t n) {
     }
     rend_ += n;
     lastRecv_ = Clock::now();
-    while (rend_ - rbeg_ >= sizeof(wire::FrameHeader)) {
-        wire::FrameHeader h;
-        std::memcpy(&h, rbuf_.data() + rbeg_, sizeof h);
-        if (h.length > wire::kMaxPayload) {
-            char why[128];
-            std::snprintf(why, sizeof why, "protocol error: frame of %u bytes over the limit (type %u)", h.length,
-                          static_cast<unsigned>(h.type));
-            lose(kReasonProtocolError, why);
-            return;
+
+    // The answer reader's view of this connection.
+    struct Sink final : AnswerSink {
+        Session &s;
+        uint64_t conn;
+        Sink(Session &session, uint64_t c) : s(session), conn(c) {}
+        SpiCallbackTable callbacks() override { return s.callbacks(); }
+        bool live() override { return conn == s.conn_ && s.live(); }
+        void loginState(bool loggedIn) override {
+            std::lock_guard<std::mutex> lock(s.outMu_);
+            s.loggedIn_ = loggedIn;
         }
-        const size_t total = sizeof h + h.length;
-        if (rend_ - rbeg_ < total) break;
-        if (!handleFrame(h, rbuf_.data() + rbeg_ + sizeof h)) return;
-        if (conn != conn_ || !live()) return;
-        rbeg_ += total;
+        void frame(const wire::FrameHeader &h) override {
+            if (s.params_.superLog) s.logFrame("recv", h);
+        }
+    } sink(*this, conn);
+    const AnswerResult r = readAnswers(rbuf_.data() + rbeg_, rend_ - rbeg_, sink);
+    switch (r.status) {
+        case AnswerResult::ProtocolError:
+            lose(kReasonProtocolError, r.error);
+            return;
+        case AnswerResult::Stopped:
+            return;
+        case AnswerResult::More:
+            break;
     }
+    rbeg_ += r.used;
     if (rbeg_ == rend_) rbeg_ = rend_ = 0;
     startRead();
-}
-
-bool Session::handleFrame(const wire::FrameHeader &h, const uint8_t *payload) {
-    if (params_.superLog) logFrame("recv", h);
-    if (h.type == wire::RspHeartbeat) return true;
-    const int slot = static_cast<int>(h.type) - wire::RspBase;
-    const size_t rs = (slot > 0 && slot < 27) ? recordSize(slot) : 0;
-    char why[160];
-    if (rs == 0) {
-        std::snprintf(why, sizeof why, "protocol error: unknown frame type %u", static_cast<unsigned>(h.type));
-        lose(kReasonProtocolError, why);
-        return false;
-    }
-    const size_t unit = rs + kRspInfoSize;
-    if (h.count == 0 || static_cast<uint64_t>(h.count) * unit != h.length) {
-        std::snprintf(why, sizeof why, "protocol error: frame type %u with %u units of %zu bytes carries %u bytes",
-                      static_cast<unsigned>(h.type), static_cast<unsigned>(h.count), unit, h.length);
-        lose(kReasonProtocolError, why);
-        return false;
-    }
-    const SpiCallbackTable t = callbacks();
-    CQetoSessionInfo si{};
-    si.AccountSessionID = h.sessionId;
-    const uint64_t conn = conn_;
-    for (unsigned i = 0; i < h.count; ++i) {
-        const uint8_t *rec = payload + static_cast<size_t>(i) * unit;
-        const bool last = i + 1 == h.count && h.last != 0;
-        deliver(slot, t, rec, rec + rs, si, h.requestId, last);
-        if (conn != conn_ || !live()) return false;
-    }
-    return true;
-}
-
-void Session::deliver(int slot, const SpiCallbackTable &t, const uint8_t *record, const uint8_t *infoBytes,
-                      const CQetoSessionInfo &si, int requestId, bool last) {
-    CQetoRspInfo info;
-    std::memcpy(&info, infoBytes, sizeof info);
-    info.ErrorMsg[sizeof info.ErrorMsg - 1] = '\0';  // callers read it as a C string
-
-    if (slot == 1 || slot == 3) {
-        // Requests other than login need an accepted login on this connection; a logout ends it.
-        if (info.ErrorID == 0) {
-            std::lock_guard<std::mutex> lock(outMu_);
-            loggedIn_ = slot == 1;
-        }
-    }
-    // Each call may end in a release; re-read the flag before every call.
-    if (!live()) return;
-    // A fresh copy of the session info per call: a callback may scribble on it.
-    CQetoSessionInfo s = si;
-    switch (slot) {
-        case 1:
-            call(t.onRspLogin, record, &info, &s, requestId, last);
-            break;
-        case 2:
-            call(t.onRspUpdatePwd, record, &info, &s, requestId, last);
-            break;
-        case 3:
-            call(t.onRspLogout, record, &info, &s, requestId, last);
-            break;
-        case 6:
-            if (t.onMsgArrivalStatus) t.onMsgArrivalStatus(static_cast<char>(record[0]), &info, &s, requestId, last);
-            break;
-        case 7:
-            call(t.onRspInsertOrder, record, &info, &s, requestId, last);
-            break;
-        case 8:
-            call(t.onErrRtnInsertOrder, record, &info, &s, requestId, last);
-            break;
-        case 9:
-            call(t.onRspCancelOrder, record, &info, &s, requestId, last);
-            break;
-        case 10:
-            call(t.onErrRtnCancelOrder, record, &info, &s, requestId, last);
-            break;
-        case 11:
-            call(t.onRtnOrder, record, &info, &s, requestId, last);
-            break;
-        case 12:
-            call(t.onRtnTrade, record, &info, &s, requestId, last);
-            break;
-        case 13:
-            call(t.onRspQryOrder, record, &info, &s, requestId, last);
-            break;
-        case 14:
-            call(t.onRspQryTrade, record, &info, &s, requestId, last);
-            break;
-        case 15:
-            call(t.onRspQryRate, record, &info, &s, requestId, last);
-            break;
-        case 16:
-            call(t.onRspQryFund, record, &info, &s, requestId, last);
-            break;
-        case 17:
-            call(t.onRspQryPosition, record, &info, &s, requestId, last);
-            break;
-        case 18:
-            call(t.onRspQrySecurities, record, &info, &s, requestId, last);
-            break;
-        case 19:
-            call(t.onRspQryRightsAndInterests, record, &info, &s, requestId, last);
-            break;
-        case 20:
-            call(t.onRspQryInvestorInfo, record, &info, &s, requestId, last);
-            break;
-        case 21:
-            call(t.onRspBTFundTransfer, record, &info, &s, requestId, last);
-            break;
-        case 22:
-            call(t.onRtnBTFundTransfer, record, &info, &s, requestId, last);
-            break;
-        case 23:
-            call(t.onRspQryBTFundTransferRecord, record, &info, &s, requestId, last);
-            break;
-        case 24:
-            call(t.onRspInFund, record, &info, &s, requestId, last);
-            break;
-        case 25:
-            call(t.onRspOutFund, record, &info, &s, requestId, last);
-            break;
-        case 26:
-            call(t.onRspQryInOutFundRecord, record, &info, &s, requestId, last);
-            break;
-        default:
-            break;
-    }
 }
 
 // ---------------------------------------------------------------- writing

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "gate_answers.h"
 #include "gate_params.h"
 #include "qeto_gate_api.h"
 #include "qeto_wire.h"
@@ -73,9 +74,6 @@ private:
 
     void startRead();
     void onRead(uint64_t conn, const asio::error_code &ec, size_t n);
-    bool handleFrame(const wire::FrameHeader &h, const uint8_t *payload);
-    void deliver(int slot, const SpiCallbackTable &t, const uint8_t *record, const uint8_t *info,
-                 const CQetoSessionInfo &si, int requestId, bool last);
 
     void flush();
     void tick();

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -280,7 +281,7 @@ void FakeCounter::loop() {
         fds.push_back({listenFd_, POLLIN, 0});
         for (auto &[fd, c] : conns) {
             short ev = POLLIN;
-            if (!c.out.empty() || c.blast) ev |= POLLOUT;
+            if (!c.out.empty() || (c.blast && c.blastLeft != 0)) ev |= POLLOUT;
             fds.push_back({fd, ev, 0});
         }
         if (::poll(fds.data(), fds.size(), 1000) < 0) continue;
@@ -328,9 +329,13 @@ void FakeCounter::loop() {
                     }
                 }
             }
-            if (!dead && c.blast && c.out.size() < blastChunk.size()) c.out += blastChunk;
+            if (!dead && c.blast && c.blastLeft != 0 && c.out.size() < blastChunk.size()) {
+                c.out += blastChunk;
+                if (c.blastLeft > 0) --c.blastLeft;
+            }
             if (!dead && !c.out.empty()) {
-                const ssize_t n = ::send(fd, c.out.data(), c.out.size(), MSG_NOSIGNAL);
+                const size_t len = c.maxWrite ? std::min(c.maxWrite, c.out.size()) : c.out.size();
+                const ssize_t n = ::send(fd, c.out.data(), len, MSG_NOSIGNAL);
                 if (n > 0)
                     c.out.erase(0, static_cast<size_t>(n));
                 else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)

@@ -124,6 +124,8 @@ public:
         std::string in;
         std::string out;
         bool blast = false;
+        long blastLeft = -1;  // chunks still to blast; negative: no end
+        size_t maxWrite = 0;  // bytes per write; 0: as many as the socket takes
         void send(const std::string &bytes) { out += bytes; }
     };
     using FrameHandler = std::function<void(Conn &, const qeto::wire::FrameHeader &, const uint8_t *)>;

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "gate_answers.h"
 #include "gate_params.h"
 #include "gate_test_support.h"
 
@@ -500,6 +501,94 @@ INSTANTIATE_TEST_SUITE_P(
                       GarbageCase{"trailing_bytes",
                                   withBody(headerOnly(kQryUnit + 3, wire::RspQryOrder, 1), kQryUnit + 3)},
                       GarbageCase{"random", randomBytes()}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- the answer reader on buffers
+
+namespace {
+
+using qeto::gate::AnswerResult;
+
+struct ReaderCase {
+    const char *name;
+    std::string bytes;
+    AnswerResult::Status status;
+    size_t used;
+    std::vector<int> slots;  // callbacks made, in order
+    int stopAfter = 0;       // callbacks until the instance is released; 0: never
+};
+
+struct BufferSink final : qeto::gate::AnswerSink {
+    int stopAfter = 0;
+    std::vector<bool> logins;
+    SpiCallbackTable callbacks() override { return recordingTable(); }
+    bool live() override {
+        const auto n = static_cast<int>(Recorder::get().calls.load());
+        return stopAfter == 0 || n < stopAfter;
+    }
+    void loginState(bool in) override { logins.push_back(in); }
+    void frame(const wire::FrameHeader &) override {}
+};
+
+std::string rtnOrders(int n) {
+    return answerFrame(wire::RtnOrder, std::vector<CQetoRtnOrderField>(static_cast<size_t>(n)),
+                       std::vector<CQetoRspInfo>(static_cast<size_t>(n)), 0, 77, true);
+}
+std::string loginAnswer() {
+    return answerFrame<GatewayUserRspLoginField>(wire::RspLogin, {GatewayUserRspLoginField{}}, {CQetoRspInfo{}}, 1, 77,
+                                                 true);
+}
+const size_t kOrderUnit = sizeof(CQetoRtnOrderField) + sizeof(CQetoRspInfo);
+
+class GatewayReader : public ::testing::TestWithParam<ReaderCase> {};
+
+}  // namespace
+
+TEST_P(GatewayReader, handlesFrontOfBuffer) {
+    const ReaderCase &c = GetParam();
+    Recorder::get().clear();
+    Recorder::get().calls = 0;
+    BufferSink sink;
+    sink.stopAfter = c.stopAfter;
+    const AnswerResult r =
+        qeto::gate::readAnswers(reinterpret_cast<const uint8_t *>(c.bytes.data()), c.bytes.size(), sink);
+    EXPECT_EQ(r.status, c.status) << r.error;
+    EXPECT_EQ(r.used, c.used);
+    EXPECT_EQ(r.error.empty(), c.status != AnswerResult::ProtocolError);
+    std::vector<int> slots;
+    for (const auto &e : Recorder::get().events()) slots.push_back(e.slot);
+    EXPECT_EQ(slots, c.slots);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GatewayReader,
+    ::testing::Values(
+        ReaderCase{"frames_and_heartbeat",
+                   rtnOrders(2) + headerOnly(0, wire::RspHeartbeat, 0) + loginAnswer(),
+                   AnswerResult::More,
+                   20 + 2 * kOrderUnit + 20 + 20 + 64 + 85,
+                   {kRtnOrder, kRtnOrder, kRspLogin}},
+        ReaderCase{"header_cut", rtnOrders(1).substr(0, 19), AnswerResult::More, 0, {}},
+        ReaderCase{
+            "body_cut", rtnOrders(1) + loginAnswer().substr(0, 100), AnswerResult::More, 20 + kOrderUnit, {kRtnOrder}},
+        ReaderCase{"heartbeat_body_skipped",
+                   headerOnly(5, wire::RspHeartbeat, 0) + "12345" + rtnOrders(1),
+                   AnswerResult::More,
+                   25 + 20 + kOrderUnit,
+                   {kRtnOrder}},
+        // A header that cannot fit its units fails at once: no waiting for a body that may never come.
+        ReaderCase{"bad_count_before_body",
+                   rtnOrders(1) + headerOnly(2 * kOrderUnit, wire::RtnOrder, 1),
+                   AnswerResult::ProtocolError,
+                   20 + kOrderUnit,
+                   {kRtnOrder}},
+        ReaderCase{"request_type", headerOnly(0, wire::ReqHeartbeat, 0), AnswerResult::ProtocolError, 0, {}},
+        ReaderCase{"released_in_callback",
+                   rtnOrders(3) + rtnOrders(1),
+                   AnswerResult::Stopped,
+                   20 + 3 * kOrderUnit,
+                   {kRtnOrder, kRtnOrder},
+                   2}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- connection handling
