@@ -7,6 +7,7 @@
 //   bit 2   the harness writes the connection's session id into each header (reaches the
 //           logged-in handlers without guessing the id)
 //   bit 3   after every frame, a market tick and the delayed tasks run
+//   bit 4   120 historical orders first, so that queries come in several pages (batch 50)
 // reserved[0] bit 0 of a header picks the connection, bit 1 drops that connection after the frame.
 // Every answer frame must be well formed: length within the limit, count × unit size = length.
 #include <cstdint>
@@ -54,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     test::Harness h(50, (control & 2) ? Encoding::Gbk : Encoding::Utf8, 20);
     const char exchange = (control & 1) ? '2' : '1';
+    if (control & 16) h.engine.preloadOrders(120);
     for (ConnId c : {ConnId(1), ConnId(2)}) {
         const auto units = h.login(exchange, "10001001", "123456", c);
         check(units.size() == 1 && units[0].info.ErrorID == 0);

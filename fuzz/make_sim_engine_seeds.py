@@ -44,6 +44,16 @@ def query_fund():
     return frame(8, b"\0" * 143, request=5)
 
 
+def bt_transfer(direction, amount):
+    body = field("SH01", 4) + field("10001001", 16) + struct.pack("<d", amount) + direction.encode()
+    return frame(13, body + b"\0" * 63, request=7)
+
+
+def deposit(amount):
+    body = b"\0" * 4 + field("10001001", 26) + struct.pack("<d", amount)
+    return frame(10, body + b"\0" * 96, request=8)
+
+
 def heartbeat():
     return frame(19, b"", request=6)
 
@@ -57,6 +67,10 @@ SEEDS = {
     "cancel": b"\x04" + order("600000", "1", 9.50, 100) + cancel(3),
     # control 0x05 (Shenzhen): queries and a heartbeat
     "query": b"\x05" + query_orders() + query_orders(1, "093000000", "150000000") + query_fund() + heartbeat(),
+    # control 0x14: 120 historical orders, two pages of them
+    "pages": b"\x14" + query_orders() + query_orders(50),
+    # control 0x0c: a deposit and a transfer to Shenzhen, completed by the delayed task
+    "money": b"\x0c" + deposit(1000.0) + bt_transfer("1", 500.0),
 }
 
 os.makedirs(OUT, exist_ok=True)
