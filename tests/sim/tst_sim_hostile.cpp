@@ -227,6 +227,7 @@ void silentAndStalled(SimChild &sim, Held &held) {
     EXPECT_TRUE(closedByPeer(stalledCounter)) << "the counter connection that never reads stays open";
     const std::string log = sim.errors();
     EXPECT_GE(occurrences(log, "nothing received for"), 1) << log;
+    EXPECT_EQ(occurrences(log, "answers not read for"), 1) << log;
     EXPECT_EQ(occurrences(log, "market-data connection"), 1) << log;
 }
 
