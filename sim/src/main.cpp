@@ -29,6 +29,13 @@ const char kUsage[] =
     "  --md-blast              push pre-built frames as fast as the socket takes (benchmarks)\n"
     "  --text-encoding utf8|gbk  encoding of Chinese refusal texts (default utf8)\n"
     "  --rtn-delay-ms N        delay of transfer returns and resting-order fills (default 200)\n"
+    "  --max-counter-conns N   counter connections at once; more are closed at once (default 256)\n"
+    "  --max-md-conns N        market-data connections at once (default 256)\n"
+    "  --idle-timeout-s N      close a counter connection silent this long, 0 = never (default 60)\n"
+    "  --stall-timeout-s N     close a connection whose answers or snapshot did not move this long,\n"
+    "                          0 = never (default 30)\n"
+    "  --max-queued-mb N       unread answers across counter connections before the largest queue\n"
+    "                          is dropped (default 64)\n"
     "  --help                  this text\n"
     "The first line on stdout is 'counter_port=<n> md_port=<m>' once both ports listen.\n"
     "SIGUSR1 drops every client connection; SIGTERM/SIGINT exit.\n";
@@ -109,6 +116,16 @@ int main(int argc, char **argv) {
             eo.textEncoding = encoding("--text-encoding");
         } else if (arg == "--rtn-delay-ms") {
             eo.rtnDelayMs = static_cast<int>(number("--rtn-delay-ms", 0, 3600000));
+        } else if (arg == "--max-counter-conns") {
+            so.maxCounterConns = static_cast<int>(number("--max-counter-conns", 1, 1000000));
+        } else if (arg == "--max-md-conns") {
+            so.maxMdConns = static_cast<int>(number("--max-md-conns", 1, 1000000));
+        } else if (arg == "--idle-timeout-s") {
+            so.idleTimeoutS = static_cast<int>(number("--idle-timeout-s", 0, 86400));
+        } else if (arg == "--stall-timeout-s") {
+            so.stallTimeoutS = static_cast<int>(number("--stall-timeout-s", 0, 86400));
+        } else if (arg == "--max-queued-mb") {
+            so.maxQueuedTotal = static_cast<std::size_t>(number("--max-queued-mb", 1, 65536)) << 20;
         } else {
             std::fprintf(stderr, "qeto-sim: unknown option '%s'\n%s", arg.c_str(), kUsage);
             return 2;

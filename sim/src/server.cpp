@@ -1,176 +1,23 @@
 #include "server.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <deque>
 
 namespace qeto::sim {
 
 using asio::ip::tcp;
-
-// One counter client: header-then-body reads, a write queue.
-class CounterConnection : public std::enable_shared_from_this<CounterConnection> {
-public:
-    CounterConnection(tcp::socket socket, Server &server, ConnId id)
-        : mSocket(std::move(socket)), mServer(server), mId(id) {}
-
-    void start() { readHeader(); }
-
-    void deliver(std::vector<uint8_t> frame) {
-        if (mClosed) return;
-        // A client that asks without ever reading must not grow the queue without bound.
-        if (mQueued + frame.size() > kMaxQueued) {
-            std::fprintf(stderr, "qeto-sim: counter connection %llu: client does not read its answers, closing\n",
-                         static_cast<unsigned long long>(mId));
-            return close();
-        }
-        mQueued += frame.size();
-        const bool idle = mQueue.empty();
-        mQueue.push_back(std::move(frame));
-        if (idle) writeNext();
-    }
-
-    void close() {
-        if (mClosed) return;
-        mClosed = true;
-        asio::error_code ec;
-        mSocket.shutdown(tcp::socket::shutdown_both, ec);
-        mSocket.close(ec);
-        mServer.counterClosed(mId);
-    }
-
-private:
-    void readHeader() {
-        auto self = shared_from_this();
-        asio::async_read(
-            mSocket, asio::buffer(&mHeader, sizeof mHeader), [this, self](asio::error_code ec, std::size_t) {
-                if (ec) return close();
-                if (mHeader.length > wire::kMaxPayload) {
-                    std::fprintf(stderr,
-                                 "qeto-sim: counter connection %llu: frame of %u bytes exceeds the limit, closing\n",
-                                 static_cast<unsigned long long>(mId), mHeader.length);
-                    return close();
-                }
-                mBody.resize(mHeader.length);
-                if (mHeader.length == 0) return dispatch();
-                readBody();
-            });
-    }
-
-    void readBody() {
-        auto self = shared_from_this();
-        asio::async_read(mSocket, asio::buffer(mBody), [this, self](asio::error_code ec, std::size_t) {
-            if (ec) return close();
-            dispatch();
-        });
-    }
-
-    void dispatch() {
-        std::string why;
-        if (!mServer.engine().handleFrame(mId, mHeader, mBody.data(), mBody.size(), &why)) {
-            std::fprintf(stderr, "qeto-sim: counter connection %llu: %s, closing\n",
-                         static_cast<unsigned long long>(mId), why.c_str());
-            return close();
-        }
-        if (!mClosed) readHeader();
-    }
-
-    void writeNext() {
-        auto self = shared_from_this();
-        asio::async_write(mSocket, asio::buffer(mQueue.front()), [this, self](asio::error_code ec, std::size_t) {
-            if (ec) return close();
-            mQueued -= mQueue.front().size();
-            mQueue.pop_front();
-            if (!mQueue.empty() && !mClosed) writeNext();
-        });
-    }
-
-    tcp::socket mSocket;
-    Server &mServer;
-    ConnId mId;
-    wire::FrameHeader mHeader{};
-    std::vector<uint8_t> mBody;
-    std::deque<std::vector<uint8_t>> mQueue;
-    std::size_t mQueued = 0;
-    bool mClosed = false;
-    static constexpr std::size_t kMaxQueued = 256u << 20;
-};
-
-// One market-data client. At most one snapshot is in flight and one waits; a newer snapshot
-// replaces the waiting one, so a slow reader skips ticks instead of holding up the others.
-class MdConnection : public std::enable_shared_from_this<MdConnection> {
-public:
-    using Buffer = std::shared_ptr<const std::vector<uint8_t>>;
-
-    MdConnection(tcp::socket socket, Server &server, ConnId id)
-        : mSocket(std::move(socket)), mServer(server), mId(id) {}
-
-    void start(bool blast) {
-        asio::error_code ec;
-        mSocket.set_option(tcp::no_delay(true), ec);
-        mBlast = blast;
-        watchClose();
-        if (blast) push(mServer.blastBuffer());
-    }
-
-    void push(Buffer buf) {
-        if (mClosed || !buf || buf->empty()) return;
-        if (mInFlight) {
-            mWaiting = std::move(buf);
-            return;
-        }
-        write(std::move(buf));
-    }
-
-    void close() {
-        if (mClosed) return;
-        mClosed = true;
-        asio::error_code ec;
-        mSocket.shutdown(tcp::socket::shutdown_both, ec);
-        mSocket.close(ec);
-        mServer.mdClosed(mId);
-    }
-
-private:
-    // The client never sends; a read completing means it went away.
-    void watchClose() {
-        auto self = shared_from_this();
-        mSocket.async_read_some(asio::buffer(mSink), [this, self](asio::error_code ec, std::size_t) {
-            if (ec) return close();
-            watchClose();
-        });
-    }
-
-    void write(Buffer buf) {
-        mInFlight = std::move(buf);
-        auto self = shared_from_this();
-        asio::async_write(mSocket, asio::buffer(*mInFlight), [this, self](asio::error_code ec, std::size_t) {
-            if (ec) return close();
-            mInFlight.reset();
-            if (mClosed) return;
-            if (mBlast) return write(mServer.blastBuffer());
-            if (mWaiting) write(std::move(mWaiting));
-        });
-    }
-
-    tcp::socket mSocket;
-    Server &mServer;
-    ConnId mId;
-    Buffer mInFlight;
-    Buffer mWaiting;
-    char mSink[256];
-    bool mBlast = false;
-    bool mClosed = false;
-};
 
 Server::Server(asio::io_context &io, Market &market, Engine &engine, const ServerOptions &options)
     : mIo(io),
       mMarket(market),
       mEngine(engine),
       mOptions(options),
-      mCounterAcceptor(io),
-      mMdAcceptor(io),
-      mTickTimer(io) {}
+      mCounterListener(io, "counter", "--max-counter-conns", options.maxCounterConns),
+      mMdListener(io, "market-data", "--max-md-conns", options.maxMdConns),
+      mTickTimer(io),
+      mSweepTimer(io) {}
 
 static void openAcceptor(tcp::acceptor &acc, const tcp::endpoint &ep) {
     acc.open(ep.protocol());
@@ -181,8 +28,8 @@ static void openAcceptor(tcp::acceptor &acc, const tcp::endpoint &ep) {
 
 void Server::start() {
     const auto addr = asio::ip::make_address(mOptions.bindAddress);
-    openAcceptor(mCounterAcceptor, tcp::endpoint(addr, mOptions.counterPort));
-    openAcceptor(mMdAcceptor, tcp::endpoint(addr, mOptions.mdPort));
+    openAcceptor(mCounterListener.acceptor, tcp::endpoint(addr, mOptions.counterPort));
+    openAcceptor(mMdListener.acceptor, tcp::endpoint(addr, mOptions.mdPort));
     if (mOptions.mdBlast) {
         // Whole snapshots repeated up to about 4 MB: large writes keep the socket busy.
         const std::vector<uint8_t> one = mMarket.snapshot();
@@ -192,42 +39,116 @@ void Server::start() {
         while (buf->size() < target) buf->insert(buf->end(), one.begin(), one.end());
         mBlast = std::move(buf);
     }
-    acceptCounter();
-    acceptMd();
+    accept(mCounterListener);
+    accept(mMdListener);
     scheduleTick();
+    scheduleSweep();
 }
 
-uint16_t Server::counterPort() const { return mCounterAcceptor.local_endpoint().port(); }
-uint16_t Server::mdPort() const { return mMdAcceptor.local_endpoint().port(); }
+uint16_t Server::counterPort() const { return mCounterListener.acceptor.local_endpoint().port(); }
+uint16_t Server::mdPort() const { return mMdListener.acceptor.local_endpoint().port(); }
 
-void Server::acceptCounter() {
-    mCounterAcceptor.async_accept([this](asio::error_code ec, tcp::socket socket) {
-        if (mStopped) return;
-        if (!ec) {
-            asio::error_code opt;
-            socket.set_option(tcp::no_delay(true), opt);
-            const ConnId id = mNextId++;
-            auto conn = std::make_shared<CounterConnection>(std::move(socket), *this, id);
-            mCounters[id] = conn;
-            conn->start();
+// Out of descriptors (or kernel memory), the pending connection stays in the backlog and the
+// acceptor stays readable: retrying at once would spin. Wait, longer each time, up to a second.
+static bool resourceShortage(const asio::error_code &ec) {
+    return ec == asio::error::no_descriptors || ec.value() == ENFILE || ec == asio::error::no_buffer_space ||
+           ec == asio::error::no_memory;
+}
+
+void Server::accept(Listener &l) {
+    l.acceptor.async_accept([this, &l](asio::error_code ec, tcp::socket socket) {
+        if (mStopped || ec == asio::error::operation_aborted) return;
+        if (resourceShortage(ec)) {
+            l.backoffMs = std::clamp(l.backoffMs * 2, 50, 1000);
+            if (!l.starved) {
+                l.starved = true;
+                std::fprintf(stderr, "qeto-sim: %s listener: cannot accept (%s) with %zu connections open, retrying\n",
+                             l.name, ec.message().c_str(), connections(l));
+            }
+            l.retry.expires_after(std::chrono::milliseconds(l.backoffMs));
+            l.retry.async_wait([this, &l](asio::error_code e) {
+                if (!e && !mStopped) accept(l);
+            });
+            return;
         }
-        acceptCounter();
+        if (!ec) {
+            if (l.starved) std::fprintf(stderr, "qeto-sim: %s listener: accepting again\n", l.name);
+            l.starved = false;
+            l.backoffMs = 0;
+            onAccepted(l, std::move(socket));
+        }
+        accept(l);
     });
 }
 
-void Server::acceptMd() {
-    mMdAcceptor.async_accept([this](asio::error_code ec, tcp::socket socket) {
-        if (mStopped) return;
-        if (!ec) {
-            const ConnId id = mNextId++;
-            auto conn = std::make_shared<MdConnection>(std::move(socket), *this, id);
-            mMd[id] = conn;
-            conn->start(mOptions.mdBlast);
-            // A new reader gets the whole universe at once instead of waiting for the next tick.
-            if (!mOptions.mdBlast) conn->push(std::make_shared<const std::vector<uint8_t>>(mMarket.snapshot()));
+void Server::onAccepted(Listener &l, tcp::socket socket) {
+    if (connections(l) >= l.cap) {
+        if (!l.atCap) {
+            l.atCap = true;
+            std::fprintf(stderr,
+                         "qeto-sim: %s listener: %zu connections, the most allowed (%s); new connections are "
+                         "closed until one ends\n",
+                         l.name, l.cap, l.option);
         }
-        acceptMd();
+        asio::error_code ignored;
+        socket.close(ignored);
+        return;
+    }
+    const ConnId id = mNextId++;
+    if (&l == &mCounterListener) {
+        asio::error_code opt;
+        socket.set_option(tcp::no_delay(true), opt);
+        auto conn = std::make_shared<CounterConnection>(std::move(socket), *this, id);
+        mCounters[id] = conn;
+        conn->start();
+        return;
+    }
+    auto conn = std::make_shared<MdConnection>(std::move(socket), *this, id);
+    mMd[id] = conn;
+    conn->start(mOptions.mdBlast);
+    // A new reader gets the whole universe at once instead of waiting for the next tick.
+    if (!mOptions.mdBlast) conn->push(std::make_shared<const std::vector<uint8_t>>(mMarket.snapshot()));
+}
+
+std::size_t Server::connections(const Listener &l) const {
+    return &l == &mCounterListener ? mCounters.size() : mMd.size();
+}
+
+void Server::connectionEnded(Listener &l) {
+    if (!l.atCap || connections(l) >= l.cap) return;
+    l.atCap = false;
+    std::fprintf(stderr, "qeto-sim: %s listener: below %zu connections again\n", l.name, l.cap);
+}
+
+void Server::scheduleSweep() {
+    using std::chrono::milliseconds;
+    int shortest = 1000;
+    for (int s : {mOptions.idleTimeoutS, mOptions.stallTimeoutS})
+        if (s > 0) shortest = std::min(shortest, s * 250);
+    mSweepTimer.expires_after(milliseconds(shortest));
+    mSweepTimer.async_wait([this](asio::error_code ec) {
+        if (ec || mStopped) return;
+        const auto now = SteadyClock::now();
+        const SteadyClock::duration idle = std::chrono::seconds(mOptions.idleTimeoutS);
+        const SteadyClock::duration stall = std::chrono::seconds(mOptions.stallTimeoutS);
+        // Closing only posts the removal, so the maps do not change under the loops.
+        for (auto &[id, c] : mCounters) c->sweep(now, idle, stall);
+        for (auto &[id, c] : mMd) c->sweep(now, stall);
+        scheduleSweep();
     });
+}
+
+void Server::boundTotal() {
+    while (mQueuedTotal > mOptions.maxQueuedTotal) {
+        CounterConnection *largest = nullptr;
+        for (auto &[id, c] : mCounters)
+            if (c->queued() > 0 && (!largest || c->queued() > largest->queued())) largest = c.get();
+        if (!largest) return;
+        char why[128];
+        std::snprintf(why, sizeof why, "%zu bytes of answers wait across connections, this one holds %zu",
+                      mQueuedTotal, largest->queued());
+        largest->close(why);
+    }
 }
 
 void Server::scheduleTick() {
@@ -255,9 +176,13 @@ void Server::deliverToCounter(ConnId id, std::vector<uint8_t> frame) {
 void Server::counterClosed(ConnId id) {
     mEngine.onDisconnect(id);
     mCounters.erase(id);
+    connectionEnded(mCounterListener);
 }
 
-void Server::mdClosed(ConnId id) { mMd.erase(id); }
+void Server::mdClosed(ConnId id) {
+    mMd.erase(id);
+    connectionEnded(mMdListener);
+}
 
 void Server::dropAll() {
     auto counters = mCounters;
@@ -269,9 +194,12 @@ void Server::dropAll() {
 void Server::stop() {
     mStopped = true;
     asio::error_code ec;
-    mCounterAcceptor.close(ec);
-    mMdAcceptor.close(ec);
+    mCounterListener.acceptor.close(ec);
+    mMdListener.acceptor.close(ec);
+    mCounterListener.retry.cancel();
+    mMdListener.retry.cancel();
     mTickTimer.cancel();
+    mSweepTimer.cancel();
     dropAll();
 }
 

@@ -1,0 +1,21 @@
+# libFuzzer harness over the simulator's counter engine (frames in, answer frames out, no
+# sockets). The engine's sources are compiled into the harness with the fuzzer's
+# instrumentation; they are taken from the engine library so that the list stays in one place.
+if(TARGET qeto_sim_engine)
+  get_target_property(_sim_engine_sources qeto_sim_engine SOURCES)
+  get_target_property(_sim_engine_dir qeto_sim_engine SOURCE_DIR)
+  set(_sim_engine_files "")
+  foreach(src IN LISTS _sim_engine_sources)
+    if(src MATCHES "\\.cpp$")
+      if(NOT IS_ABSOLUTE "${src}")
+        set(src "${_sim_engine_dir}/${src}")
+      endif()
+      list(APPEND _sim_engine_files "${src}")
+    endif()
+  endforeach()
+  add_executable(fuzz_sim_engine ${CMAKE_CURRENT_LIST_DIR}/fuzz_sim_engine.cpp ${_sim_engine_files})
+  target_include_directories(fuzz_sim_engine PRIVATE ${_sim_engine_dir}/src ${PROJECT_SOURCE_DIR}/tests/sim)
+  target_compile_options(fuzz_sim_engine PRIVATE -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+  target_link_options(fuzz_sim_engine PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(fuzz_sim_engine PRIVATE qeto_gate_headers)
+endif()
