@@ -26,6 +26,21 @@ void zero(T &t) {
     std::memset(&t, 0, sizeof t);
 }
 
+// The fields every order record shares (return, entry answer, query), as the order stands.
+template <class R>
+void putOrderFields(R &r, const Order &o) {
+    zero(r);
+    r.UserLocalID = o.userLocalId;
+    putText(r.SecurityID, o.code);
+    r.Direction = o.direction;
+    r.Price = o.price;
+    r.Volume = o.volume;
+    r.OrderPriceType = PriceType::Limit;
+    r.OrderSysID = o.sysId;
+    r.OrderStatus = o.status;
+    r.ErrorCode = o.errorCode;
+}
+
 template <class R>
 void Engine::answer(const Session &s, uint16_t type, int32_t requestId, const R &rec, Refusal error) {
     uint8_t unit[sizeof(R) + sizeof(CQetoRspInfo)];

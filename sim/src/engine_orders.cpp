@@ -124,19 +124,10 @@ double tradeFee(double amount, char direction) {
 
 void Engine::sendOrderReturn(Account *a, Exchange ex, const Order &o, int32_t requestId, int timeMs, uint32_t extra) {
     CQetoRtnOrderField r;
-    zero(r);
-    r.UserLocalID = o.userLocalId;
-    putText(r.SecurityID, o.code);
-    r.Direction = o.direction;
-    r.Price = o.price;
-    r.Volume = o.volume;
-    r.OrderPriceType = PriceType::Limit;
-    r.OrderSysID = o.sysId;
+    putOrderFields(r, o);
     r.TradeVolume = o.traded;
     r.LeavesVolume = o.open() ? o.leaves() : 0;
-    r.OrderStatus = o.status;
     putText(r.TransactTime, timeText(timeMs));
-    r.ErrorCode = o.errorCode;
     const std::string text = std::string(utf8Prefix(orderText(o, extra), sizeof r.OrderText - 1));
     std::memcpy(r.OrderText, text.data(), text.size());
     toAccount(a, ex, RtnOrder, requestId, r);
@@ -191,17 +182,11 @@ void Engine::insertOrder(Session &s, int32_t req, const CQetoReqOrderInsertField
 void Engine::answerInsert(const Session &s, int32_t req, const Order &o, const CQetoReqOrderInsertField &r,
                           Refusal error) {
     CQetoRspOrderInsertField rsp;
-    zero(rsp);
-    rsp.UserLocalID = o.userLocalId;
-    putText(rsp.SecurityID, o.code);
-    rsp.Direction = o.direction;
-    rsp.Price = o.price;
+    putOrderFields(rsp, o);
+    // The volume and price type as asked, even when refused for them.
     rsp.Volume = r.Volume;
     rsp.OrderPriceType = r.OrderPriceType;
-    rsp.OrderSysID = o.sysId;
     putText(rsp.InsertTime, timeText(o.insertMs));
-    rsp.OrderStatus = o.status;
-    rsp.ErrorCode = o.errorCode;
     // Price-limit refusals come from the exchange side, which reports them as an error return
     // in place of the counter's response: one refusal, one answer, one message for the user.
     answer(s, error == Refusal::BadPrice ? ErrRtnInsertOrder : RspInsertOrder, req, rsp, error);

@@ -39,22 +39,13 @@ std::vector<Field> pageOf(const std::vector<Item> &items, int32_t position, int 
 
 CQetoRspQryOrderField orderRecord(const Order &o) {
     CQetoRspQryOrderField f;
-    zero(f);
-    f.UserLocalID = o.userLocalId;
-    putText(f.SecurityID, o.code);
-    f.Direction = o.direction;
-    f.Price = o.price;
-    f.Volume = o.volume;
-    f.OrderPriceType = PriceType::Limit;
-    f.OrderSysID = o.sysId;
+    putOrderFields(f, o);
     putText(f.InsertTime, timeText(o.insertMs));
     f.TradeVolume = o.traded;
     f.LeavesVolume = o.leaves();
-    f.OrderStatus = o.status;
     f.NodeNo = 1;
     putOrderNo(f.OrderNo, o.sysId);
     f.SecurityType = o.securityType;
-    f.ErrorCode = o.errorCode;
     f.TradeAmount = o.tradeAmount;
     return f;
 }
