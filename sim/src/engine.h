@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "accounts.h"
+#include "engine_codes.h"
 #include "market.h"
 #include "qeto_wire.h"
 #include "sim_text.h"
@@ -65,43 +66,64 @@ private:
         Exchange exchange;
         uint32_t sysId;
     };
+    // What a request type needs: its answer type, record sizes and the handler (none for the
+    // two that come before a session: login and heartbeat).
+    using Handler = void (Engine::*)(Session &s, int32_t req, const uint8_t *body);
+    struct Route;
+    static const Route *routeOf(uint16_t type);
+    template <class R, void (Engine::*Handle)(Session &, int32_t, const R &)>
+    void withRecord(Session &s, int32_t req, const uint8_t *body);
+    template <void (Engine::*Handle)(Session &, int32_t)>
+    void withoutRecord(Session &s, int32_t req, const uint8_t *body);
 
-    CQetoRspInfo info(uint32_t errorId) const;
+    // engine.cpp: answers and sessions
+    CQetoRspInfo info(Refusal error) const;
     void send(ConnId conn, uint16_t type, int32_t requestId, uint32_t sessionId, const void *payload,
               std::size_t length, uint16_t count, bool last);
     // Sends count units of unitSize bytes (record + CQetoRspInfo), as few frames as the size limit allows.
     void sendUnits(ConnId conn, uint16_t type, int32_t requestId, uint32_t sessionId, const std::vector<uint8_t> &units,
                    std::size_t unitSize);
     template <class R>
-    void answer(const Session &s, uint16_t type, int32_t requestId, const R &rec, uint32_t errorId);
+    void answer(const Session &s, uint16_t type, int32_t requestId, const R &rec, Refusal error);
     template <class R>
     void answerList(const Session &s, uint16_t type, int32_t requestId, const std::vector<R> &recs);
     template <class R>
-    void toAccount(Account *a, Exchange ex, uint16_t type, int32_t requestId, const R &rec, uint32_t errorId);
-
+    void toAccount(Account *a, Exchange ex, uint16_t type, int32_t requestId, const R &rec);
+    void refuseWithoutSession(ConnId conn, const Route &route, const wire::FrameHeader &h);
     void login(ConnId conn, const wire::FrameHeader &h, const uint8_t *body);
-    void insertOrder(Session &s, int32_t req, const CQetoReqOrderInsertField &r);
-    void cancelOrder(Session &s, int32_t req, const CQetoReqOrderActionField &r);
-    void queryOrders(Session &s, int32_t req, const CQetoReqQryOrderField &r);
-    void queryTrades(Session &s, int32_t req, const CQetoReqQryTradeField &r);
-    void queryPositions(Session &s, int32_t req, const CQetoReqQryStockPositionField &r);
-    void queryFund(Session &s, int32_t req);
-    void updatePassword(Session &s, int32_t req, const CQetoReqUserPasswordUpdateField &r);
-    void cashTransfer(Session &s, int32_t req, const CQetoReqCapTransferField &r, bool deposit);
-    void queryCashRecords(Session &s, int32_t req);
-    void btTransfer(Session &s, int32_t req, const CQetoReqBTCapTransferManagerField &r);
-    void completeBtTransfer(Account *a, uint32_t transferId, int32_t req);
-    void queryBtRecords(Session &s, int32_t req);
-    void querySecurities(Session &s, int32_t req, const CQetoReqQryStockSecuritiesField &r);
-    void answerMisc(Session &s, uint16_t type, int32_t req);
+    void logout(Session &s, int32_t req);
 
+    // engine_orders.cpp
+    void insertOrder(Session &s, int32_t req, const CQetoReqOrderInsertField &r);
+    Refusal checkOrder(Exchange ex, Order &o, const CQetoReqOrderInsertField &r) const;
+    void answerInsert(const Session &s, int32_t req, const Order &o, const CQetoReqOrderInsertField &r, Refusal error);
+    void cancelOrder(Session &s, int32_t req, const CQetoReqOrderActionField &r);
     // Fills an open order against the current quote, level by level; sends the returns.
     void match(Account *a, Exchange ex, uint32_t sysId);
     bool marketable(const Order &o) const;
     void fill(Account *a, Exchange ex, Order &o, double price, uint32_t qty);
-    void releaseFreeze(Counter &c, Order &o);
-    void sendOrderReturn(Account *a, Exchange ex, const Order &o);
-    std::string orderText(const Order &o, uint32_t extra) const;
+    // The order return after a change; extra is what changed (traded or cancelled shares).
+    void sendOrderReturn(Account *a, Exchange ex, const Order &o, int32_t requestId, int timeMs, uint32_t extra);
+
+    // engine_money.cpp
+    void updatePassword(Session &s, int32_t req, const CQetoReqUserPasswordUpdateField &r);
+    void deposit(Session &s, int32_t req, const CQetoReqCapTransferField &r);
+    void withdraw(Session &s, int32_t req, const CQetoReqCapTransferField &r);
+    void cashTransfer(Session &s, int32_t req, const CQetoReqCapTransferField &r, bool deposit);
+    void btTransfer(Session &s, int32_t req, const CQetoReqBTCapTransferManagerField &r);
+    void completeBtTransfer(Account *a, uint32_t transferId, int32_t req);
+
+    // engine_queries.cpp
+    void queryOrders(Session &s, int32_t req, const CQetoReqQryOrderField &r);
+    void queryTrades(Session &s, int32_t req, const CQetoReqQryTradeField &r);
+    void queryPositions(Session &s, int32_t req, const CQetoReqQryStockPositionField &r);
+    void queryFund(Session &s, int32_t req);
+    void queryCashRecords(Session &s, int32_t req);
+    void queryBtRecords(Session &s, int32_t req);
+    void querySecurities(Session &s, int32_t req, const CQetoReqQryStockSecuritiesField &r);
+    void queryRate(Session &s, int32_t req);
+    void queryQuota(Session &s, int32_t req);
+    void queryInvestorInfo(Session &s, int32_t req);
 
     Market &mMarket;
     AccountList mAccounts;

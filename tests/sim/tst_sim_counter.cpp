@@ -93,6 +93,65 @@ TEST(SimCounter, RequestsNeedTheSessionOfTheirConnection) {
     EXPECT_EQ(val(h.request(ReqQryFund, fund, 2).at(0).info.ErrorID), 1005u);
 }
 
+// ---------------------------------------------------------------- routing
+
+struct RouteCase {
+    const char *name;
+    uint16_t request;
+    std::size_t requestSize;
+    uint16_t answer;
+};
+
+class RouteTest : public ::testing::TestWithParam<RouteCase> {};
+
+// Each request type reaches its own handler: the first answer carries the type's answer type and
+// the request id, refused with 1005 before login and not after; one byte short is a protocol fault.
+TEST_P(RouteTest, EveryRequestGetsItsOwnAnswerType) {
+    const RouteCase &c = GetParam();
+    Harness h;
+    const std::vector<uint8_t> body(c.requestSize, 0);
+    ASSERT_TRUE(h.raw(1, c.request, 0, body.data(), body.size(), 41));
+    auto u = h.take();
+    ASSERT_EQ(u.size(), 1u);
+    EXPECT_EQ(u[0].type, c.answer);
+    EXPECT_EQ(u[0].requestId, 41);
+    EXPECT_EQ(val(u[0].info.ErrorID), 1005u);
+
+    h.login('1');
+    ASSERT_TRUE(h.raw(1, c.request, h.sessions[1], body.data(), body.size(), 42));
+    u = h.take();
+    ASSERT_FALSE(u.empty());
+    EXPECT_EQ(u[0].type, c.answer);
+    EXPECT_EQ(u[0].requestId, 42);
+    EXPECT_NE(val(u[0].info.ErrorID), 1005u);
+
+    EXPECT_FALSE(h.raw(1, c.request, h.sessions[1], body.data(), body.size() - 1, 43));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sim, RouteTest,
+    ::testing::Values(
+        RouteCase{"logout", ReqLogout, sizeof(CQetoReqUserLogoutField), RspLogout},
+        RouteCase{"insertOrder", ReqInsertOrder, sizeof(CQetoReqOrderInsertField), RspInsertOrder},
+        RouteCase{"cancelOrder", ReqCancelOrder, sizeof(CQetoReqOrderActionField), RspCancelOrder},
+        RouteCase{"qryOrder", ReqQryOrder, sizeof(CQetoReqQryOrderField), RspQryOrder},
+        RouteCase{"qryTrade", ReqQryTrade, sizeof(CQetoReqQryTradeField), RspQryTrade},
+        RouteCase{"qryPosition", ReqQryPosition, sizeof(CQetoReqQryStockPositionField), RspQryPosition},
+        RouteCase{"qryFund", ReqQryFund, sizeof(CQetoReqQryStockClientAccountField), RspQryFund},
+        RouteCase{"updatePwd", ReqUpdatePwd, sizeof(CQetoReqUserPasswordUpdateField), RspUpdatePwd},
+        RouteCase{"inFund", ReqInFund, sizeof(CQetoReqCapTransferField), RspInFund},
+        RouteCase{"outFund", ReqOutFund, sizeof(CQetoReqCapTransferField), RspOutFund},
+        RouteCase{"qryInOutFund", ReqQryInOutFundRecord, sizeof(CQetoReqQryCapTransferRecordField),
+                  RspQryInOutFundRecord},
+        RouteCase{"btTransfer", ReqBTFundTransfer, sizeof(CQetoReqBTCapTransferManagerField), RspBTFundTransfer},
+        RouteCase{"qryBtRecord", ReqQryBTFundTransferRecord, sizeof(CQetoReqQryBTCapTransferManagerField),
+                  RspQryBTFundTransferRecord},
+        RouteCase{"qryRate", ReqQryRate, sizeof(CQetoReqQryStockFeeField), RspQryRate},
+        RouteCase{"qryRights", ReqQryRightsAndInterests, sizeof(CQetoReqQryStockQuotaField), RspQryRightsAndInterests},
+        RouteCase{"qryInvestor", ReqQryInvestorInfo, sizeof(CQetoReqQryInvestorInfoField), RspQryInvestorInfo},
+        RouteCase{"qrySecurities", ReqQrySecurities, sizeof(CQetoReqQryStockSecuritiesField), RspQrySecurities}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST(SimCounter, ProtocolFaultsAreReported) {
     Harness h;
     std::string why;
