@@ -32,14 +32,15 @@ FLAGS=(-std=c++17 -fsyntax-only -Wall -Wextra
        -isystem "$QT" -isystem "$QT/QtCore" -isystem "$QT/QtGui" -isystem "$QT/QtWidgets" -isystem "$QT/QtNetwork"
        -Igateway/include -Iwire -Iapp)
 
+# One compiler per job; the flags go through a response file. xargs ends non-zero when any
+# unit failed.
+RSP=$(mktemp)
+trap 'rm -f "$RSP"' EXIT
+printf '%q\n' "${FLAGS[@]}" >"$RSP"
 failed=0
-for unit in "${units[@]}"; do
-  if "$CXX" "${FLAGS[@]}" "$unit"; then
-    echo "30-windows-syntax: ok   $unit"
-  else
-    echo "30-windows-syntax: FAIL $unit" >&2
-    failed=1
-  fi
-done
+printf '%s\0' "${units[@]}" |
+  xargs -0 -n 1 -P "${JOBS:-2}" bash -c '
+    if "$0" @"$1" "$2"; then echo "30-windows-syntax: ok   $2"; else echo "30-windows-syntax: FAIL $2" >&2; exit 1; fi
+  ' "$CXX" "$RSP" || failed=1
 echo "30-windows-syntax: ${#units[@]} units checked"
 exit "$failed"
