@@ -28,7 +28,7 @@ constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr int kMaxFrames = 128;
 constexpr std::size_t kAltStackSize = 256 * 1024;
 // How long the stack printer may take before the report goes without it.
-constexpr int kHelperTimeoutMs = 20000;
+constexpr int kHelperTimeoutS = 20;
 constexpr int kMaxModules = 192;
 constexpr char kHelperName[] = "eu-stack";
 
@@ -42,10 +42,16 @@ struct Module {
 Module gModules[kMaxModules];
 int gModuleCount = 0;
 
-// The stack printer's command line, all but the pid, which is formatted at crash time.
+// The stack printer runs under a shell script: timeout(1) kills it if it hangs, and SIGCONT
+// afterwards resumes any thread a killed printer left stopped, so the process can end.
+// Arguments: $1 the crashed pid, $2 the printer, $3 its limit in seconds. Its command line is laid out at install time,
+// all but the pid, which is formatted at crash time.
+constexpr char kShell[] = "/bin/sh";
+constexpr char kPrinterScript[] =
+    "timeout -s KILL \"$3\" \"$2\" -p \"$1\" -s -i -m -b -l; s=$?; kill -CONT \"$1\" 2>/dev/null; exit $s";
 char gHelperPath[256];
 char gHelperPid[24];
-char *gHelperArgv[16];
+char *gHelperArgv[8];
 
 // localtime_r is not safe in a signal handler, so the offset from UTC is taken at install time.
 long gUtcOffsetSeconds = 0;
@@ -248,9 +254,15 @@ void sleepMs(long ms) {
     nanosleep(&pause, nullptr);
 }
 
-// Runs the stack printer with its output appended to the report and waits for it, at most
-// kHelperTimeoutMs. Raw clone instead of fork(): fork() runs the atfork handlers and takes
-// the C library's locks, which the crashed thread may hold.
+long long monotonicMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+// Runs the stack printer with its output appended to the report and waits for it. Raw clone
+// instead of fork(): fork() runs the atfork handlers and takes the C library's locks, which
+// the crashed thread may hold.
 void runStackPrinter(int fd) {
     Line line;
     if (gHelperPath[0] == '\0') {
@@ -260,19 +272,17 @@ void runStackPrinter(int fd) {
             .writeTo(fd);
         return;
     }
-    {
-        std::size_t i = 0;
-        unsigned long long pid = static_cast<unsigned long long>(getpid());
-        char digits[24];
-        unsigned count = 0;
-        do {
-            digits[count++] = static_cast<char>('0' + pid % 10);
-            pid /= 10;
-        } while (pid != 0);
-        while (count > 0) gHelperPid[i++] = digits[--count];
-        gHelperPid[i] = '\0';
-    }
+    line.num(static_cast<unsigned long long>(getpid()));
+    std::memcpy(gHelperPid, line.text, line.n);
+    gHelperPid[line.n] = '\0';
+    line.n = 0;
     line.str("threads (").str(gHelperPath).str("):\n").writeTo(fd);
+
+    // Our own SIGCHLD handling (or SIG_IGN, which reaps at once) must not take the child away.
+    struct sigaction dfl;
+    std::memset(&dfl, 0, sizeof(dfl));
+    dfl.sa_handler = SIG_DFL;
+    sigaction(SIGCHLD, &dfl, nullptr);
 
     int gate[2];
     if (pipe2(gate, O_CLOEXEC) != 0) return;
@@ -286,7 +296,7 @@ void runStackPrinter(int fd) {
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
-        if (dup2(fd, STDOUT_FILENO) >= 0 && dup2(fd, STDERR_FILENO) >= 0) execve(gHelperPath, gHelperArgv, environ);
+        if (dup2(fd, STDOUT_FILENO) >= 0 && dup2(fd, STDERR_FILENO) >= 0) execve(kShell, gHelperArgv, environ);
         _exit(127);
     }
     close(gate[0]);
@@ -298,23 +308,29 @@ void runStackPrinter(int fd) {
     prctl(PR_SET_PTRACER, static_cast<unsigned long>(child), 0, 0, 0);
     close(gate[1]);  // end of file: the child goes on
 
+    // The script bounds the printer itself; this wait is the backstop. It reads the clock
+    // rather than counting naps, as the printer stops this thread while it reads its stack.
     int status = 0;
     pid_t done = 0;
-    for (int waited = 0; waited < kHelperTimeoutMs; waited += 10) {
+    const long long deadline = monotonicMs() + kHelperTimeoutS * 1000 + 5000;
+    while (done == 0 || (done < 0 && errno == EINTR)) {
         done = waitpid(static_cast<pid_t>(child), &status, WNOHANG);
-        if (done != 0) break;
-        sleepMs(10);
+        if (done == 0) {
+            if (monotonicMs() > deadline) break;
+            sleepMs(10);
+        }
     }
     if (done == 0) {
         kill(static_cast<pid_t>(child), SIGKILL);
         waitpid(static_cast<pid_t>(child), &status, 0);
-        line.str("threads: stack printer stopped after ").snum(kHelperTimeoutMs / 1000).str(" s\n").writeTo(fd);
+        status = 128 + SIGKILL;
     } else if (done > 0) {
-        line.str("threads: stack printer exit status ")
-            .snum(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status))
-            .str("\n")
-            .writeTo(fd);
+        status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
+    if (status == 124 || status == 128 + SIGKILL)
+        line.str("threads: stack printer stopped after ").snum(kHelperTimeoutS).str(" s\n").writeTo(fd);
+    else if (done > 0)
+        line.str("threads: stack printer exit status ").snum(status).str("\n").writeTo(fd);
     prctl(PR_SET_PTRACER, 0, 0, 0, 0);
 }
 
@@ -338,7 +354,8 @@ void fatalSignalHandler(int sig, siginfo_t *info, void *) {
         // Another thread crashed first and is writing the report: one report per crash, and
         // this signal must not end the process before that report is complete. Bounded, in
         // case the first writer is stuck: the printer's limit plus a margin for the rest.
-        for (int i = 0; i < kHelperTimeoutMs / 10 + 300 && !gReportDone.load(); ++i) sleepMs(10);
+        const long long deadline = monotonicMs() + kHelperTimeoutS * 1000 + 8000;
+        while (!gReportDone.load() && monotonicMs() < deadline) sleepMs(10);
     }
     errno = savedErrno;
     // The disposition is back to default; the signal stays blocked until we return, then ends
@@ -393,7 +410,7 @@ int addModule(dl_phdr_info *info, std::size_t, void *) {
     return 0;
 }
 
-// Finds the stack printer on PATH and lays out its command line:
+// Finds the stack printer on PATH and lays out the script's command line. The printer shows
 // every thread (-p), source lines and inlined frames (-s -i), module and build id with the
 // offset per frame (-m -b), and the module map (-l).
 void prepareStackPrinter() {
@@ -413,8 +430,15 @@ void prepareStackPrinter() {
         if (!colon) break;
         dir = colon + 1;
     }
-    static char argv0[] = "eu-stack", p[] = "-p", s[] = "-s", i[] = "-i", m[] = "-m", b[] = "-b", l[] = "-l";
-    char *argv[] = {argv0, p, gHelperPid, s, i, m, b, l, nullptr};
+    static char sh[] = "sh", c[] = "-c", name[] = "qeto-crash-stack";
+    static char script[sizeof(kPrinterScript)];
+    std::memcpy(script, kPrinterScript, sizeof(script));
+    static char limit[8];
+    Line text;
+    text.num(kHelperTimeoutS);
+    std::memcpy(limit, text.text, text.n);
+    limit[text.n] = '\0';
+    char *argv[] = {sh, c, script, name, gHelperPid, gHelperPath, limit, nullptr};
     static_assert(sizeof(argv) <= sizeof(gHelperArgv), "argument table too small");
     std::memcpy(gHelperArgv, argv, sizeof(argv));
 }
