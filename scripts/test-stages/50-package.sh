@@ -54,10 +54,9 @@ TREE=$WORK/root
 for deb in "${desk[0]}" "${sim[0]}" "${dbgsym[@]}"; do dpkg-deb -x "$deb" "$TREE"; done
 [ -x "$TREE/usr/bin/qeto-desk" ] && [ -x "$TREE/opt/qeto-desk/Qeto-Desk" ] && [ -x "$TREE/usr/bin/qeto-sim" ] ||
   fail "unpacked tree incomplete"
-if readelf -d "$TREE/opt/qeto-desk/Qeto-Desk" | grep -q 'RUNPATH.*\[\$ORIGIN\]'; then :; else
+grep -qF 'RUNPATH) Library runpath: [$ORIGIN]' <<<"$(readelf -d "$TREE/opt/qeto-desk/Qeto-Desk" | tr -s ' ')" ||
   fail "Qeto-Desk does not find its library through \$ORIGIN"
-fi
-file "$TREE/opt/qeto-desk/Qeto-Desk" | grep -q ', stripped' || fail "installed client not stripped"
+grep -q ', stripped' <<<"$(file "$TREE/opt/qeto-desk/Qeto-Desk")" || fail "installed client not stripped"
 
 # Waits until a command succeeds, at most $1 seconds.
 waitFor() {
@@ -133,4 +132,14 @@ grep -Eq ' (QEventLoop::exec|QCoreApplication::exec)\(' <<<"$mainStack" ||
   fail "main thread's stack has no Qt event-loop frame: $mainStack"
 say "crash report $(basename "$report"): $(wc -w <<<"$threads") threads listed, main thread symbolized:"
 grep -E ' (main|QEventLoop::exec|QCoreApplication::exec)(\(| - )' <<<"$mainStack" | sed 's/^/    /'
+
+# --- XDG_DATA_HOME, when set, is where the launcher puts the client ------------------------------
+(exec env XDG_DATA_HOME="$WORK/xdg" HOME="$WORK/home" QT_QPA_PLATFORM=offscreen "$TREE/usr/bin/qeto-desk") \
+  >"$WORK/client2.out" 2>&1 &
+client2=$!
+pids+=("$client2")
+started() { grep -qsF "version : $version" "$WORK"/xdg/qeto-desk/log/Qeto-Desk-*.log; }
+waitFor 60 started || fail "no day log under \$XDG_DATA_HOME/qeto-desk/log"
+kill -TERM "$client2"
+wait "$client2" || true
 say "ok"
