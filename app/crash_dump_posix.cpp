@@ -48,7 +48,8 @@ int gModuleCount = 0;
 // all but the pid, which is formatted at crash time.
 constexpr char kShell[] = "/bin/sh";
 constexpr char kPrinterScript[] =
-    "timeout -s KILL \"$3\" \"$2\" -p \"$1\" -s -i -m -b -l; s=$?; kill -CONT \"$1\" 2>/dev/null; exit $s";
+    "PATH=$PATH:/usr/bin:/bin; timeout -s KILL \"$3\" \"$2\" -p \"$1\" -s -i -m -b -l; s=$?; kill -CONT \"$1\" "
+    "2>/dev/null; exit $s";
 char gHelperPath[256];
 char gHelperPid[24];
 char *gHelperArgv[8];
