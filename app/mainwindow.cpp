@@ -9,11 +9,10 @@
 #include <QResizeEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-#include <cstdio>
-#include <cstdlib>
 
 #include "login/login_widget.h"
 #include "user/user_widget.h"
+#include "utils/immediate_exit.h"
 #include "utils/signal_interface.h"
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
@@ -77,9 +76,8 @@ void MainWindow::resizeEvent(QResizeEvent *event) {
 
 void MainWindow::closeEvent(QCloseEvent *event) {
     event->accept();
-    // Ends the process at once with status 0. quick_exit skips static destructors, so the
-    // gateway's and the market-data threads still running cannot touch torn-down singletons;
-    // every log line is already on disk.
-    std::fflush(nullptr);
-    std::quick_exit(0);
+    // Ends the process at once with status 0, skipping static destructors, so the gateway's
+    // and the market-data threads still running cannot touch torn-down singletons; every log
+    // line is already on disk.
+    qeto::immediateExit(0);
 }

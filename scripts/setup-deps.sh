@@ -8,9 +8,10 @@ PKGS=(
   qtbase5-dev qtbase5-dev-tools qt5-qmake libqt5svg5 libqt5svg5-dev
   libasio-dev googletest libgtest-dev
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei xdotool
-  g++-mingw-w64-x86-64
+  g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
   clang libclang-rt-14-dev
-  gdb
+  gdb elfutils
+  dpkg-dev fakeroot file lintian desktop-file-utils librsvg2-bin
 )
 
 missing=()

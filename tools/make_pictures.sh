@@ -27,4 +27,13 @@ convert -size 380x60 xc:none \
 convert -size 1280x720 -define gradient:angle=135 gradient:'#D6ECF7-#FAFDFF' \
   -strip -quality 90 "$OUT/background.jpg"
 
-echo "pictures written to $OUT"
+# Menu icon of the Debian package: the SVG drawn by hand, rendered to the hicolor sizes
+# (rsvg-convert, package librsvg2-bin).
+ICONS="$(cd "$(dirname "$0")/.." && pwd)/packaging/icons"
+for size in 16 24 32 48 64 128 256; do
+  mkdir -p "$ICONS/hicolor/${size}x${size}"
+  rsvg-convert -w "$size" -h "$size" "$ICONS/qeto-desk.svg" |
+    convert png:- "${CLEAN[@]}" "$ICONS/hicolor/${size}x${size}/qeto-desk.png"
+done
+
+echo "pictures written to $OUT and $ICONS"

@@ -5,14 +5,13 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "utils/immediate_exit.h"
+
 namespace {
 
 // Runs on the login thread while the GUI thread goes on: static destructors must not run
 // under its feet, so the process ends without them once the messages are out.
-void endProcess(int status) {
-    std::fflush(nullptr);
-    std::quick_exit(status);
-}
+void endProcess(int status) { qeto::immediateExit(status); }
 
 std::atomic<ConfigParamReader::ExitFunction> gExit{&endProcess};
 

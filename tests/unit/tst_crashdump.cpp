@@ -7,9 +7,12 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -47,6 +50,17 @@ int crashChild(const char *kind) {
         std::thread([] { *gNull = 2; }).join();
     else if (!std::strcmp(kind, "kill"))
         kill(getpid(), SIGBUS);  // a signal sent, not caused: only re-raising ends the process
+    else if (!std::strcmp(kind, "threads")) {
+        // Two threads parked in the C library, then a fault on the main thread.
+        static std::atomic<int> started{0};
+        for (int i = 0; i < 2; ++i)
+            std::thread([] {
+                ++started;
+                pause();
+            }).detach();
+        while (started.load() < 2) std::this_thread::yield();
+        *gNull = 3;
+    }
     return 0;
 }
 
@@ -55,13 +69,17 @@ struct ChildResult {
     int status = 0;
 };
 
-ChildResult runChild(const QString &dir, const char *kind, const QByteArray &tz) {
+// path: the child's PATH, where the crash handler looks for its stack printer; empty keeps ours.
+ChildResult runChild(const QString &dir, const char *kind, const QByteArray &tz,
+                     const QByteArray &path = QByteArray()) {
     const QByteArray self = QCoreApplication::applicationFilePath().toLocal8Bit();
     const QByteArray cwd = QFile::encodeName(dir);
     QList<QByteArray> env;
     for (char **e = environ; *e; ++e)
-        if (std::strncmp(*e, "TZ=", 3) != 0) env << QByteArray(*e);
+        if (std::strncmp(*e, "TZ=", 3) != 0 && (path.isEmpty() || std::strncmp(*e, "PATH=", 5) != 0))
+            env << QByteArray(*e);
     env << "TZ=" + tz;
+    if (!path.isEmpty()) env << "PATH=" + path;
     std::vector<char *> envp;
     for (QByteArray &e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -91,6 +109,8 @@ private slots:
     void tooSmallBuffer();
     void report_data();
     void report();
+    void threadStacks_data();
+    void threadStacks();
 };
 
 void TestCrashDump::dumpName_data() {
@@ -204,6 +224,53 @@ void TestCrashDump::report() {
     for (int i = bt + 1; i < lines.size(); ++i)
         frames += lines[i].contains(QRegularExpression("\\[0x[0-9a-f]+\\]$")) ? 1 : 0;
     QVERIFY2(frames >= 2, qPrintable(lines.join('\n')));
+}
+
+void TestCrashDump::threadStacks_data() {
+    QTest::addColumn<bool>("printer");
+    QTest::newRow("stack printer on PATH") << true;
+    QTest::newRow("no stack printer") << false;
+}
+
+// Every thread's stack with names comes from the stack printer; without it the raw report stands.
+void TestCrashDump::threadStacks() {
+    QFETCH(bool, printer);
+    const QString euStack = QStandardPaths::findExecutable(QStringLiteral("eu-stack"));
+    if (printer && euStack.isEmpty()) QSKIP("eu-stack (elfutils) not installed");
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray path = printer ? QFile::encodeName(QFileInfo(euStack).path()) : QByteArray("/nonexistent");
+    const ChildResult child = runChild(dir.path(), "threads", "UTC0", path);
+    QVERIFY(WIFSIGNALED(child.status));
+    QCOMPARE(WTERMSIG(child.status), SIGSEGV);
+    const QStringList dumps = QDir(dir.path()).entryList({"*.dmp"}, QDir::Files);
+    QCOMPARE(dumps.size(), 1);
+    QFile f(dir.filePath(dumps[0]));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString report = QString::fromLocal8Bit(f.readAll());
+
+    // The raw part: this executable's build id and its load address among the modules.
+    const QRegularExpressionMatch id =
+        QRegularExpression("^build-id: ([0-9a-f]{40})$", QRegularExpression::MultilineOption).match(report);
+    QVERIFY2(id.hasMatch(), qPrintable(report));
+    QVERIFY(report.contains(
+        QRegularExpression("^0x[0-9a-f]+ " + id.captured(1) + " /", QRegularExpression::MultilineOption)));
+    QVERIFY(
+        report.contains(QRegularExpression("^backtrace:\n.*\\[0x[0-9a-f]+\\]$", QRegularExpression::MultilineOption)));
+
+    if (!printer) {
+        QVERIFY2(report.contains("threads: not listed (eu-stack not found"), qPrintable(report));
+        return;
+    }
+    QVERIFY2(report.contains("threads: stack printer exit status"), qPrintable(report));
+    const QStringList sections = report.split(QRegularExpression("^TID ", QRegularExpression::MultilineOption));
+    QCOMPARE(sections.size() - 1, 3);  // the main thread and both parked ones
+    const QStringList mainThread = sections.filter(QRegularExpression(QStringLiteral("^%1:").arg(child.pid)));
+    QCOMPARE(mainThread.size(), 1);
+    for (const char *frame : {" crashChild", " main "})
+        QVERIFY2(mainThread[0].contains(QLatin1String(frame)), qPrintable(mainThread[0]));
+    QVERIFY2(mainThread[0].contains("tst_crashdump.cpp:"), qPrintable(mainThread[0]));
 }
 
 int main(int argc, char **argv) {
