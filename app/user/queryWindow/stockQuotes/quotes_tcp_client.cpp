@@ -7,13 +7,18 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cstring>
+#include <thread>
 
 #include "constants.h"
 
 namespace {
 // Readers see a fresh table at most this long after a record arrives; publishing more often
-// would make the writer copy the whole table more often.
+// would cost the writer more lock holds per record.
 constexpr int kPublishGapMs = 50;
+// Records written into the readers' table per lock hold: a few tens of microseconds.
+constexpr std::size_t kPublishBatch = 512;
+// Ids remembered beyond the codes: several raw ids can decode to one code.
+constexpr int kMaxIds = 2 * QuotesTcpClient::kMaxQuoteCodes;
 // Bytes taken from the socket per parse, so a large backlog never needs one huge buffer.
 constexpr qint64 kReadChunk = 1 << 20;
 }  // namespace
@@ -131,12 +136,23 @@ void QuotesTcpClient::slot_read() {
         mHeadersSkipped.storeRelaxed(mParser.headersSkipped());
         if (mBatch.empty()) continue;
 
-        for (const ClientSecurityMarketDataLevel1 &rec : mBatch) mSlots[slotOf(rec)] = rec;
-        mFramesStored.fetchAndAddRelaxed(static_cast<qint64>(mBatch.size()));
+        qint64 stored = 0;
+        for (const ClientSecurityMarketDataLevel1 &rec : mBatch) {
+            const int slot = slotOf(rec);
+            if (slot < 0) continue;
+            mSlots[std::size_t(slot)] = rec;
+            ++stored;
+            if (!mSlotDirty[std::size_t(slot)]) {
+                mSlotDirty[std::size_t(slot)] = 1;
+                mDirtySlots.push_back(slot);
+            }
+        }
+        mFramesStored.fetchAndAddRelaxed(stored);
+        if (stored < qint64(mBatch.size())) mFramesRefused.fetchAndAddRelaxed(qint64(mBatch.size()) - stored);
         if (mPrintMD != 0) {
             for (const ClientSecurityMarketDataLevel1 &rec : mBatch) printMdInfo(rec);
         }
-        schedulePublish();
+        if (stored > 0) schedulePublish();
     } while (mSocket->bytesAvailable() > 0);
 }
 
@@ -164,11 +180,26 @@ int QuotesTcpClient::slotOf(const ClientSecurityMarketDataLevel1 &rec) {
     int slot;
     if (c != mSlotByCode.constEnd()) {
         slot = c.value();
-    } else {
+    } else if (mSlots.size() < std::size_t(kMaxQuoteCodes)) {
         slot = static_cast<int>(mSlots.size());
         mSlots.emplace_back();
+        mSlotCode.push_back(code);
+        mPublishedAt.emplace_back();
+        mSlotDirty.push_back(0);
         mSlotByCode.insert(code, slot);
+    } else {
+        if (!mFullWarned) {
+            mFullWarned = true;
+            // Once per client: a flood of new codes must not flood the log too. The code itself
+            // is left out, it is whatever bytes the server sent.
+            qWarning("%s", qUtf8Printable(QStringLiteral("quote table full at %1 codes, records of further codes "
+                                                         "are not stored")
+                                              .arg(kMaxQuoteCodes)));
+        }
+        return -1;
     }
+    // Past the bound the ids are looked up by their code, more slowly but without growing.
+    if (mIdCount >= kMaxIds) return slot;
     mSlotById[i] = IdEntry{id, slot};
     if (++mIdCount * 2 > static_cast<int>(mSlotById.size())) growIdIndex();
     return slot;
@@ -188,23 +219,59 @@ void QuotesTcpClient::growIdIndex() {
 }
 
 void QuotesTcpClient::publish() {
-    QMap<QString, ClientSecurityMarketDataLevel1> next;
-    // Keys come in order, so each insert at the end is constant time.
+    // Nobody else can reach a retired table any more: when no reader holds it, free it here.
+    if (!mRetired.isEmpty() && mRetired.isDetached()) mRetired = QuoteMap();
+
+    // When most records changed a new table costs about what the updates would, without
+    // taking the lock for each batch of them.
+    std::size_t done = 0;
+    if (mDirtySlots.size() * 4 < mSlots.size()) {
+        while (done < mDirtySlots.size()) {
+            // Readers waiting for the lock go first: batches never queue up in front of them.
+            for (int spins = 0; mReadersWaiting.load(std::memory_order_relaxed) > 0 && spins < 1000; ++spins)
+                std::this_thread::yield();
+            std::lock_guard<std::mutex> lock(mQuoteTableLock);
+            // A reader's copy shares this table; writing into it would change the copy.
+            if (!mQuoteTable.isDetached()) break;
+            const std::size_t end = qMin(done + kPublishBatch, mDirtySlots.size());
+            for (; done < end; ++done) {
+                const std::size_t slot = std::size_t(mDirtySlots[done]);
+                QuoteMap::iterator &at = mPublishedAt[slot];
+                if (at == QuoteMap::iterator())
+                    at = mQuoteTable.insert(mSlotCode[slot], mSlots[slot]);
+                else
+                    *at = mSlots[slot];
+            }
+        }
+    }
+    if (done < mDirtySlots.size()) rebuildTable();
+    for (int slot : mDirtySlots) mSlotDirty[std::size_t(slot)] = 0;
+    mDirtySlots.clear();
+    mDirty = false;
+    mSincePublish.restart();
+}
+
+void QuotesTcpClient::rebuildTable() {
+    QuoteMap next;
+    // Keys come in order, so each insert at the end is constant time. Entries stay where they
+    // are when the table is swapped in, so their iterators stay valid.
     for (auto it = mSlotByCode.cbegin(); it != mSlotByCode.cend(); ++it)
-        next.insert(next.cend(), it.key(), mSlots[it.value()]);
+        mPublishedAt[std::size_t(it.value())] = next.insert(next.cend(), it.key(), mSlots[std::size_t(it.value())]);
     {
         std::lock_guard<std::mutex> lock(mQuoteTableLock);
         mQuoteTable.swap(next);
     }
-    mDirty = false;
-    mSincePublish.restart();
-    // The previous table is released here, outside the lock, unless a reader still holds it.
+    // The previous table goes outside the lock; if a reader still holds it, it is kept until
+    // the reader lets go, unless an older one is still waiting for that.
+    if (!next.isDetached() && (mRetired.isEmpty() || mRetired.isDetached())) mRetired.swap(next);
 }
 
 ClientSecurityMarketDataLevel1 QuotesTcpClient::lookupQuote(QString code) const {
     ClientSecurityMarketDataLevel1 rec;
     {
+        mReadersWaiting.fetch_add(1, std::memory_order_relaxed);
         std::lock_guard<std::mutex> lock(mQuoteTableLock);
+        mReadersWaiting.fetch_sub(1, std::memory_order_relaxed);
         auto it = mQuoteTable.constFind(code);
         if (it != mQuoteTable.constEnd()) return *it;
     }
@@ -213,7 +280,9 @@ ClientSecurityMarketDataLevel1 QuotesTcpClient::lookupQuote(QString code) const 
 }
 
 QMap<QString, ClientSecurityMarketDataLevel1> QuotesTcpClient::quoteTable() const {
+    mReadersWaiting.fetch_add(1, std::memory_order_relaxed);
     std::lock_guard<std::mutex> lock(mQuoteTableLock);
+    mReadersWaiting.fetch_sub(1, std::memory_order_relaxed);
     return mQuoteTable;
 }
 
