@@ -7,20 +7,26 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cstring>
-#include <thread>
 
 #include "constants.h"
 
 namespace {
 // Readers see a fresh table at most this long after a record arrives; publishing more often
-// would cost the writer more lock holds per record.
+// would make the writer bring tables up to date more often.
 constexpr int kPublishGapMs = 50;
-// Records written into the readers' table per lock hold: a few tens of microseconds.
-constexpr std::size_t kPublishBatch = 512;
 // Ids remembered beyond the codes: several raw ids can decode to one code.
 constexpr int kMaxIds = 2 * QuotesTcpClient::kMaxQuoteCodes;
 // Bytes taken from the socket per parse, so a large backlog never needs one huge buffer.
 constexpr qint64 kReadChunk = 1 << 20;
+
+// True when no reader holds a copy of table. The reference taken and dropped here is an
+// atomic read-modify-write of the count the readers' releases wrote, so their last reads of
+// the entries happen before whatever the caller writes into them next.
+bool ownedAlone(const QMap<QString, ClientSecurityMarketDataLevel1> &table) {
+    if (!table.isDetached()) return false;
+    const QMap<QString, ClientSecurityMarketDataLevel1> probe = table;
+    return true;
+}
 }  // namespace
 
 QuotesTcpClient::QuotesTcpClient(QObject *parent)
@@ -29,6 +35,8 @@ QuotesTcpClient::QuotesTcpClient(QObject *parent)
     connect(mConnectLimit, &QTimer::timeout, this, &QuotesTcpClient::onConnectAttemptEnded);
     connect(mSocket, &QAbstractSocket::connected, this, &QuotesTcpClient::onConnectAttemptEnded);
     connect(mSocket, &QAbstractSocket::errorOccurred, this, &QuotesTcpClient::onConnectAttemptEnded);
+    // Address space only: pages are touched as codes arrive, and the slots never move.
+    mSlots.reserve(kMaxQuoteCodes);
     mPublishTimer->setSingleShot(true);
     connect(mPublishTimer, &QTimer::timeout, this, [this] {
         if (mDirty) publish();
@@ -184,7 +192,8 @@ int QuotesTcpClient::slotOf(const ClientSecurityMarketDataLevel1 &rec) {
         slot = static_cast<int>(mSlots.size());
         mSlots.emplace_back();
         mSlotCode.push_back(code);
-        mPublishedAt.emplace_back();
+        mEntryAt[0].emplace_back();
+        mEntryAt[1].emplace_back();
         mSlotDirty.push_back(0);
         mSlotByCode.insert(code, slot);
     } else {
@@ -219,59 +228,55 @@ void QuotesTcpClient::growIdIndex() {
 }
 
 void QuotesTcpClient::publish() {
-    // Nobody else can reach a retired table any more: when no reader holds it, free it here.
-    if (!mRetired.isEmpty() && mRetired.isDetached()) mRetired = QuoteMap();
+    // Nobody else can reach a retired table any more: once no reader holds it, free it here.
+    if (!mRetired.isEmpty() && ownedAlone(mRetired)) mRetired = QuoteMap();
 
-    // When most records changed a new table costs about what the updates would, without
-    // taking the lock for each batch of them.
-    std::size_t done = 0;
-    if (mDirtySlots.size() * 4 < mSlots.size()) {
-        while (done < mDirtySlots.size()) {
-            // Readers waiting for the lock go first: batches never queue up in front of them.
-            for (int spins = 0; mReadersWaiting.load(std::memory_order_relaxed) > 0 && spins < 1000; ++spins)
-                std::this_thread::yield();
-            std::lock_guard<std::mutex> lock(mQuoteTableLock);
-            // A reader's copy shares this table; writing into it would change the copy.
-            if (!mQuoteTable.isDetached()) break;
-            const std::size_t end = qMin(done + kPublishBatch, mDirtySlots.size());
-            for (; done < end; ++done) {
-                const std::size_t slot = std::size_t(mDirtySlots[done]);
-                QuoteMap::iterator &at = mPublishedAt[slot];
-                if (at == QuoteMap::iterator())
-                    at = mQuoteTable.insert(mSlotCode[slot], mSlots[slot]);
-                else
-                    *at = mSlots[slot];
-            }
-        }
+    if (ownedAlone(mBackTable)) {
+        applyToBack(mBackStale);
+        applyToBack(mDirtySlots);
+    } else {
+        rebuildBack();
     }
-    if (done < mDirtySlots.size()) rebuildTable();
+    {
+        std::lock_guard<std::mutex> lock(mQuoteTableLock);
+        mQuoteTable.swap(mBackTable);
+    }
+    mBackIndex ^= 1;
+    // The table just withdrawn lacks exactly the records this publish brought.
     for (int slot : mDirtySlots) mSlotDirty[std::size_t(slot)] = 0;
+    mBackStale.swap(mDirtySlots);
     mDirtySlots.clear();
     mDirty = false;
     mSincePublish.restart();
 }
 
-void QuotesTcpClient::rebuildTable() {
-    QuoteMap next;
-    // Keys come in order, so each insert at the end is constant time. Entries stay where they
-    // are when the table is swapped in, so their iterators stay valid.
-    for (auto it = mSlotByCode.cbegin(); it != mSlotByCode.cend(); ++it)
-        mPublishedAt[std::size_t(it.value())] = next.insert(next.cend(), it.key(), mSlots[std::size_t(it.value())]);
-    {
-        std::lock_guard<std::mutex> lock(mQuoteTableLock);
-        mQuoteTable.swap(next);
+void QuotesTcpClient::applyToBack(const std::vector<int> &changed) {
+    std::vector<QuoteMap::iterator> &entryAt = mEntryAt[mBackIndex];
+    for (int s : changed) {
+        const std::size_t slot = std::size_t(s);
+        QuoteMap::iterator &at = entryAt[slot];
+        if (at == QuoteMap::iterator())
+            at = mBackTable.insert(mSlotCode[slot], mSlots[slot]);
+        else
+            *at = mSlots[slot];
     }
-    // The previous table goes outside the lock; if a reader still holds it, it is kept until
-    // the reader lets go, unless an older one is still waiting for that.
-    if (!next.isDetached() && (mRetired.isEmpty() || mRetired.isDetached())) mRetired.swap(next);
+}
+
+void QuotesTcpClient::rebuildBack() {
+    // A reader still holds this table: keep it for freeing later if nothing else waits for that.
+    if (mRetired.isEmpty()) mRetired.swap(mBackTable);
+    mBackTable = QuoteMap();
+    std::vector<QuoteMap::iterator> &entryAt = mEntryAt[mBackIndex];
+    // Keys come in order, so each insert at the end is constant time. Entries stay where they
+    // are when the tables are swapped, so their iterators stay valid.
+    for (auto it = mSlotByCode.cbegin(); it != mSlotByCode.cend(); ++it)
+        entryAt[std::size_t(it.value())] = mBackTable.insert(mBackTable.cend(), it.key(), mSlots[std::size_t(it.value())]);
 }
 
 ClientSecurityMarketDataLevel1 QuotesTcpClient::lookupQuote(QString code) const {
     ClientSecurityMarketDataLevel1 rec;
     {
-        mReadersWaiting.fetch_add(1, std::memory_order_relaxed);
         std::lock_guard<std::mutex> lock(mQuoteTableLock);
-        mReadersWaiting.fetch_sub(1, std::memory_order_relaxed);
         auto it = mQuoteTable.constFind(code);
         if (it != mQuoteTable.constEnd()) return *it;
     }
@@ -280,9 +285,7 @@ ClientSecurityMarketDataLevel1 QuotesTcpClient::lookupQuote(QString code) const 
 }
 
 QMap<QString, ClientSecurityMarketDataLevel1> QuotesTcpClient::quoteTable() const {
-    mReadersWaiting.fetch_add(1, std::memory_order_relaxed);
     std::lock_guard<std::mutex> lock(mQuoteTableLock);
-    mReadersWaiting.fetch_sub(1, std::memory_order_relaxed);
     return mQuoteTable;
 }
 

@@ -9,7 +9,6 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
-#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -59,7 +58,8 @@ private:
     int slotOf(const ClientSecurityMarketDataLevel1 &rec);
     void growIdIndex();
     void publish();
-    void rebuildTable();
+    void applyToBack(const std::vector<int> &changed);
+    void rebuildBack();
     void schedulePublish();
     void onConnectAttemptEnded();
 
@@ -71,15 +71,15 @@ private:
     bool mConnected = false;
     bool mConnecting = false;   // an attempt is under way
     QTimer *mConnectLimit = nullptr;
-    // The table readers see. The client's thread updates it in place, a bounded batch of
-    // records per lock hold, while no reader holds a copy of it; when one does, or when most
-    // records changed, it builds a new table outside the lock and swaps it in. Readers copy
-    // the implicitly-shared handle (constant time) or one record under the lock.
+    // Two tables take turns: readers copy the implicitly-shared handle of the published one
+    // (constant time) or one record of it under the lock; the client's thread brings the other
+    // one up to date outside the lock, writing only the records changed since it was last
+    // published, and swaps them under the lock. Only when a reader still holds a copy of the
+    // other table is it built anew.
     QuoteMap mQuoteTable;
     mutable std::mutex mQuoteTableLock;
-    // Readers about to take the lock; the writer lets them in between its batches.
-    mutable std::atomic<int> mReadersWaiting{0};
-    // A table replaced while a reader still held it, kept so that it is freed here rather than
+    QuoteMap mBackTable;
+    // A table dropped while a reader still held it, kept so that it is freed here rather than
     // by the reader's release of its copy on the GUI thread.
     QuoteMap mRetired;
     int mHeaderSize = kMdHeaderSize;
@@ -104,9 +104,13 @@ private:
     int mIdCount = 0;
     QMap<QString, int> mSlotByCode;
     std::vector<QString> mSlotCode;               // per slot: its code
-    std::vector<QuoteMap::iterator> mPublishedAt; // per slot: its entry in mQuoteTable, or null
-    std::vector<char> mSlotDirty;                 // per slot: changed since the last publish
+    // Per table, per slot: the slot's entry, or null. The entries of mBackTable are those of
+    // mEntryAt[mBackIndex]; a swap of the tables flips the index.
+    std::vector<QuoteMap::iterator> mEntryAt[2];
+    int mBackIndex = 1;
+    std::vector<char> mSlotDirty;   // per slot: changed since the last publish
     std::vector<int> mDirtySlots;
+    std::vector<int> mBackStale;    // changed before the last publish, so missing from mBackTable
     bool mFullWarned = false;
     QTimer *mPublishTimer = nullptr;
     QElapsedTimer mSincePublish;
