@@ -145,6 +145,8 @@ int main(int argc, char **argv) {
 
     // Samples every 10 s from the login on.
     std::vector<std::pair<double, double>> samples;   // seconds, KB
+    // The list keeps showing new prices: its first row's last price, seen at each sample.
+    QStringList firstRowPrices;
     QElapsedTimer clock;
     clock.start();
     QTimer sampler;
@@ -153,6 +155,8 @@ int main(int argc, char **argv) {
         const double t = clock.elapsed() / 1000.0;
         const qint64 kb = residentKb();
         samples.emplace_back(t, double(kb));
+        const QTableWidgetItem *price = quotes->table()->item(0, 2);
+        firstRowPrices << (price ? price->text() : QString());
         std::printf("  t=%4.0f s  VmRSS %8lld KB\n", t, static_cast<long long>(kb));
         std::fflush(stdout);
     };
@@ -191,7 +195,10 @@ int main(int argc, char **argv) {
     std::printf("  growth after the first minute: %.1f MB/hour (least-squares over %zu samples); "
                 "spread of those samples %.1f MB\n",
                 slopeKbPerS * 3600 / 1024, late.size(), spreadKb / 1024);
-    std::printf("  quote list rows %d\n", quotes->table()->rowCount());
+    int changes = 0;
+    for (int i = 1; i < firstRowPrices.size(); ++i) changes += firstRowPrices[i] != firstRowPrices[i - 1];
+    std::printf("  quote list rows %d; first row's last price changed between %d of %d samples\n",
+                quotes->table()->rowCount(), changes, int(firstRowPrices.size()) - 1);
     std::fflush(stdout);
 
     sim.terminate();

@@ -135,7 +135,7 @@ protected:
         while (peer->bytesToWrite() > 0 && peer->state() == QAbstractSocket::ConnectedState)
             peer->waitForBytesWritten(1000);
         mDone = true;
-        mRelease.tryAcquire(1, 120000);
+        mRelease.tryAcquire(1, 300000);
     }
 
 private:
@@ -227,7 +227,7 @@ void TstMdHostile::hostileServer() {
     }
 
     Stream::Body body;
-    int timeLimitMs = 60000;
+    int timeLimitMs = 150000;
     if (kind == Random) {
         // Whole words, none of them the frame mark, so the frames after it stay in step.
         auto rng = std::make_shared<QRandomGenerator>(8);
@@ -295,7 +295,7 @@ void TstMdHostile::hostileServer() {
         QuotesTcpClient *client = manager.quotesClient();
 
         // Hang guard only: the rows take seconds.
-        QTRY_VERIFY_WITH_TIMEOUT(server.done(), 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(server.done(), 200000);
         QTRY_COMPARE_WITH_TIMEOUT(client->bytesReceived(), server.sent(), 60000);
         for (int i = 0; i < kTailCodes; ++i) {
             QTRY_COMPARE(client->lookupQuote(QString::fromLatin1(tailCode(i))).lastPrice, kTailPrice);
