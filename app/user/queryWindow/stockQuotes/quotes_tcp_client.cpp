@@ -12,10 +12,21 @@
 
 namespace {
 // Readers see a fresh table at most this long after a record arrives; publishing more often
-// would make the writer copy the whole table more often.
+// would make the writer bring tables up to date more often.
 constexpr int kPublishGapMs = 50;
+// Ids remembered beyond the codes: several raw ids can decode to one code.
+constexpr int kMaxIds = 2 * QuotesTcpClient::kMaxQuoteCodes;
 // Bytes taken from the socket per parse, so a large backlog never needs one huge buffer.
 constexpr qint64 kReadChunk = 1 << 20;
+
+// True when no reader holds a copy of table. The reference taken and dropped here is an
+// atomic read-modify-write of the count the readers' releases wrote, so their last reads of
+// the entries happen before whatever the caller writes into them next.
+bool ownedAlone(const QMap<QString, ClientSecurityMarketDataLevel1> &table) {
+    if (!table.isDetached()) return false;
+    const QMap<QString, ClientSecurityMarketDataLevel1> probe = table;
+    return true;
+}
 }  // namespace
 
 QuotesTcpClient::QuotesTcpClient(QObject *parent)
@@ -24,6 +35,8 @@ QuotesTcpClient::QuotesTcpClient(QObject *parent)
     connect(mConnectLimit, &QTimer::timeout, this, &QuotesTcpClient::onConnectAttemptEnded);
     connect(mSocket, &QAbstractSocket::connected, this, &QuotesTcpClient::onConnectAttemptEnded);
     connect(mSocket, &QAbstractSocket::errorOccurred, this, &QuotesTcpClient::onConnectAttemptEnded);
+    // Address space only: pages are touched as codes arrive, and the slots never move.
+    mSlots.reserve(kMaxQuoteCodes);
     mPublishTimer->setSingleShot(true);
     connect(mPublishTimer, &QTimer::timeout, this, [this] {
         if (mDirty) publish();
@@ -131,12 +144,23 @@ void QuotesTcpClient::slot_read() {
         mHeadersSkipped.storeRelaxed(mParser.headersSkipped());
         if (mBatch.empty()) continue;
 
-        for (const ClientSecurityMarketDataLevel1 &rec : mBatch) mSlots[slotOf(rec)] = rec;
-        mFramesStored.fetchAndAddRelaxed(static_cast<qint64>(mBatch.size()));
+        qint64 stored = 0;
+        for (const ClientSecurityMarketDataLevel1 &rec : mBatch) {
+            const int slot = slotOf(rec);
+            if (slot < 0) continue;
+            mSlots[std::size_t(slot)] = rec;
+            ++stored;
+            if (!mSlotDirty[std::size_t(slot)]) {
+                mSlotDirty[std::size_t(slot)] = 1;
+                mDirtySlots.push_back(slot);
+            }
+        }
+        mFramesStored.fetchAndAddRelaxed(stored);
+        if (stored < qint64(mBatch.size())) mFramesRefused.fetchAndAddRelaxed(qint64(mBatch.size()) - stored);
         if (mPrintMD != 0) {
             for (const ClientSecurityMarketDataLevel1 &rec : mBatch) printMdInfo(rec);
         }
-        schedulePublish();
+        if (stored > 0) schedulePublish();
     } while (mSocket->bytesAvailable() > 0);
 }
 
@@ -164,11 +188,27 @@ int QuotesTcpClient::slotOf(const ClientSecurityMarketDataLevel1 &rec) {
     int slot;
     if (c != mSlotByCode.constEnd()) {
         slot = c.value();
-    } else {
+    } else if (mSlots.size() < std::size_t(kMaxQuoteCodes)) {
         slot = static_cast<int>(mSlots.size());
         mSlots.emplace_back();
+        mSlotCode.push_back(code);
+        mEntryAt[0].emplace_back();
+        mEntryAt[1].emplace_back();
+        mSlotDirty.push_back(0);
         mSlotByCode.insert(code, slot);
+    } else {
+        if (!mFullWarned) {
+            mFullWarned = true;
+            // Once per client: a flood of new codes must not flood the log too. The code itself
+            // is left out, it is whatever bytes the server sent.
+            qWarning("%s", qUtf8Printable(QStringLiteral("quote table full at %1 codes, records of further codes "
+                                                         "are not stored")
+                                              .arg(kMaxQuoteCodes)));
+        }
+        return -1;
     }
+    // Past the bound the ids are looked up by their code, more slowly but without growing.
+    if (mIdCount >= kMaxIds) return slot;
     mSlotById[i] = IdEntry{id, slot};
     if (++mIdCount * 2 > static_cast<int>(mSlotById.size())) growIdIndex();
     return slot;
@@ -188,17 +228,49 @@ void QuotesTcpClient::growIdIndex() {
 }
 
 void QuotesTcpClient::publish() {
-    QMap<QString, ClientSecurityMarketDataLevel1> next;
-    // Keys come in order, so each insert at the end is constant time.
-    for (auto it = mSlotByCode.cbegin(); it != mSlotByCode.cend(); ++it)
-        next.insert(next.cend(), it.key(), mSlots[it.value()]);
+    // Nobody else can reach a retired table any more: once no reader holds it, free it here.
+    if (!mRetired.isEmpty() && ownedAlone(mRetired)) mRetired = QuoteMap();
+
+    if (ownedAlone(mBackTable)) {
+        applyToBack(mBackStale);
+        applyToBack(mDirtySlots);
+    } else {
+        rebuildBack();
+    }
     {
         std::lock_guard<std::mutex> lock(mQuoteTableLock);
-        mQuoteTable.swap(next);
+        mQuoteTable.swap(mBackTable);
     }
+    mBackIndex ^= 1;
+    // The table just withdrawn lacks exactly the records this publish brought.
+    for (int slot : mDirtySlots) mSlotDirty[std::size_t(slot)] = 0;
+    mBackStale.swap(mDirtySlots);
+    mDirtySlots.clear();
     mDirty = false;
     mSincePublish.restart();
-    // The previous table is released here, outside the lock, unless a reader still holds it.
+}
+
+void QuotesTcpClient::applyToBack(const std::vector<int> &changed) {
+    std::vector<QuoteMap::iterator> &entryAt = mEntryAt[mBackIndex];
+    for (int s : changed) {
+        const std::size_t slot = std::size_t(s);
+        QuoteMap::iterator &at = entryAt[slot];
+        if (at == QuoteMap::iterator())
+            at = mBackTable.insert(mSlotCode[slot], mSlots[slot]);
+        else
+            *at = mSlots[slot];
+    }
+}
+
+void QuotesTcpClient::rebuildBack() {
+    // A reader still holds this table: keep it for freeing later if nothing else waits for that.
+    if (mRetired.isEmpty()) mRetired.swap(mBackTable);
+    mBackTable = QuoteMap();
+    std::vector<QuoteMap::iterator> &entryAt = mEntryAt[mBackIndex];
+    // Keys come in order, so each insert at the end is constant time. Entries stay where they
+    // are when the tables are swapped, so their iterators stay valid.
+    for (auto it = mSlotByCode.cbegin(); it != mSlotByCode.cend(); ++it)
+        entryAt[std::size_t(it.value())] = mBackTable.insert(mBackTable.cend(), it.key(), mSlots[std::size_t(it.value())]);
 }
 
 ClientSecurityMarketDataLevel1 QuotesTcpClient::lookupQuote(QString code) const {

@@ -21,6 +21,10 @@ class QTimer;
 class QuotesTcpClient : public QObject {
     Q_OBJECT
 public:
+    // Codes the table holds at most. Real markets have a few tens of thousands; a server that
+    // keeps sending new codes stops costing memory here, and later codes are not stored.
+    static constexpr int kMaxQuoteCodes = 100000;
+
     explicit QuotesTcpClient(QObject *parent = nullptr);
     ~QuotesTcpClient() override;
 
@@ -39,6 +43,8 @@ public:
     qint64 bytesReceived() const { return mBytesReceived.loadRelaxed(); }
     qint64 framesStored() const { return mFramesStored.loadRelaxed(); }
     qint64 headersSkipped() const { return mHeadersSkipped.loadRelaxed(); }
+    // Frames not stored because their code would have made the table exceed kMaxQuoteCodes.
+    qint64 framesRefused() const { return mFramesRefused.loadRelaxed(); }
 
 public slots:
     void slot_start();
@@ -47,9 +53,13 @@ public slots:
     void slot_reConnect();
 
 private:
+    using QuoteMap = QMap<QString, ClientSecurityMarketDataLevel1>;
+
     int slotOf(const ClientSecurityMarketDataLevel1 &rec);
     void growIdIndex();
     void publish();
+    void applyToBack(const std::vector<int> &changed);
+    void rebuildBack();
     void schedulePublish();
     void onConnectAttemptEnded();
 
@@ -61,11 +71,17 @@ private:
     bool mConnected = false;
     bool mConnecting = false;   // an attempt is under way
     QTimer *mConnectLimit = nullptr;
-    // The table readers see, replaced as a whole by the client's thread. The lock guards only
-    // swapping or copying this implicitly-shared handle (constant time) and single lookups,
-    // so a GUI-thread reader never waits behind parsing or table building.
-    QMap<QString, ClientSecurityMarketDataLevel1> mQuoteTable;
+    // Two tables take turns: readers copy the implicitly-shared handle of the published one
+    // (constant time) or one record of it under the lock; the client's thread brings the other
+    // one up to date outside the lock, writing only the records changed since it was last
+    // published, and swaps them under the lock. Only when a reader still holds a copy of the
+    // other table is it built anew.
+    QuoteMap mQuoteTable;
     mutable std::mutex mQuoteTableLock;
+    QuoteMap mBackTable;
+    // A table dropped while a reader still held it, kept so that it is freed here rather than
+    // by the reader's release of its copy on the GUI thread.
+    QuoteMap mRetired;
     int mHeaderSize = kMdHeaderSize;
     int mRecordSize = kMdRecordSize;
     QTimer *mReconnectTimer = nullptr;
@@ -77,8 +93,8 @@ private:
     std::vector<ClientSecurityMarketDataLevel1> mBatch;
 
     // The latest record of every code, kept by the client's thread alone: one slot per code,
-    // found by the raw id without building a string per frame. Readers get a new table built
-    // from these slots at most every few milliseconds.
+    // found by the raw id without building a string per frame. The slots changed since the
+    // last publish reach the readers' table at most every few milliseconds.
     std::vector<ClientSecurityMarketDataLevel1> mSlots;
     struct IdEntry {
         MdFrameParser::IdKey id;
@@ -87,6 +103,15 @@ private:
     std::vector<IdEntry> mSlotById;  // open addressing, power-of-two size, at most half full
     int mIdCount = 0;
     QMap<QString, int> mSlotByCode;
+    std::vector<QString> mSlotCode;               // per slot: its code
+    // Per table, per slot: the slot's entry, or null. The entries of mBackTable are those of
+    // mEntryAt[mBackIndex]; a swap of the tables flips the index.
+    std::vector<QuoteMap::iterator> mEntryAt[2];
+    int mBackIndex = 1;
+    std::vector<char> mSlotDirty;   // per slot: changed since the last publish
+    std::vector<int> mDirtySlots;
+    std::vector<int> mBackStale;    // changed before the last publish, so missing from mBackTable
+    bool mFullWarned = false;
     QTimer *mPublishTimer = nullptr;
     QElapsedTimer mSincePublish;
     bool mDirty = false;
@@ -94,6 +119,7 @@ private:
     QAtomicInteger<qint64> mBytesReceived{0};
     QAtomicInteger<qint64> mFramesStored{0};
     QAtomicInteger<qint64> mHeadersSkipped{0};
+    QAtomicInteger<qint64> mFramesRefused{0};
 };
 
 #endif  // QUOTES_TCP_CLIENT_H
