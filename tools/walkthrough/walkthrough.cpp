@@ -88,8 +88,6 @@ int main(int argc, char *argv[]) {
             break;
         }
     }
-    for (const auto &f : driver.figures())
-        std::fprintf(stderr, "figure: %s %lld ms\n", f.first.toUtf8().constData(), static_cast<long long>(f.second));
     const bool written = writeGallery(folder, pictures, failure);
     std::printf("gallery: %s/index.html (%d pictures)\n", qPrintable(folder), int(pictures.size()));
     std::fflush(stdout);
