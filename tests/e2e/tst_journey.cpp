@@ -32,7 +32,7 @@ private slots:
 
 private:
     JourneyDriver *mDriver = nullptr;
-    bool mBroken = false;   // a step failed: the later ones would only repeat it
+    bool mBroken = false;  // a step failed: the later ones would only repeat it
 };
 
 void TstJourney::initTestCase() {
@@ -51,13 +51,13 @@ void TstJourney::cleanupTestCase() {
 void TstJourney::init() {
     if (mBroken && QByteArray(QTest::currentTestFunction()) != "closingTheWindowEndsTheProgram")
         QSKIP("an earlier step failed");
-    mBroken = true;   // until the step passes
+    mBroken = true;  // until the step passes
 }
 
-#define JOURNEY_STEP(step)                                              \
-    do {                                                                \
-        QVERIFY2(mDriver->step(), qPrintable(mDriver->error()));        \
-        mBroken = false;                                                \
+#define JOURNEY_STEP(step)                                       \
+    do {                                                         \
+        QVERIFY2(mDriver->step(), qPrintable(mDriver->error())); \
+        mBroken = false;                                         \
     } while (0)
 
 void TstJourney::start() { JOURNEY_STEP(stepStart); }
@@ -121,9 +121,10 @@ void TstJourney::closingTheWindowEndsTheProgram() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     program.setProcessEnvironment(env);
-    program.start(xvfbRun, {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x800x24"),
-                            QStringLiteral("sh"), QStringLiteral("-c"),
-                            QStringLiteral("echo \"$DISPLAY $XAUTHORITY\"; exec \"$0\""), QStringLiteral(QETO_DESK_EXE)});
+    program.start(xvfbRun,
+                  {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x800x24"),
+                   QStringLiteral("sh"), QStringLiteral("-c"),
+                   QStringLiteral("echo \"$DISPLAY $XAUTHORITY\"; exec \"$0\""), QStringLiteral(QETO_DESK_EXE)});
     QVERIFY2(program.waitForStarted(10000), qPrintable(program.errorString()));
     QTRY_VERIFY_WITH_TIMEOUT(program.canReadLine(), 30000);
     const QList<QByteArray> where = program.readLine().trimmed().split(' ');

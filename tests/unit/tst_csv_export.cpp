@@ -7,9 +7,9 @@
 
 #include "basicControl/base_table_widget.h"
 #include "constants.h"
-#include "user/queryWindow/transaction_widget.h"
 #include "modal_box.h"
 #include "user/queryWindow/query_window.h"
+#include "user/queryWindow/transaction_widget.h"
 
 namespace {
 

@@ -440,14 +440,24 @@ void TstOrderWindow::panelLevels_data() {
     QTest::addColumn<QStringList>("asks");
     const QStringList dashes = repeated(10, QStringLiteral("-"));
     const QStringList zeros = repeated(4, QStringLiteral("0.000"));
-    QTest::newRow("no code") << "" << "" << "" << repeated(4, QStringLiteral("-")) << dashes << dashes;
-    QTest::newRow("code without data") << "" << "600001" << "" << zeros << dashes << dashes;
-    QTest::newRow("back to dashes: code without data") << "600000" << "600001" << "" << zeros << dashes << dashes;
-    QTest::newRow("back to dashes: partial code") << "600000" << "60000" << "" << zeros << dashes << dashes;
-    QTest::newRow("back to dashes: no code")
-        << "600000" << "" << "" << repeated(4, QStringLiteral("-")) << dashes << dashes;
-    QTest::newRow("bid level 3 empty") << "" << "600000" << "PF BANK"
-                                       << QStringList{"10.500", "10.450", "11.550", "9.450"}
+    QTest::newRow("no code") << ""
+                             << ""
+                             << "" << repeated(4, QStringLiteral("-")) << dashes << dashes;
+    QTest::newRow("code without data") << ""
+                                       << "600001"
+                                       << "" << zeros << dashes << dashes;
+    QTest::newRow("back to dashes: code without data") << "600000"
+                                                       << "600001"
+                                                       << "" << zeros << dashes << dashes;
+    QTest::newRow("back to dashes: partial code") << "600000"
+                                                  << "60000"
+                                                  << "" << zeros << dashes << dashes;
+    QTest::newRow("back to dashes: no code") << "600000"
+                                             << ""
+                                             << "" << repeated(4, QStringLiteral("-")) << dashes << dashes;
+    QTest::newRow("bid level 3 empty") << ""
+                                       << "600000"
+                                       << "PF BANK" << QStringList{"10.500", "10.450", "11.550", "9.450"}
                                        << QStringList{"10.490", "100",    "10.480", "200",    "-",
                                                       "-",      "10.460", "400",    "10.450", "500"}
                                        << QStringList{"10.510", "5000000000", "10.520", "5000000001",

@@ -314,7 +314,8 @@ void TstOrderedWidget::followUp() {
     QCOMPARE(mWidget->table()->rowCount(), good);
     if (lastIsError) {
         QCOMPARE(mBoxes->count(), 1);
-        QCOMPARE(mBoxes->last().text, QStringLiteral("[2047]") + ErrorMsg::instance()->getErrorMsg(info(2047, "query refused")));
+        QCOMPARE(mBoxes->last().text,
+                 QStringLiteral("[2047]") + ErrorMsg::instance()->getErrorMsg(info(2047, "query refused")));
         mBoxes->clear();
     }
 

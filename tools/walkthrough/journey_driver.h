@@ -12,7 +12,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
-
 #include <functional>
 #include <memory>
 
@@ -113,16 +112,16 @@ private:
 
     QTimer mBoxTimer;
     QList<Box> mBoxes;
-    int mBoxMark = 0;             // boxes before this one were already waited for
+    int mBoxMark = 0;  // boxes before this one were already waited for
     // Runs for the next box instead of answering it, inside the box's own event loop (the
     // only place code can run while a modal box is open); the box is answered after it.
     std::function<void(QMessageBox *)> mWhileOpen;
 
     QString mPassword = QStringLiteral("123456");
-    QString mShCode;              // the Shanghai code traded
+    QString mShCode;  // the Shanghai code traded
     double mSzAvailableAtStart = 0;
     double mTransferredToSz = 0;
-    int mOwnShOrders = 0;         // orders placed on the Shanghai counter by the journey
+    int mOwnShOrders = 0;  // orders placed on the Shanghai counter by the journey
 };
 
 #endif  // QETO_JOURNEY_DRIVER_H

@@ -78,8 +78,8 @@ int main(int argc, char *argv[]) {
     });
 
     using Step = bool (JourneyDriver::*)();
-    const Step steps[] = {&JourneyDriver::setUp,      &JourneyDriver::stepStart,    &JourneyDriver::stepOrder,
-                          &JourneyDriver::stepPaging, &JourneyDriver::stepMoney,    &JourneyDriver::stepPassword,
+    const Step steps[] = {&JourneyDriver::setUp,      &JourneyDriver::stepStart, &JourneyDriver::stepOrder,
+                          &JourneyDriver::stepPaging, &JourneyDriver::stepMoney, &JourneyDriver::stepPassword,
                           &JourneyDriver::stepFaults};
     QString failure;
     for (Step step : steps) {
