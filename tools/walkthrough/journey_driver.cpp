@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -80,8 +81,15 @@ QString cell(const QTableWidget *table, int row, int column) {
 SimChild::~SimChild() { stop(); }
 
 bool SimChild::start(const QString &program, const QStringList &args, QString *error) {
-    mProcess.setProgram(program);
-    mProcess.setArguments(args);
+    // A simulator outlives a test that crashed or was killed unless told to follow it.
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (!setpriv.isEmpty()) {
+        mProcess.setProgram(setpriv);
+        mProcess.setArguments(QStringList{QStringLiteral("--pdeathsig"), QStringLiteral("TERM"), program} + args);
+    } else {
+        mProcess.setProgram(program);
+        mProcess.setArguments(args);
+    }
     mProcess.setProcessChannelMode(QProcess::SeparateChannels);
     mProcess.start();
     if (!mProcess.waitForStarted(10000)) {
