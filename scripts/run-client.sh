@@ -3,11 +3,34 @@
 # ports (the ones the sample config/ points at) and runs Qeto-Desk from the build tree.
 # Log in with exchange 上交 or 深交, fund account 10001001, password 123456.
 # Extra arguments go to qeto-sim (e.g. --md-codes 2000).
+#
+# Without a display ($DISPLAY and $WAYLAND_DISPLAY unset), or with --walkthrough as the first
+# argument, it runs the headless walkthrough instead: a trader's day against qeto-sim with a
+# picture of every window, dialog and message box, gathered in build/walkthrough/gallery/index.html.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+WALKTHROUGH=0
+if [ "${1:-}" = "--walkthrough" ]; then
+  WALKTHROUGH=1
+  shift
+elif [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  WALKTHROUGH=1
+fi
+
 bash scripts/setup-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+if [ "$WALKTHROUGH" = 1 ]; then
+  cmake --build build -j"${JOBS:-2}" --target qeto-walkthrough qeto-sim
+  GALLERY=$(pwd)/build/walkthrough/gallery
+  echo "No display (or --walkthrough): running the headless walkthrough into $GALLERY" >&2
+  # It starts its own qeto-sim children on free ports and ends them.
+  QT_QPA_PLATFORM=offscreen build/walkthrough/qeto-walkthrough "$GALLERY"
+  echo "Gallery: file://$GALLERY/index.html"
+  exit 0
+fi
+
 cmake --build build -j"${JOBS:-2}" --target Qeto-Desk qeto-sim
 
 BIN=$(pwd)/build/bin
@@ -25,9 +48,4 @@ done
 echo "qeto-sim: $(head -n1 "$SIM_LOG") (log: $SIM_LOG)"
 
 cd "$BIN"
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display found: running Qeto-Desk under xvfb-run (invisible)." >&2
-  xvfb-run -a -s "-screen 0 1280x800x24" ./Qeto-Desk
-else
-  ./Qeto-Desk
-fi
+./Qeto-Desk

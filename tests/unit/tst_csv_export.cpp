@@ -9,6 +9,7 @@
 #include "constants.h"
 #include "modal_box.h"
 #include "user/queryWindow/query_window.h"
+#include "user/queryWindow/transaction_widget.h"
 
 namespace {
 
@@ -52,6 +53,8 @@ private slots:
     void flushesInBatchesWithoutLosingRows();
     void failures_data();
     void failures();
+    void exportAllWithoutRecords_data();
+    void exportAllWithoutRecords();
     void cancelledDialogWritesNothing();
 
 private:
@@ -173,6 +176,29 @@ void TestCsvExport::failures() {
     QCOMPARE(mBoxes->last().title, QStringLiteral("错误"));
     QCOMPARE(mBoxes->last().text, text);
     QCOMPARE(mBoxes->last().icon, QMessageBox::Critical);
+}
+
+void TestCsvExport::exportAllWithoutRecords_data() {
+    QTest::addColumn<bool>("fullDevice");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("only the byte order mark") << false << QStringLiteral("文件写入成功") << kBom;
+    if (QFile::exists(QStringLiteral("/dev/full")))
+        QTest::newRow("device that is full") << true << QStringLiteral("文件写入失败") << QByteArray();
+}
+
+void TestCsvExport::exportAllWithoutRecords() {
+    QFETCH(bool, fullDevice);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    if (fullDevice) QueryWindow::setSaveFileNameProvider([] { return QStringLiteral("/dev/full"); });
+    // No query made: nothing stored to export.
+    TransactionWidget window(nullptr);
+    window.setHeader(kTradeColumns.size(), kTradeColumns);
+    window.exportAllToCsv();
+    QCOMPARE(mBoxes->count(), 1);
+    QCOMPARE(mBoxes->last().text, text);
+    if (!fullDevice) QCOMPARE(readAll(mPath), bytes);
 }
 
 void TestCsvExport::cancelledDialogWritesNothing() {

@@ -159,15 +159,20 @@ void TestFundTransfer::requestBytes_data() {
     QTest::addColumn<bool>("shenzhenToShanghai");
     QTest::addColumn<double>("amount");
     QTest::addColumn<QByteArray>("head");  // bytes 0 to 19
+    QTest::addColumn<bool>("chosenBack");  // Shenzhen-to-Shanghai chosen, then Shanghai-to-Shenzhen again
     QTest::newRow("four-character code fills its field")
         << "AB12"
-        << "10001001" << false << 1500.25 << QByteArray("AB1210001001").leftJustified(20, '\0');
+        << "10001001" << false << 1500.25 << QByteArray("AB1210001001").leftJustified(20, '\0') << false;
     QTest::newRow("short code zero-padded")
         << "X1"
-        << "10001001" << true << 0.01 << (QByteArray("X1\0\0", 4) + QByteArray("10001001").leftJustified(16, '\0'));
+        << "10001001" << true << 0.01 << (QByteArray("X1\0\0", 4) + QByteArray("10001001").leftJustified(16, '\0'))
+        << false;
     QTest::newRow("long values cut at their fields")
         << "ABCDEF"
-        << "12345678901234567890" << false << 2147483647.0 << QByteArray("ABCD1234567890123456");
+        << "12345678901234567890" << false << 2147483647.0 << QByteArray("ABCD1234567890123456") << false;
+    QTest::newRow("direction chosen back to Shanghai to Shenzhen")
+        << "SH01"
+        << "10001001" << false << 300.0 << QByteArray("SH0110001001").leftJustified(20, '\0') << true;
 }
 
 void TestFundTransfer::requestBytes() {
@@ -176,9 +181,11 @@ void TestFundTransfer::requestBytes() {
     QFETCH(bool, shenzhenToShanghai);
     QFETCH(double, amount);
     QFETCH(QByteArray, head);
+    QFETCH(bool, chosenBack);
     ApiClientUtils::mLoginRspCode = loginCode;
     ApiClientUtils::mAccount = account;
-    if (shenzhenToShanghai) mForm->findChildren<QRadioButton *>().at(1)->setChecked(true);
+    if (shenzhenToShanghai || chosenBack) mForm->findChildren<QRadioButton *>().at(1)->setChecked(true);
+    if (chosenBack) mForm->findChildren<QRadioButton *>().at(0)->setChecked(true);
     mAmount->setValue(amount);
     button(mForm, QStringLiteral("调拨"))->click();
 

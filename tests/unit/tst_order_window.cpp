@@ -425,14 +425,32 @@ void TstOrderWindow::codeBoxTakesSixDigits() {
 }
 
 void TstOrderWindow::panelLevels_data() {
+    QTest::addColumn<QString>("shownBefore");  // a code whose levels are on show first, if any
     QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("singles");  // last, previous close, limit up, limit down
     QTest::addColumn<QStringList>("bids");     // price and volume of levels 1 to 5
     QTest::addColumn<QStringList>("asks");
     const QStringList dashes = repeated(10, QStringLiteral("-"));
-    QTest::newRow("no code") << "" << repeated(4, QStringLiteral("-")) << dashes << dashes;
-    QTest::newRow("code without data") << "600001" << repeated(4, QStringLiteral("0.000")) << dashes << dashes;
-    QTest::newRow("bid level 3 empty") << "600000" << QStringList{"10.500", "10.450", "11.550", "9.450"}
+    const QStringList zeros = repeated(4, QStringLiteral("0.000"));
+    QTest::newRow("no code") << ""
+                             << ""
+                             << "" << repeated(4, QStringLiteral("-")) << dashes << dashes;
+    QTest::newRow("code without data") << ""
+                                       << "600001"
+                                       << "" << zeros << dashes << dashes;
+    QTest::newRow("back to dashes: code without data") << "600000"
+                                                       << "600001"
+                                                       << "" << zeros << dashes << dashes;
+    QTest::newRow("back to dashes: partial code") << "600000"
+                                                  << "60000"
+                                                  << "" << zeros << dashes << dashes;
+    QTest::newRow("back to dashes: no code") << "600000"
+                                             << ""
+                                             << "" << repeated(4, QStringLiteral("-")) << dashes << dashes;
+    QTest::newRow("bid level 3 empty") << ""
+                                       << "600000"
+                                       << "PF BANK" << QStringList{"10.500", "10.450", "11.550", "9.450"}
                                        << QStringList{"10.490", "100",    "10.480", "200",    "-",
                                                       "-",      "10.460", "400",    "10.450", "500"}
                                        << QStringList{"10.510", "5000000000", "10.520", "5000000001",
@@ -441,13 +459,21 @@ void TstOrderWindow::panelLevels_data() {
 }
 
 void TstOrderWindow::panelLevels() {
+    QFETCH(QString, shownBefore);
     QFETCH(QString, code);
+    QFETCH(QString, name);
     QFETCH(QStringList, singles);
     QFETCH(QStringList, bids);
     QFETCH(QStringList, asks);
+    if (!shownBefore.isEmpty()) {
+        codeBox()->setText(shownBefore);
+        QTRY_VERIFY_WITH_TIMEOUT(panel(QStringLiteral("bid1Price")) != QStringLiteral("-"), 5000);
+        QVERIFY(!mWindow->findChild<MyLabel *>("nameLabel")->text().isEmpty());
+    }
     // A partial code first, as when typing; the panel follows the last one.
     codeBox()->setText(QStringLiteral("60051"));
     codeBox()->setText(code);
+    QCOMPARE(mWindow->findChild<MyLabel *>("nameLabel")->text(), name);
 
     QStringList shownBids, shownAsks;
     const auto collect = [&] {

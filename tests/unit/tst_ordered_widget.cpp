@@ -243,21 +243,51 @@ void TstOrderedWidget::rowsOnlyAtPageOrLast() {
 
 void TstOrderedWidget::followUp_data() {
     QTest::addColumn<int>("followUpResult");
-    QTest::newRow("sent") << 0;
-    QTest::newRow("not sent") << 3;
+    QTest::addColumn<bool>("filtersEditedMeanwhile");  // the follow-up keeps the search's filters
+    QTest::addColumn<bool>("lastIsError");             // the last answer refuses after good records
+    QTest::newRow("sent") << 0 << false << false;
+    QTest::newRow("not sent") << 3 << false << false;
+    QTest::newRow("filters edited after the search") << 0 << true << false;
+    QTest::newRow("error on the last answer") << 0 << false << true;
 }
 
 void TstOrderedWidget::followUp() {
     QFETCH(int, followUpResult);
+    QFETCH(bool, filtersEditedMeanwhile);
+    QFETCH(bool, lastIsError);
 
     mWidget->findChild<MyLineEdit *>("codeEdit")->setText(QStringLiteral("000001"));
     mWidget->findChild<MyTimeEdit *>("startEdit")->setTime(QTime(9, 0));
     button("searchButton")->click();
     qeto::fake::setResult("reqQryOrder", followUpResult);
+    if (filtersEditedMeanwhile) {
+        mWidget->findChild<MyLineEdit *>("codeEdit")->setText(QStringLiteral("600000"));
+        mWidget->findChild<MyTimeEdit *>("startEdit")->setTime(QTime(13, 0));
+    }
 
-    answerOrders(5, 1, true, 1, 987654);
+    const int good = lastIsError ? 4 : 5;
+    if (lastIsError) {
+        answerOrders(good, 1, false);
+        qeto::fake::fireOnThread([](const SpiCallbackTable &t) {
+            CQetoSessionInfo session;
+            std::memset(&session, 0, sizeof session);
+            CQetoRspQryOrderField f = order(5);
+            f.MoreData = 1;
+            f.Position = 987654;
+            CQetoRspInfo refused = info(2047, "query refused");
+            t.onRspQryOrder(&f, &refused, &session, 1, true);
+        });
+    } else {
+        answerOrders(good, 1, true, 1, 987654);
+    }
     deliver();
-    QCOMPARE(mWidget->table()->rowCount(), 5);
+    QCOMPARE(mWidget->table()->rowCount(), good);
+    if (lastIsError) {
+        QCOMPARE(mBoxes->count(), 1);
+        QCOMPARE(mBoxes->last().text,
+                 QStringLiteral("[2047]") + ErrorMsg::instance()->getErrorMsg(info(2047, "query refused")));
+        mBoxes->clear();
+    }
 
     const auto calls = qeto::fake::callsOf("reqQryOrder");
     QCOMPARE(int(calls.size()), 2);
@@ -276,11 +306,12 @@ void TstOrderedWidget::followUp() {
         QVERIFY(button("searchButton")->isEnabled());
         return;
     }
-    QVERIFY(!button("searchButton")->isEnabled());
+    // The refusal gave the search button back; otherwise it waits for the follow-up's answers.
+    QCOMPARE(button("searchButton")->isEnabled(), lastIsError);
     answerOrders(3, 6);
     deliver();
-    QCOMPARE(mWidget->table()->rowCount(), 8);
-    QCOMPARE(mWidget->table()->item(7, 13)->text(), QStringLiteral("0"));
+    QCOMPARE(mWidget->table()->rowCount(), good + 3);
+    QCOMPARE(mWidget->table()->item(good + 2, 13)->text(), QStringLiteral("0"));
     QVERIFY(button("searchButton")->isEnabled());
     QCOMPARE(mBoxes->count(), 0);
 }

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTabWidget>
 #include <QThread>
@@ -14,7 +15,10 @@
 #include "basicControl/my_label.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
+#include "login/login_widget.h"
 #include "modal_box.h"
+#include "qeto_gate_fake.h"
+#include "user/orderWindow/level_widget.h"
 #include "user/orderWindow/order_window.h"
 #include "user/personal_inf_dialog.h"
 #include "user/queryWindow/depositandwithdrawal_widget.h"
@@ -74,6 +78,8 @@ private slots:
     void businessCode();
     void buttonsOpenOneWindowEach_data();
     void buttonsOpenOneWindowEach();
+    void defaultTimings_data();
+    void defaultTimings();
     void orderRequestShowsTheOrderWindow();
     void deletingStopsTheMarketDataThread();
 
@@ -208,16 +214,24 @@ void TestUserWidget::businessCode() {
 void TestUserWidget::buttonsOpenOneWindowEach_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("windowClass");
-    QTest::newRow("order") << QStringLiteral("委托") << QStringLiteral("OrderWindow");
-    QTest::newRow("transfer") << QStringLiteral("沪深资金调拨") << QStringLiteral("FundTransferWidget");
-    QTest::newRow("deposit") << QStringLiteral("出入金") << QStringLiteral("DepositAndWithdrawalDialog");
-    QTest::newRow("funds") << QStringLiteral("资金查询") << QStringLiteral("PersonalInfDialog");
-    QTest::newRow("password") << QStringLiteral("修改密码") << QStringLiteral("UpdatePwdDialog");
+    QTest::addColumn<QString>("requestEachClick");  // library call every click makes, if any
+    QTest::addColumn<bool>("opensEmpty");           // typed fields are cleared at every opening
+    QTest::newRow("order") << QStringLiteral("委托") << QStringLiteral("OrderWindow") << QString() << false;
+    QTest::newRow("transfer") << QStringLiteral("沪深资金调拨") << QStringLiteral("FundTransferWidget") << QString()
+                              << false;
+    QTest::newRow("deposit") << QStringLiteral("出入金") << QStringLiteral("DepositAndWithdrawalDialog") << QString()
+                             << false;
+    QTest::newRow("funds") << QStringLiteral("资金查询") << QStringLiteral("PersonalInfDialog")
+                           << QStringLiteral("reqQryFund") << false;
+    QTest::newRow("password") << QStringLiteral("修改密码") << QStringLiteral("UpdatePwdDialog") << QString() << true;
 }
 
 void TestUserWidget::buttonsOpenOneWindowEach() {
     QFETCH(QString, button);
     QFETCH(QString, windowClass);
+    QFETCH(QString, requestEachClick);
+    QFETCH(bool, opensEmpty);
+    qeto::fake::reset();
     MyPushButton *b = buttonByText(mWidget.data(), button);
     QVERIFY(b);
     QCOMPARE(b->size(), QSize(150, 28));
@@ -232,12 +246,59 @@ void TestUserWidget::buttonsOpenOneWindowEach() {
     QCOMPARE(windows().size(), 1);
     QPointer<QWidget> first = windows().first();
     QVERIFY(first->isVisible());
+    if (!requestEachClick.isEmpty()) QCOMPARE(qeto::fake::countOf(requestEachClick.toStdString()), 1);
+    const QList<QLineEdit *> edits = first->findChildren<QLineEdit *>();
+    for (QLineEdit *edit : edits) edit->setText(QStringLiteral("123"));
     first->hide();
     b->click();
     QCOMPARE(windows().size(), 1);
     QCOMPARE(windows().first(), first.data());
     QVERIFY(first->isVisible());
+    if (!requestEachClick.isEmpty()) QCOMPARE(qeto::fake::countOf(requestEachClick.toStdString()), 2);
+    if (opensEmpty) {
+        QVERIFY(!edits.isEmpty());
+        for (QLineEdit *edit : edits) QCOMPARE(edit->text(), QString());
+    }
     first->hide();
+}
+
+void TestUserWidget::defaultTimings_data() {
+    QTest::addColumn<QString>("timer");
+    QTest::addColumn<int>("intervalMs");
+    QTest::addColumn<bool>("singleShot");
+    QTest::newRow("login timeout") << QStringLiteral("login") << 20000 << true;
+    QTest::newRow("market-data reconnect") << QStringLiteral("reconnect") << 5000 << false;
+    QTest::newRow("market-data connect limit") << QStringLiteral("connectLimit") << 30000 << true;
+    QTest::newRow("watch-list refresh") << QStringLiteral("watchList") << 1000 << false;
+    QTest::newRow("five-level panel refresh") << QStringLiteral("panel") << 1000 << false;
+}
+
+void TestUserWidget::defaultTimings() {
+    QFETCH(QString, timer);
+    QFETCH(int, intervalMs);
+    QFETCH(bool, singleShot);
+    QTimer *found = nullptr;
+    QScopedPointer<LoginWidget> login;
+    QScopedPointer<QuotesTcpClient> client;
+    if (timer == QLatin1String("login")) {
+        login.reset(new LoginWidget(nullptr));
+        found = login->loginTimer();
+    } else if (timer == QLatin1String("watchList")) {
+        found = mWidget->mStockQuotesWidget->refreshTimer();
+    } else if (timer == QLatin1String("panel")) {
+        found = mWidget->mOrderWindow->levelWidget()->refreshTimer();
+    } else {
+        // A client of its own, switched on and started here, towards a port nobody listens on.
+        writeFile(kSettingsFile, "[MD]\nswitch=1\nip=127.0.0.1\nport=1\n");
+        client.reset(new QuotesTcpClient);
+        writeFile(kSettingsFile, "[MD]\nswitch=0\n");
+        client->slot_start();
+        found = timer == QLatin1String("reconnect") ? client->reconnectTimer() : client->connectLimitTimer();
+    }
+    QVERIFY(found);
+    QCOMPARE(found->interval(), intervalMs);
+    QCOMPARE(found->isSingleShot(), singleShot);
+    if (timer != QLatin1String("connectLimit") && timer != QLatin1String("login")) QVERIFY(found->isActive());
 }
 
 void TestUserWidget::orderRequestShowsTheOrderWindow() {

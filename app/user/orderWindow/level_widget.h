@@ -20,6 +20,8 @@ public:
     ~LevelWidget() override;
 
     void setQuotesTcpClient(QuotesTcpClient *client);
+    // The once-a-second refresh, running once a client is set.
+    QTimer *refreshTimer() const { return mTimer; }
 
 signals:
     void signal_sendPrice(QString price);

@@ -38,6 +38,9 @@ public:
 
     // Test seam: shorter connect wait and reconnect interval. Call before slot_start.
     void setTimingForTest(int connectWaitMs, int reconnectIntervalMs);
+    // The reconnect timer (null until slot_start) and the limit of one connect attempt.
+    QTimer *reconnectTimer() const { return mReconnectTimer; }
+    QTimer *connectLimitTimer() const { return mConnectLimit; }
 
     // Running totals of the ingest, readable from any thread.
     qint64 bytesReceived() const { return mBytesReceived.loadRelaxed(); }

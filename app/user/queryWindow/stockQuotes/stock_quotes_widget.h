@@ -25,6 +25,8 @@ public:
     ~StockQuotesWidget() override;
 
     void setQuotesTcpClient(QuotesTcpClient *client);
+    // The once-a-second refresh, running once a client is set.
+    QTimer *refreshTimer() const { return mRefreshTimer.get(); }
 
     // One refresh from a given table; slot_releaseData feeds it the client's table.
     void showQuotes(const QMap<QString, ClientSecurityMarketDataLevel1> &table);

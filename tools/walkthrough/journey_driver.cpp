@@ -1,0 +1,845 @@
+#include "journey_driver.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <csignal>
+
+#include "basicControl/base_table_widget.h"
+#include "constants.h"
+#include "login/login_widget.h"
+#include "mainwindow.h"
+#include "user/queryWindow/query_window.h"
+#include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
+#include "user/user_widget.h"
+#include "utils/signal_interface.h"
+#include "version.h"
+
+#define J_CHECK(cond, what)                                \
+    do {                                                   \
+        if (!(cond)) return fail(QString(what), __LINE__); \
+    } while (0)
+
+namespace {
+
+const QString kAccount = QStringLiteral("10001001");
+const QString kNewPassword = QStringLiteral("Qd_2026abc");
+const QString kDropText = QStringLiteral("与柜台的链接断开，请重新登录！");
+const QString kRefusedText = QStringLiteral("[1001]资金账户或密码错误");
+constexpr int kShanghai = 0;
+constexpr int kShenzhen = 1;
+constexpr int kPreloadedOrders = 50000;  // half of them on each counter
+constexpr int kPageRows = 10000;
+
+QString besideApp(const QString &name) { return QCoreApplication::applicationDirPath() + name; }
+
+bool writeFile(const QString &path, const QByteArray &bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+int csvLines(const QString &path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    int lines = 0;
+    while (!f.atEnd()) {
+        f.readLine();
+        ++lines;
+    }
+    return lines;
+}
+
+QString cell(const QTableWidget *table, int row, int column) {
+    const QTableWidgetItem *item = table->item(row, column);
+    return item ? item->text() : QString();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- simulator child
+
+SimChild::~SimChild() { stop(); }
+
+bool SimChild::start(const QString &program, const QStringList &args, QString *error) {
+    // A simulator outlives a test that crashed or was killed unless told to follow it.
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (!setpriv.isEmpty()) {
+        mProcess.setProgram(setpriv);
+        mProcess.setArguments(QStringList{QStringLiteral("--pdeathsig"), QStringLiteral("TERM"), program} + args);
+    } else {
+        mProcess.setProgram(program);
+        mProcess.setArguments(args);
+    }
+    mProcess.setProcessChannelMode(QProcess::SeparateChannels);
+    mProcess.start();
+    if (!mProcess.waitForStarted(10000)) {
+        *error = QStringLiteral("qeto-sim did not start: ") + mProcess.errorString();
+        return false;
+    }
+    QDeadlineTimer deadline(30000);
+    while (!mProcess.canReadLine() && !deadline.hasExpired() && mProcess.state() == QProcess::Running)
+        mProcess.waitForReadyRead(100);
+    const QByteArray first = mProcess.readLine().trimmed();
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("^counter_port=(\\d+) md_port=(\\d+)$")).match(QString::fromLatin1(first));
+    if (!m.hasMatch()) {
+        *error = QStringLiteral("qeto-sim said '%1' (%2)")
+                     .arg(QString::fromLatin1(first), QString::fromLocal8Bit(mProcess.readAllStandardError()));
+        return false;
+    }
+    mCounterPort = static_cast<quint16>(m.captured(1).toUInt());
+    mMdPort = static_cast<quint16>(m.captured(2).toUInt());
+    return true;
+}
+
+void SimChild::signal(int sig) {
+    if (mProcess.state() == QProcess::Running) ::kill(static_cast<pid_t>(mProcess.processId()), sig);
+}
+
+void SimChild::stop() {
+    if (mProcess.state() == QProcess::NotRunning) return;
+    mProcess.terminate();
+    if (!mProcess.waitForFinished(10000)) {
+        mProcess.kill();
+        mProcess.waitForFinished(5000);
+    }
+}
+
+// ---------------------------------------------------------------- plumbing
+
+JourneyDriver::JourneyDriver(const QString &simProgram, const QString &workDir)
+    : mSimProgram(simProgram), mWorkDir(workDir) {
+    mBoxTimer.setInterval(10);
+    connect(&mBoxTimer, &QTimer::timeout, this, &JourneyDriver::pollBoxes);
+}
+
+JourneyDriver::~JourneyDriver() {
+    mBoxTimer.stop();
+    QueryWindow::setSaveFileNameProvider({});
+}
+
+void JourneyDriver::stopSimulators() {
+    mMdSim.stop();
+    mSim.stop();
+}
+
+namespace {
+QtMessageHandler gPreviousHandler = nullptr;
+QFile *gClientLog = nullptr;
+
+void journeyMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text) {
+    if (text.startsWith(QLatin1String("journey ")) || type == QtFatalMsg || !gClientLog) {
+        if (gPreviousHandler) gPreviousHandler(type, context, text);
+        return;
+    }
+    gClientLog->write(text.toUtf8() + '\n');
+}
+}  // namespace
+
+void JourneyDriver::routeClientLog(const QString &file) {
+    gClientLog = new QFile(file);
+    if (!gClientLog->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        delete gClientLog;
+        gClientLog = nullptr;
+        return;
+    }
+    gPreviousHandler = qInstallMessageHandler(journeyMessageHandler);
+}
+
+QString JourneyDriver::appVersion() { return readVersionFile(besideApp(kVersionFile)); }
+
+bool JourneyDriver::fail(const QString &what, int line) {
+    mError = QStringLiteral("journey_driver.cpp:%1: %2").arg(line).arg(what);
+    if (!mBoxes.isEmpty())
+        mError += QStringLiteral(" (last message box: %1 / %2)").arg(mBoxes.last().title, mBoxes.last().text);
+    return false;
+}
+
+bool JourneyDriver::waitFor(const std::function<bool()> &condition, int timeoutMs) {
+    return QTest::qWaitFor(condition, timeoutMs);
+}
+
+void JourneyDriver::figure(const QString &name, qint64 ms) {
+    mFigures.append({name, ms});
+    qInfo("journey figure: %s %lld ms", qUtf8Printable(name), static_cast<long long>(ms));
+}
+
+void JourneyDriver::shot(const QString &caption, QWidget *widget) {
+    if (!mShot || !widget) return;
+    QCoreApplication::processEvents();  // let pending paints and layouts settle first
+    mShot(caption, widget);
+}
+
+void JourneyDriver::pollBoxes() {
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible() || box->property("journeySeen").toBool()) return;
+    box->setProperty("journeySeen", true);
+    mBoxes.append({box->windowTitle(), box->text()});
+    shot(QStringLiteral("Message box \"%1\": %2").arg(box->windowTitle(), box->text()), box);
+    if (mWhileOpen) {
+        const auto whileOpen = std::move(mWhileOpen);
+        mWhileOpen = nullptr;
+        whileOpen(box);
+        if (!box->isVisible()) return;
+    }
+    // Confirmations are confirmed, every other box acknowledged.
+    const QList<QAbstractButton *> buttons = box->buttons();
+    for (QAbstractButton *b : buttons) {
+        if (b->text() == QStringLiteral("确认")) {
+            b->click();
+            return;
+        }
+    }
+    if (!buttons.isEmpty()) buttons.first()->click();
+}
+
+bool JourneyDriver::waitBox(const QString &text, int timeoutMs) {
+    auto found = [&] {
+        for (int i = mBoxMark; i < mBoxes.size(); ++i) {
+            if (mBoxes.at(i).text == text) {
+                mBoxMark = i + 1;
+                return true;
+            }
+        }
+        return false;
+    };
+    return waitFor(found, timeoutMs);
+}
+
+int JourneyDriver::boxesWith(const QString &text) const {
+    int n = 0;
+    for (const Box &b : mBoxes) n += b.text == text ? 1 : 0;
+    return n;
+}
+
+bool JourneyDriver::writeConfig(quint16 counterPort, quint16 mdPort) {
+    const QByteArray api = "URL=tcp://127.0.0.1:" + QByteArray::number(counterPort) +
+                           ";\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=QetoJourney01\nBusinessCode=QD01\n";
+    const QByteArray ini =
+        "[TRADE]\noperway=7\nbranchid=0001\nappid=qeto-desk\n\n[MD]\nswitch=1\nprintMD=0\n"
+        "ip=127.0.0.1\nport=" +
+        QByteArray::number(mdPort) + "\n";
+    return writeFile(besideApp(kApiConfigFile), api) && writeFile(besideApp(kSettingsFile), ini);
+}
+
+void JourneyDriver::typeInto(QWidget *edit, const QString &text) {
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+bool JourneyDriver::click(QAbstractButton *b) {
+    if (!b || !b->isVisible() || !b->isEnabled()) return false;
+    QTest::mouseClick(b, Qt::LeftButton);
+    return true;
+}
+
+QPushButton *JourneyDriver::button(QWidget *root, const QString &text, bool directChildOnly) const {
+    if (!root) return nullptr;
+    const auto options = directChildOnly ? Qt::FindDirectChildrenOnly : Qt::FindChildrenRecursively;
+    for (QPushButton *b : root->findChildren<QPushButton *>(QString(), options))
+        if (b->text() == text) return b;
+    return nullptr;
+}
+
+UserWidget *JourneyDriver::workspace() const {
+    if (!mWindow || !mWindow->workspace()) return nullptr;
+    return mWindow->stack()->currentWidget() == mWindow->workspace() ? mWindow->workspace() : nullptr;
+}
+
+QWidget *JourneyDriver::queryTab(const QString &title) const {
+    UserWidget *ws = workspace();
+    if (!ws) return nullptr;
+    auto *tabs = ws->findChild<QTabWidget *>();
+    if (!tabs) return nullptr;
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (tabs->tabText(i) != title) continue;
+        // A user clicks the tab; the bar's tab rectangle is where.
+        QTabBar *bar = tabs->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(i).center());
+        return tabs->currentIndex() == i ? tabs->widget(i) : nullptr;
+    }
+    return nullptr;
+}
+
+QTableWidget *JourneyDriver::quoteTable() const {
+    auto *quotes = workspace() ? workspace()->findChild<StockQuotesWidget *>() : nullptr;
+    return quotes ? quotes->table() : nullptr;
+}
+
+int JourneyDriver::findRow(QTableWidget *table, const std::function<bool(int)> &match) const {
+    for (int row = table->rowCount() - 1; row >= 0; --row)
+        if (match(row)) return row;
+    return -1;
+}
+
+bool JourneyDriver::checkRow(QTableWidget *table, int row) {
+    QTableWidgetItem *item = table->item(row, 0);
+    if (!item) return false;
+    table->scrollToItem(item);
+    QCoreApplication::processEvents();
+    // The check box sits where the style draws it inside the cell.
+    QStyleOptionViewItem option;
+    option.initFrom(table->viewport());
+    option.rect = table->visualItemRect(item);
+    option.features = QStyleOptionViewItem::HasCheckIndicator;
+    const QRect box = table->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, table);
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, box.center());
+    return item->checkState() == Qt::Checked;
+}
+
+// ---------------------------------------------------------------- shared moves
+
+bool JourneyDriver::login(int exchangeIndex, const QString &account, const QString &password) {
+    LoginWidget *form = mWindow->loginWidget();
+    J_CHECK(mWindow->stack()->currentIndex() == 0, "the login page is not on show");
+    auto *exchange = form->findChild<QComboBox *>(QStringLiteral("exchangeBox"));
+    auto *accountEdit = form->findChild<QLineEdit *>(QStringLiteral("accountEdit"));
+    auto *passwordEdit = form->findChild<QLineEdit *>(QStringLiteral("passwordEdit"));
+    J_CHECK(exchange && accountEdit && passwordEdit, "login form incomplete");
+    J_CHECK(waitFor([&] { return passwordEdit->isEnabled(); }, 30000), "login form stays disabled");
+    // The exchange list is the platform's popup; choosing an entry is the same as setting it.
+    exchange->setCurrentIndex(exchangeIndex);
+    typeInto(accountEdit, account);
+    typeInto(passwordEdit, password);
+    shot(QStringLiteral("Login page filled in: %1, fund account %2").arg(exchange->currentText(), account),
+         mWindow.get());
+    QTest::keyClick(passwordEdit, Qt::Key_Return);
+    return true;
+}
+
+bool JourneyDriver::loginToWorkspace(int exchangeIndex, const QString &password, const QString &caption) {
+    QElapsedTimer clock;
+    clock.start();
+    if (!login(exchangeIndex, kAccount, password)) return false;
+    J_CHECK(waitFor([&] { return workspace() != nullptr; }, 30000), "no workspace after a good login");
+    figure(QStringLiteral("login to workspace"), clock.elapsed());
+    auto *quotes = quoteTable();
+    J_CHECK(waitFor([&] { return quotes && quotes->rowCount() > 0; }, 15000), "the watch list stays empty");
+    shot(caption, mWindow.get());
+    return true;
+}
+
+bool JourneyDriver::dropCounter(const QString &caption) {
+    const int before = boxesWith(kDropText);
+    mSim.signal(SIGUSR1);
+    J_CHECK(waitFor([&] { return boxesWith(kDropText) > before; }, 20000), "no message after the counter dropped");
+    mBoxMark = mBoxes.size();
+    J_CHECK(waitFor([&] { return mWindow->stack()->currentIndex() == 0 && !mWindow->workspace(); }, 10000),
+            "not back on the login page with the workspace gone");
+    shot(caption, mWindow.get());
+    return true;
+}
+
+bool JourneyDriver::funds(double *available, double *fee, const QString &caption) {
+    UserWidget *ws = workspace();
+    J_CHECK(ws, "no workspace");
+    // Each value label follows its title label.
+    auto valueLabel = [](QDialog *d, const QString &title) -> QLabel * {
+        const QList<QLabel *> labels = d ? d->findChildren<QLabel *>() : QList<QLabel *>();
+        for (int i = 0; i + 1 < labels.size(); ++i)
+            if (labels.at(i)->text() == title) return labels.at(i + 1);
+        return nullptr;
+    };
+    auto fundsDialog = [ws, valueLabel] {
+        for (QDialog *d : ws->findChildren<QDialog *>())
+            if (valueLabel(d, QStringLiteral("可取金额"))) return d;
+        return static_cast<QDialog *>(nullptr);
+    };
+    // Blanked first, so that the figures read are the ones of this click's answer.
+    if (QLabel *old = valueLabel(fundsDialog(), QStringLiteral("可用资金"))) old->clear();
+    J_CHECK(click(button(ws, QStringLiteral("资金查询"), true)), "no funds button");
+    QDialog *dialog = fundsDialog();
+    J_CHECK(dialog && dialog->isVisible(), "the funds dialog is not on show");
+    J_CHECK(waitFor([&] { return !valueLabel(dialog, QStringLiteral("可用资金"))->text().isEmpty(); }, 15000),
+            "no funds answer");
+    auto valueAfter = [&](const QString &title) { return valueLabel(dialog, title)->text(); };
+    bool okA = false, okF = false;
+    *available = valueAfter(QStringLiteral("可用资金")).toDouble(&okA);
+    *fee = valueAfter(QStringLiteral("手续费")).toDouble(&okF);
+    J_CHECK(okA && okF, "funds dialog shows no figures");
+    shot(caption, dialog);
+    dialog->close();
+    return true;
+}
+
+bool JourneyDriver::orderFromWatchList(const QString &code, const QString &priceLabel, int quantity,
+                                       const QString &caption) {
+    UserWidget *ws = workspace();
+    J_CHECK(ws, "no workspace");
+    QTableWidget *quotes = quoteTable();
+    QWidget *quotesWindow = quotes->parentWidget();
+    const int row = findRow(quotes, [&](int r) { return cell(quotes, r, 0) == code; });
+    J_CHECK(row >= 0, "code not in the watch list: " + code);
+    // The search box scrolls the list to the code; its row then has its order button.
+    typeInto(quotesWindow->findChild<QLineEdit *>(), code);
+    J_CHECK(click(button(quotesWindow, QStringLiteral("搜索"))), "no search button on the watch list");
+    QPushButton *orderButton = nullptr;
+    J_CHECK(waitFor(
+                [&] {
+                    QWidget *w = quotes->cellWidget(row, quotes->columnCount() - 1);
+                    orderButton = w ? w->findChild<QPushButton *>() : nullptr;
+                    return orderButton != nullptr;
+                },
+                5000),
+            "no order button on the watch-list row");
+    J_CHECK(click(orderButton), "order button not clickable");
+
+    QDialog *orderWindow = nullptr;
+    J_CHECK(waitFor(
+                [&] {
+                    for (QDialog *d : ws->findChildren<QDialog *>())
+                        if (d->isVisible() && d->findChild<QLineEdit *>(QStringLiteral("codeBox"))) orderWindow = d;
+                    return orderWindow != nullptr;
+                },
+                5000),
+            "the order window did not open");
+    auto *codeBox = orderWindow->findChild<QLineEdit *>(QStringLiteral("codeBox"));
+    J_CHECK(codeBox->text() == code, "order form code is " + codeBox->text());
+    auto *name = orderWindow->findChild<QLabel *>(QStringLiteral("nameLabel"));
+    J_CHECK(name && name->text() == cell(quotes, row, 1), "order form name differs from the watch list's");
+
+    auto *price = orderWindow->findChild<QLabel *>(priceLabel);
+    J_CHECK(price, "no panel label " + priceLabel);
+    J_CHECK(waitFor([&] { return price->text() != QStringLiteral("-"); }, 5000), "five-level panel stays empty");
+    const QString clickedPrice = price->text();
+    QTest::mouseClick(price, Qt::LeftButton);
+    auto *priceBox = orderWindow->findChild<QDoubleSpinBox *>(QStringLiteral("priceBox"));
+    J_CHECK(qAbs(priceBox->value() - clickedPrice.toDouble()) < 1e-6, "the clicked price did not reach the form");
+    auto *buy = orderWindow->findChild<QRadioButton *>(QStringLiteral("buyButton"));
+    QTest::mouseClick(buy, Qt::LeftButton);
+    J_CHECK(buy->isChecked(), "buy not chosen");
+    typeInto(orderWindow->findChild<QSpinBox *>(QStringLiteral("quantityBox")), QString::number(quantity));
+    shot(caption, orderWindow);
+
+    mBoxMark = mBoxes.size();
+    J_CHECK(click(orderWindow->findChild<QPushButton *>(QStringLiteral("orderButton"))), "no order button");
+    J_CHECK(waitBox(QStringLiteral("是否确认交易")), "no confirmation before sending");
+    J_CHECK(waitBox(QStringLiteral("报单发送成功")), "order not accepted");
+    ++mOwnShOrders;
+    orderWindow->close();
+    return true;
+}
+
+bool JourneyDriver::searchOrders(const QString &code) {
+    QWidget *tab = queryTab(kOrderQueryTitle);
+    J_CHECK(tab, "no order table");
+    typeInto(tab->findChild<QLineEdit *>(QStringLiteral("codeEdit")), code);
+    auto *search = tab->findChild<QPushButton *>(QStringLiteral("searchButton"));
+    J_CHECK(click(search), "order search not clickable");
+    J_CHECK(waitFor([&] { return search->isEnabled(); }, 30000), "order search never finished");
+    return true;
+}
+
+// ---------------------------------------------------------------- the journey
+
+bool JourneyDriver::setUp() {
+    QString error;
+    const QStringList args = {QStringLiteral("--counter-port"),
+                              QStringLiteral("0"),
+                              QStringLiteral("--md-port"),
+                              QStringLiteral("0"),
+                              QStringLiteral("--deterministic"),
+                              QStringLiteral("--preload-orders"),
+                              QString::number(kPreloadedOrders),
+                              QStringLiteral("--rtn-delay-ms"),
+                              QStringLiteral("100")};
+    if (!mSim.start(mSimProgram, args, &error)) return fail(error, __LINE__);
+    J_CHECK(writeConfig(mSim.counterPort(), mSim.mdPort()), "cannot write config/ beside the executable");
+    // The catalogue and the version as the build lays them beside the client.
+    for (const QString &name : {kErrorMsgFile, kVersionFile}) {
+        QFile source(QStringLiteral(QETO_SOURCE_DIR) + name);
+        J_CHECK(source.open(QIODevice::ReadOnly) && writeFile(besideApp(name), source.readAll()),
+                "cannot lay " + name + " beside the executable");
+    }
+    QDir(mWorkDir).mkpath(QStringLiteral("."));
+
+    mBoxTimer.start();
+    mWindow = std::make_unique<MainWindow>();
+    mWindow->show();
+    // As main() does.
+    mWindow->setWindowTitle(windowTitleFor(getVersion()));
+    J_CHECK(QTest::qWaitForWindowExposed(mWindow.get()), "main window not exposed");
+    return true;
+}
+
+bool JourneyDriver::stepStart() {
+    const QString version = appVersion();
+    J_CHECK(!version.isEmpty(), "no version beside the executable");
+    J_CHECK(mWindow->windowTitle() == QStringLiteral("Qeto-Desk ") + version, "title is " + mWindow->windowTitle());
+    J_CHECK(mWindow->stack()->currentIndex() == 0, "the client does not start on the login page");
+    shot(QStringLiteral("Start: the login page, the version in the title"), mWindow.get());
+
+    mBoxMark = mBoxes.size();
+    if (!login(kShanghai, kAccount, QStringLiteral("654321"))) return false;
+    J_CHECK(waitBox(kRefusedText, 30000), "wrong password not refused with [1001]");
+    J_CHECK(mWindow->stack()->currentIndex() == 0, "left the login page after a refusal");
+
+    // Shenzhen first: its funds before the day's transfers.
+    if (!loginToWorkspace(kShenzhen, mPassword, QStringLiteral("Workspace after logging in on 深交 (Shenzhen)")))
+        return false;
+    double fee = 0;
+    if (!funds(&mSzAvailableAtStart, &fee, QStringLiteral("Funds dialog (资金查询), Shenzhen counter"))) return false;
+    if (!dropCounter(QStringLiteral("Back on the login page after the counter dropped the connection"))) return false;
+    return loginToWorkspace(kShanghai, mPassword, QStringLiteral("Workspace after logging in on 上交 (Shanghai)"));
+}
+
+bool JourneyDriver::stepOrder() {
+    UserWidget *ws = workspace();
+    J_CHECK(ws, "no workspace");
+    QTableWidget *quotes = quoteTable();
+    const int shRow = findRow(quotes, [&](int r) { return cell(quotes, r, 0) == QStringLiteral("600000"); });
+    J_CHECK(shRow >= 0, "600000 not in the watch list");
+    mShCode = cell(quotes, shRow, 0);
+
+    // Two buys at the lower limit rest on the book; one batch cancel takes both back.
+    for (int quantity : {100, 200}) {
+        if (!orderFromWatchList(mShCode, QStringLiteral("lowerLimit"), quantity,
+                                QStringLiteral("Order window: %1 from the watch list, 跌停 price clicked in the "
+                                               "five-level panel, %2 shares")
+                                    .arg(mShCode)
+                                    .arg(quantity)))
+            return false;
+    }
+    if (!searchOrders(mShCode)) return false;
+    auto *orders = qobject_cast<QTableWidget *>(queryTab(kOrderQueryTitle)->findChild<QTableWidget *>());
+    const int last = orders->rowCount() - 1;
+    J_CHECK(last >= 1, "the order table lacks the new orders");
+    for (int row : {last - 1, last}) {
+        J_CHECK(cell(orders, row, 3) == mShCode && cell(orders, row, 8) == QStringLiteral("已报"),
+                QStringLiteral("row %1: %2 %3").arg(row).arg(cell(orders, row, 3), cell(orders, row, 8)));
+        J_CHECK(cell(orders, row, 6) == (row == last ? QStringLiteral("200") : QStringLiteral("100")),
+                "order quantity " + cell(orders, row, 6));
+        J_CHECK(checkRow(orders, row), "could not tick the order");
+    }
+    shot(QStringLiteral("Order table (委托查询): the two resting orders ticked for 批量撤单"), mWindow.get());
+    auto *search = queryTab(kOrderQueryTitle)->findChild<QPushButton *>(QStringLiteral("searchButton"));
+    mBoxMark = mBoxes.size();
+    J_CHECK(click(queryTab(kOrderQueryTitle)->findChild<QPushButton *>(QStringLiteral("cancelButton"))),
+            "cancel button");
+    J_CHECK(waitBox(QStringLiteral("批量撤单发送成功")), "batch cancel not confirmed");
+    // The table searches again by itself after the answer.
+    J_CHECK(waitFor(
+                [&] {
+                    return search->isEnabled() && orders->rowCount() > last &&
+                           cell(orders, last, 8) == QStringLiteral("已撤") &&
+                           cell(orders, last - 1, 8) == QStringLiteral("已撤");
+                },
+                20000),
+            "cancelled orders not shown as 已撤");
+    shot(QStringLiteral("Order table after the batch cancel: both orders 已撤"), mWindow.get());
+
+    // A marketable buy at the upper limit fills at once against the offers.
+    double availableBefore = 0, feeBefore = 0;
+    if (!funds(&availableBefore, &feeBefore, QStringLiteral("Funds dialog before the marketable buy"))) return false;
+    if (!orderFromWatchList(mShCode, QStringLiteral("upperLimit"), 100,
+                            QStringLiteral("Order window: a marketable buy of 100 %1 at the 涨停 price").arg(mShCode)))
+        return false;
+
+    QWidget *tradesTab = queryTab(kTradeQueryTitle);
+    J_CHECK(tradesTab, "no trade table");
+    auto *trades = tradesTab->findChild<QTableWidget *>();
+    typeInto(tradesTab->findChildren<QLineEdit *>().value(0), mShCode);
+    // The fill happened on arrival, before the answer to the order, so one query finds it.
+    QPushButton *query = button(tradesTab, QStringLiteral("查询"));
+    J_CHECK(click(query), "trade query");
+    J_CHECK(waitFor([&] { return query->isEnabled(); }, 20000), "trade query never finished");
+    const int tradeRow = trades->rowCount() - 1;
+    J_CHECK(tradeRow >= 0 && cell(trades, tradeRow, 1) == mShCode &&
+                cell(trades, tradeRow, 3) == QStringLiteral("买") &&
+                cell(trades, tradeRow, 4) == QStringLiteral("100") && cell(trades, tradeRow, 5) == QStringLiteral("0"),
+            "the fill is not the trade table's last row");
+    const double tradePrice = cell(trades, tradeRow, 2).toDouble();
+    shot(QStringLiteral("Trade table (成交查询): the fill of the marketable buy"), mWindow.get());
+
+    QWidget *positionsTab = queryTab(kPositionQueryTitle);
+    auto *positions = positionsTab->findChild<QTableWidget *>();
+    typeInto(positionsTab->findChildren<QLineEdit *>().value(0), mShCode);
+    J_CHECK(click(button(positionsTab, QStringLiteral("搜索"))), "position search");
+    J_CHECK(waitFor([&] { return positions->rowCount() > 0 && cell(positions, 0, 0) == mShCode; }, 15000),
+            "no position row for the code");
+    J_CHECK(cell(positions, 0, 1) == QStringLiteral("100"), "today's bought quantity is " + cell(positions, 0, 1));
+    shot(QStringLiteral("Position table (持仓查询): 100 bought today"), mWindow.get());
+
+    double availableAfter = 0, feeAfter = 0;
+    if (!funds(&availableAfter, &feeAfter,
+               QStringLiteral("Funds dialog after the fill: less by price × quantity + fee")))
+        return false;
+    const double expected = tradePrice * 100 + (feeAfter - feeBefore);
+    J_CHECK(feeAfter > feeBefore, "no fee charged");
+    J_CHECK(qAbs((availableBefore - availableAfter) - expected) < 0.011,
+            QStringLiteral("available fell by %1, price × quantity + fee is %2")
+                .arg(availableBefore - availableAfter, 0, 'f', 3)
+                .arg(expected, 0, 'f', 3));
+    return true;
+}
+
+bool JourneyDriver::stepPaging() {
+    QWidget *tab = queryTab(kOrderQueryTitle);
+    J_CHECK(tab, "no order table");
+    auto *orders = tab->findChild<QTableWidget *>();
+    auto *search = tab->findChild<QPushButton *>(QStringLiteral("searchButton"));
+    auto *more = tab->findChild<QPushButton *>(QStringLiteral("moreButton"));
+    J_CHECK(click(button(tab, QStringLiteral("清空"))), "clear button");
+    const int expected = kPreloadedOrders / 2 + mOwnShOrders;
+
+    QElapsedTimer clock;
+    clock.start();
+    J_CHECK(click(search), "order search");
+    J_CHECK(waitFor([&] { return orders->rowCount() > 0; }, 60000), "no rows after the search");
+    figure(QStringLiteral("order search to first rows"), clock.elapsed());
+    J_CHECK(waitFor([&] { return search->isEnabled(); }, 120000), "the search never finished");
+    figure(QStringLiteral("order search to the last answer"), clock.elapsed());
+    J_CHECK(orders->rowCount() == kPageRows, QStringLiteral("first page has %1 rows").arg(orders->rowCount()));
+    J_CHECK(more->isEnabled(), "更多 not offered");
+    shot(QStringLiteral("Order table: the first 10,000 of %1 orders, 更多 offered").arg(expected), mWindow.get());
+
+    const QString shownFile = mWorkDir + QStringLiteral("/orders-shown.csv");
+    const QString allFile = mWorkDir + QStringLiteral("/orders-all.csv");
+    QueryWindow::setSaveFileNameProvider([&] { return shownFile; });
+    mBoxMark = mBoxes.size();
+    clock.restart();
+    J_CHECK(click(button(tab, QStringLiteral("导出"))), "export button");
+    J_CHECK(waitBox(QStringLiteral("文件写入成功")), "export not reported written");
+    figure(QStringLiteral("export of the shown rows"), clock.elapsed());
+    J_CHECK(csvLines(shownFile) == 1 + kPageRows, QStringLiteral("导出 wrote %1 lines").arg(csvLines(shownFile)));
+    QueryWindow::setSaveFileNameProvider([&] { return allFile; });
+    clock.restart();
+    J_CHECK(click(button(tab, QStringLiteral("全部导出"))), "export-all button");
+    J_CHECK(waitBox(QStringLiteral("文件写入成功")), "export-all not reported written");
+    figure(QStringLiteral("export of every record"), clock.elapsed());
+    QueryWindow::setSaveFileNameProvider({});
+    J_CHECK(csvLines(allFile) == 1 + expected, QStringLiteral("全部导出 wrote %1 lines").arg(csvLines(allFile)));
+
+    for (int page = 0; page < 10 && more->isEnabled(); ++page) click(more);
+    J_CHECK(orders->rowCount() == expected, QStringLiteral("%1 rows after 更多").arg(orders->rowCount()));
+    orders->scrollToBottom();
+    shot(QStringLiteral("Order table after 更多: all %1 orders").arg(expected), mWindow.get());
+    return true;
+}
+
+bool JourneyDriver::stepMoney() {
+    UserWidget *ws = workspace();
+    J_CHECK(ws, "no workspace");
+    double start = 0, fee = 0;
+    if (!funds(&start, &fee, QStringLiteral("Funds dialog before the money movements"))) return false;
+
+    J_CHECK(click(button(ws, QStringLiteral("出入金"), true)), "deposit button");
+    QDialog *money = nullptr;
+    for (QDialog *d : ws->findChildren<QDialog *>())
+        if (d->isVisible() && button(d, QStringLiteral("入金"))) money = d;
+    J_CHECK(money, "the deposit and withdrawal window did not open");
+    auto *amount = money->findChildren<QLineEdit *>().value(0);
+    mBoxMark = mBoxes.size();
+    typeInto(amount, QStringLiteral("5000"));
+    J_CHECK(click(button(money, QStringLiteral("入金"))), "入金");
+    J_CHECK(waitBox(QStringLiteral("调入资金成功")), "deposit not confirmed");
+    typeInto(amount, QStringLiteral("2000"));
+    J_CHECK(click(button(money, QStringLiteral("出金"))), "出金");
+    J_CHECK(waitBox(QStringLiteral("调出资金成功")), "withdrawal not confirmed");
+    J_CHECK(click(button(money, QStringLiteral("刷新"))), "刷新");
+    auto *records = money->findChild<QTableWidget *>();
+    J_CHECK(waitFor(
+                [&] {
+                    const int n = records->rowCount();
+                    return n >= 2 && cell(records, n - 2, 1) == QStringLiteral("5000.00") &&
+                           cell(records, n - 2, 2) == QStringLiteral("入金") &&
+                           cell(records, n - 1, 1) == QStringLiteral("2000.00") &&
+                           cell(records, n - 1, 2) == QStringLiteral("出金");
+                },
+                15000),
+            "deposit and withdrawal records missing");
+    shot(QStringLiteral("出入金: a deposit of 5000 and a withdrawal of 2000 with their records"), money);
+    money->close();
+    double afterCash = 0;
+    if (!funds(&afterCash, &fee, QStringLiteral("Funds dialog: 3000 more available"))) return false;
+    J_CHECK(qAbs(afterCash - start - 3000) < 0.011, QStringLiteral("available moved by %1").arg(afterCash - start));
+
+    J_CHECK(click(button(ws, QStringLiteral("沪深资金调拨"), true)), "transfer button");
+    QDialog *transfer = nullptr;
+    for (QDialog *d : ws->findChildren<QDialog *>())
+        if (d->isVisible() && button(d, QStringLiteral("调拨"))) transfer = d;
+    J_CHECK(transfer, "the transfer window did not open");
+    const QList<QRadioButton *> directions = transfer->findChildren<QRadioButton *>();
+    auto *box = transfer->findChild<QDoubleSpinBox *>();
+    struct Move {
+        int direction;
+        double amount;
+    };
+    double shCash = afterCash;
+    for (const Move &m : {Move{0, 3000}, Move{1, 1000}}) {
+        QTest::mouseClick(directions.at(m.direction), Qt::LeftButton);
+        J_CHECK(directions.at(m.direction)->isChecked(), "direction not chosen");
+        typeInto(box, QString::number(m.amount, 'f', 2));
+        mBoxMark = mBoxes.size();
+        J_CHECK(click(button(transfer, QStringLiteral("调拨"))), "调拨");
+        J_CHECK(waitBox(QStringLiteral("是否确认调拨")), "no confirmation before the transfer");
+        J_CHECK(waitBox(QStringLiteral("调拨成功")), "transfer return not successful");
+        double now = 0;
+        if (!funds(&now, &fee, QStringLiteral("Funds dialog after the transfer"))) return false;
+        const double moved = m.direction == 0 ? -m.amount : m.amount;
+        J_CHECK(qAbs(now - shCash - moved) < 0.011, QStringLiteral("Shanghai funds moved by %1").arg(now - shCash));
+        shCash = now;
+        transfer->show();
+    }
+    mTransferredToSz = 3000 - 1000;
+    J_CHECK(click(button(transfer, QStringLiteral("刷新"))), "transfer records refresh");
+    auto *transfers = transfer->findChild<QTableWidget *>();
+    J_CHECK(waitFor([&] { return transfers->rowCount() >= 2; }, 15000), "no transfer records");
+    const int n = transfers->rowCount();
+    J_CHECK(cell(transfers, n - 2, 1) == QStringLiteral("3000.00") &&
+                cell(transfers, n - 2, 2) == QStringLiteral("上交柜台调往深交柜台") &&
+                cell(transfers, n - 1, 1) == QStringLiteral("1000.00") &&
+                cell(transfers, n - 1, 2) == QStringLiteral("深交柜台调往上交柜台"),
+            "transfer records differ");
+    shot(QStringLiteral("沪深资金调拨: 3000 to Shenzhen and 1000 back, with their records"), transfer);
+    transfer->close();
+    return true;
+}
+
+bool JourneyDriver::stepPassword() {
+    UserWidget *ws = workspace();
+    J_CHECK(ws, "no workspace");
+    J_CHECK(click(button(ws, QStringLiteral("修改密码"), true)), "password button");
+    QDialog *dialog = nullptr;
+    for (QDialog *d : ws->findChildren<QDialog *>())
+        if (d->isVisible() && button(d, QStringLiteral("确认"))) dialog = d;
+    J_CHECK(dialog, "the password dialog did not open");
+    const QList<QLineEdit *> edits = dialog->findChildren<QLineEdit *>();
+    J_CHECK(edits.size() >= 2 && edits.at(0)->text().isEmpty() && edits.at(1)->text().isEmpty(),
+            "password fields not empty on opening");
+    typeInto(edits.at(0), mPassword);
+    typeInto(edits.at(1), kNewPassword);
+    shot(QStringLiteral("修改密码: old and new password typed"), dialog);
+    mBoxMark = mBoxes.size();
+    J_CHECK(click(button(dialog, QStringLiteral("确认"))), "确认");
+    J_CHECK(waitBox(QStringLiteral("是否确认修改密码")), "no confirmation before the change");
+    J_CHECK(waitBox(QStringLiteral("密码修改成功")), "password change not confirmed");
+
+    if (!dropCounter(QStringLiteral("Logged out by the counter dropping the connection"))) return false;
+    if (!login(kShanghai, kAccount, mPassword)) return false;
+    J_CHECK(waitBox(kRefusedText, 30000), "the old password still logs in");
+    mPassword = kNewPassword;
+    return loginToWorkspace(kShanghai, mPassword, QStringLiteral("Workspace after logging in with the new password"));
+}
+
+bool JourneyDriver::stepFaults() {
+    // A drop: back to the login page, and the next login builds a new workspace.
+    QPointer<UserWidget> first = workspace();
+    J_CHECK(first, "no workspace");
+    if (!dropCounter(QStringLiteral("Counter dropped every connection: back on the login page"))) return false;
+    J_CHECK(!first, "the old workspace survived the drop");
+    if (!loginToWorkspace(kShanghai, mPassword, QStringLiteral("A fresh workspace after logging in again")))
+        return false;
+    QPointer<UserWidget> second = workspace();
+
+    // A second drop while the first message is still open.
+    // Counted on this thread after the main window's own slot, which was connected first.
+    auto reconnects = std::make_shared<int>(0);
+    auto drops = std::make_shared<int>(0);
+    SignalInterface *hub = SignalInterface::instance();
+    const QMetaObject::Connection c1 = connect(
+        hub, &SignalInterface::signal_sendLoginRequest, this, [reconnects] { ++*reconnects; }, Qt::QueuedConnection);
+    const QMetaObject::Connection c2 = connect(
+        hub, &SignalInterface::signal_onFrontDisconnected, this, [drops] { ++*drops; }, Qt::QueuedConnection);
+    const int messages = boxesWith(kDropText);
+    QString whileOpenError;
+    bool whileOpenDone = false;
+    mWhileOpen = [&](QMessageBox *) {
+        whileOpenDone = true;
+        // The library reconnects by itself while the message is up; that connection drops too.
+        if (!waitFor([&] { return *reconnects > 0; }, 20000)) {
+            whileOpenError = QStringLiteral("the library did not reconnect");
+            return;
+        }
+        const int dropsBefore = *drops;
+        mSim.signal(SIGUSR1);
+        if (!waitFor([&] { return *drops > dropsBefore; }, 20000))
+            whileOpenError = QStringLiteral("the second drop was not reported");
+        else if (boxesWith(kDropText) != messages + 1)
+            whileOpenError = QStringLiteral("a second message box for the second drop");
+        else if (!second)
+            whileOpenError = QStringLiteral("workspace deleted while its message was open");
+    };
+    mSim.signal(SIGUSR1);
+    const bool answered = waitFor([&] { return whileOpenDone && !second; }, 60000);
+    disconnect(c1);
+    disconnect(c2);
+    J_CHECK(whileOpenError.isEmpty(), whileOpenError);
+    J_CHECK(answered, "no message, or the workspace stayed after it");
+    J_CHECK(mWindow->stack()->currentIndex() == 0, "not on the login page after the drops");
+    J_CHECK(boxesWith(kDropText) == messages + 1, "a second message box came after the first");
+    mBoxMark = mBoxes.size();
+
+    // Market data from a server of its own that is killed and started again on its port.
+    QString error;
+    const QStringList mdArgs = {QStringLiteral("--counter-port"), QStringLiteral("0"),
+                                QStringLiteral("--deterministic"), QStringLiteral("--md-interval-ms"),
+                                QStringLiteral("300")};
+    if (!mMdSim.start(mSimProgram,
+                      mdArgs + QStringList{QStringLiteral("--md-port"), QStringLiteral("0"),
+                                           QStringLiteral("--md-codes"), QStringLiteral("200")},
+                      &error))
+        return fail(error, __LINE__);
+    const quint16 mdPort = mMdSim.mdPort();
+    J_CHECK(writeConfig(mSim.counterPort(), mdPort), "cannot rewrite the market-data address");
+    // On Shenzhen this time: the other side of the day's transfers.
+    if (!loginToWorkspace(kShenzhen, mPassword,
+                          QStringLiteral("Workspace on 深交 with market data from another server")))
+        return false;
+    double szCash = 0, fee = 0;
+    if (!funds(&szCash, &fee, QStringLiteral("Funds dialog, Shenzhen counter, after the transfers"))) return false;
+    J_CHECK(qAbs(szCash - mSzAvailableAtStart - mTransferredToSz) < 0.011,
+            QStringLiteral("Shenzhen funds moved by %1").arg(szCash - mSzAvailableAtStart));
+
+    QTableWidget *quotes = quoteTable();
+    J_CHECK(waitFor([&] { return quotes->rowCount() == 200; }, 15000), "watch list not filled from the md server");
+    QStringList codes;
+    for (int r = 0; r < quotes->rowCount(); ++r) codes << cell(quotes, r, 0);
+    mMdSim.stop();
+    QElapsedTimer clock;
+    clock.start();
+    // Back with more codes, so that fresh quotes are told from the old ones.
+    if (!mMdSim.start(mSimProgram,
+                      mdArgs + QStringList{QStringLiteral("--md-port"), QString::number(mdPort),
+                                           QStringLiteral("--md-codes"), QStringLiteral("300")},
+                      &error))
+        return fail(error, __LINE__);
+    // Until a code of the new server shows, the list holds exactly the codes it had.
+    bool kept = true;
+    J_CHECK(waitFor(
+                [&] {
+                    if (quotes->rowCount() > codes.size()) return true;
+                    for (int r = 0; r < codes.size() && kept; ++r) kept = cell(quotes, r, 0) == codes.at(r);
+                    kept = kept && quotes->rowCount() == codes.size();
+                    return !kept;
+                },
+                20000),
+            "quotes did not flow again after the market-data server came back");
+    J_CHECK(kept, "the watch list lost its codes while the market-data server was away");
+    J_CHECK(waitFor([&] { return quotes->rowCount() == 300; }, 10000), "not every code of the new server shows");
+    figure(QStringLiteral("market data back after the server restarted"), clock.elapsed());
+    shot(QStringLiteral("Watch list after the market-data server came back with 300 codes"), mWindow.get());
+    return true;
+}

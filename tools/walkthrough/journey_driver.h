@@ -1,0 +1,127 @@
+// A trader's whole day against qeto-sim, driven through the client's widgets only: the
+// journey suite checks it, the walkthrough program photographs it. Each step returns false
+// with error() set at the first outcome that is not what the simulator's state says.
+#ifndef QETO_JOURNEY_DRIVER_H
+#define QETO_JOURNEY_DRIVER_H
+
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QPointer>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class MainWindow;
+class QAbstractButton;
+class QMessageBox;
+class QPushButton;
+class QTableWidget;
+class QWidget;
+class UserWidget;
+
+// qeto-sim as a child process on ports it picks (or the ones given).
+class SimChild {
+public:
+    ~SimChild();
+    bool start(const QString &program, const QStringList &args, QString *error);
+    void signal(int sig);
+    void stop();
+    quint16 counterPort() const { return mCounterPort; }
+    quint16 mdPort() const { return mMdPort; }
+
+private:
+    QProcess mProcess;
+    quint16 mCounterPort = 0;
+    quint16 mMdPort = 0;
+};
+
+class JourneyDriver : public QObject {
+    Q_OBJECT
+public:
+    // caption: what the picture shows; widget: the window, dialog or message box to grab.
+    using Shot = std::function<void(const QString &caption, QWidget *widget)>;
+
+    JourneyDriver(const QString &simProgram, const QString &workDir);
+    ~JourneyDriver() override;
+
+    void setShot(Shot shot) { mShot = std::move(shot); }
+    QString error() const { return mError; }
+    MainWindow *window() const { return mWindow.get(); }
+    // Wall times in ms, in the order measured.
+    const QList<QPair<QString, qint64>> &figures() const { return mFigures; }
+
+    // Starts the simulator, lays version.txt and config/ beside the executable, shows the window.
+    bool setUp();
+    bool stepStart();
+    bool stepOrder();
+    bool stepPaging();
+    bool stepMoney();
+    bool stepPassword();
+    bool stepFaults();
+
+    // Ends the simulator children (before a quick exit, which runs no destructors).
+    void stopSimulators();
+
+    static QString appVersion();
+    // Client log lines go to this file; lines of the journey's own ("journey …") go on to the
+    // handler installed before, so a run's output keeps to the figures and failures.
+    static void routeClientLog(const QString &file);
+
+private:
+    struct Box {
+        QString title;
+        QString text;
+    };
+
+    bool fail(const QString &what, int line);
+    bool waitFor(const std::function<bool()> &condition, int timeoutMs);
+    void figure(const QString &name, qint64 ms);
+    void shot(const QString &caption, QWidget *widget);
+    void pollBoxes();
+    bool waitBox(const QString &text, int timeoutMs = 20000);
+    int boxesWith(const QString &text) const;
+
+    bool writeConfig(quint16 counterPort, quint16 mdPort);
+    bool login(int exchangeIndex, const QString &account, const QString &password);
+    bool loginToWorkspace(int exchangeIndex, const QString &password, const QString &caption);
+    bool dropCounter(const QString &caption);
+    void typeInto(QWidget *edit, const QString &text);
+    bool click(QAbstractButton *button);
+    QPushButton *button(QWidget *root, const QString &text, bool directChildOnly = false) const;
+    UserWidget *workspace() const;
+    QTableWidget *quoteTable() const;
+    QWidget *queryTab(const QString &title) const;
+    bool funds(double *available, double *fee, const QString &caption);
+    bool orderFromWatchList(const QString &code, const QString &priceLabel, int quantity, const QString &caption);
+    bool searchOrders(const QString &code);
+    bool checkRow(QTableWidget *table, int row);
+    int findRow(QTableWidget *table, const std::function<bool(int row)> &match) const;
+
+    QString mSimProgram;
+    QString mWorkDir;
+    SimChild mSim;
+    SimChild mMdSim;
+    std::unique_ptr<MainWindow> mWindow;
+    Shot mShot;
+    QString mError;
+    QList<QPair<QString, qint64>> mFigures;
+
+    QTimer mBoxTimer;
+    QList<Box> mBoxes;
+    int mBoxMark = 0;  // boxes before this one were already waited for
+    // Runs for the next box instead of answering it, inside the box's own event loop (the
+    // only place code can run while a modal box is open); the box is answered after it.
+    std::function<void(QMessageBox *)> mWhileOpen;
+
+    QString mPassword = QStringLiteral("123456");
+    QString mShCode;  // the Shanghai code traded
+    double mSzAvailableAtStart = 0;
+    double mTransferredToSz = 0;
+    int mOwnShOrders = 0;  // orders placed on the Shanghai counter by the journey
+};
+
+#endif  // QETO_JOURNEY_DRIVER_H

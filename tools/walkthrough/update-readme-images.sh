@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Regenerates the README's pictures in docs/images/ from a fresh walkthrough run:
+# builds qeto-walkthrough, runs it headless and keeps a few of its pictures, shrunk to
+# 256-colour PNGs with ImageMagick so that they stay small in the repository.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+ROOT=$(pwd)
+OUT=$ROOT/docs/images
+GALLERY=$(mktemp -d -t qeto-walkthrough.XXXXXX)
+trap 'rm -rf "$GALLERY"' EXIT
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"${JOBS:-2}" --target qeto-walkthrough qeto-sim
+QT_QPA_PLATFORM=offscreen build/walkthrough/qeto-walkthrough "$GALLERY" >/dev/null
+
+# picture <caption start> <file> <width>: the first picture whose caption starts so.
+picture() {
+  local src
+  src=$(grep -F "figcaption>" "$GALLERY/index.html" | grep -F ". $1" | head -n1 | sed 's/.*img src="\([^"]*\)".*/\1/')
+  if [ -z "$src" ]; then echo "no picture captioned '$1'" >&2; exit 1; fi
+  convert "$GALLERY/$src" -resize "$3x>" -strip -colors 256 -define png:exclude-chunks=date,time "PNG8:$OUT/$2"
+}
+
+mkdir -p "$OUT"
+picture "Login page filled in: 上交" login.png 640
+picture "Order table (委托查询): the two resting orders" workspace.png 960
+picture "Order window: a marketable buy" order-window.png 510
+picture "Funds dialog after the fill" funds.png 260
+picture "出入金: a deposit" deposit.png 660
+picture "沪深资金调拨: 3000 to Shenzhen" transfer.png 800
+du -ch "$OUT"/*.png | tail -n1
