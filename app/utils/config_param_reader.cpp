@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <istream>
 
 namespace {
 
@@ -42,6 +43,11 @@ int ConfigParamReader::load(const std::string &path) {
         endOnBrokenConfig();
         return 0;
     }
+    parse(in);
+    return 1;
+}
+
+void ConfigParamReader::parse(std::istream &in) {
     mParams.clear();
     std::string section;
     std::string line;
@@ -67,7 +73,6 @@ int ConfigParamReader::load(const std::string &path) {
         }
         mParams[section + "/" + key] = value;
     }
-    return 1;
 }
 
 const std::string &ConfigParamReader::getValue(const std::string &key) {

@@ -3,6 +3,7 @@
 #ifndef QETO_CONFIG_PARAM_READER_H
 #define QETO_CONFIG_PARAM_READER_H
 
+#include <iosfwd>
 #include <map>
 #include <string>
 
@@ -13,6 +14,9 @@ public:
     // Clears the map and parses the file; 1 on success. An unopenable file prints a
     // message on standard output and ends the process.
     int load(const std::string &path);
+    // The parsing step of load() on its own: clears the map and reads the lines of `in`.
+    // Never ends the process.
+    void parse(std::istream &in);
     // Value of "/" + key. An absent key other than "PcPrefix" prints a message on
     // standard output and ends the process.
     const std::string &getValue(const std::string &key);

@@ -43,7 +43,12 @@ int ErrorMsg::readErrorJson() {
     }
     const QByteArray content = file.readAll();
     file.close();
+    return loadCatalog(content, ApiClientUtils::mMarket);
+}
 
+int ErrorMsg::loadCatalog(const QByteArray &content, char market) {
+    mExchangeMsgs.clear();
+    mManagerMsgs.clear();
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(content, &error);
     if (error.error != QJsonParseError::NoError) {
@@ -53,9 +58,9 @@ int ErrorMsg::readErrorJson() {
 
     const QJsonObject root = doc.object();
     QString exchangeKey;
-    if (ApiClientUtils::mMarket == '1')
+    if (market == '1')
         exchangeKey = QStringLiteral("SS");
-    else if (ApiClientUtils::mMarket == '2')
+    else if (market == '2')
         exchangeKey = QStringLiteral("SZ");
     const QString managerKey = QStringLiteral("manager");
     if (!root.contains(exchangeKey) && !root.contains(managerKey)) {

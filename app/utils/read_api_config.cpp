@@ -33,11 +33,15 @@ QString ReadApiConfig::configPath() { return QCoreApplication::applicationDirPat
 bool ReadApiConfig::isConfigExist() const { return mConfigExist; }
 
 QSet<QString> ReadApiConfig::readKeys(const QString &path) {
-    QSet<QString> keys;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return keys;
-    while (!file.atEnd()) {
-        const QByteArray raw = file.readLine();
+    if (!file.open(QIODevice::ReadOnly)) return QSet<QString>();
+    return readKeys(file);
+}
+
+QSet<QString> ReadApiConfig::readKeys(QIODevice &device) {
+    QSet<QString> keys;
+    while (!device.atEnd()) {
+        const QByteArray raw = device.readLine();
         if (raw.isEmpty()) break;  // read error: nothing more to get from this file
         const QString line = decodeLine(raw);
         if (line.contains(QLatin1Char('#'))) continue;
@@ -63,14 +67,20 @@ QString ReadApiConfig::getBusinessCode() {
     if (!mConfigExist) return mBusinessCode;
     QFile file(configPath());
     if (!file.open(QIODevice::ReadOnly)) return mBusinessCode;
-    while (!file.atEnd()) {
-        const QByteArray raw = file.readLine();
+    mBusinessCode = businessCodeIn(file, mBusinessCode);
+    return mBusinessCode;
+}
+
+QString ReadApiConfig::businessCodeIn(QIODevice &device, const QString &current) {
+    QString code = current;
+    while (!device.atEnd()) {
+        const QByteArray raw = device.readLine();
         if (raw.isEmpty()) break;
         const QString line = decodeLine(raw);
         if (!line.contains(QStringLiteral("BusinessCode=")) || line.contains(QLatin1Char('#'))) continue;
         const QStringList parts = line.simplified().split(QLatin1Char('='), Qt::KeepEmptyParts, Qt::CaseSensitive);
         // simplified() may turn 'BusinessCode=\t' into 'BusinessCode=' but never drops the "=".
-        if (parts.size() >= 2) mBusinessCode = parts.at(1);
+        if (parts.size() >= 2) code = parts.at(1);
     }
-    return mBusinessCode;
+    return code;
 }

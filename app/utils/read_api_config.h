@@ -3,6 +3,7 @@
 #ifndef QETO_READ_API_CONFIG_H
 #define QETO_READ_API_CONFIG_H
 
+#include <QIODevice>
 #include <QObject>
 #include <QPair>
 #include <QSet>
@@ -22,6 +23,10 @@ public:
 
     // Keys of a file as the check sees them: comment lines hold "#" anywhere.
     static QSet<QString> readKeys(const QString &path);
+    // The same from an open device, read line by line to its end.
+    static QSet<QString> readKeys(QIODevice &device);
+    // The business code of the last "BusinessCode=" line of an open device; `current` when none.
+    static QString businessCodeIn(QIODevice &device, const QString &current);
 
 private:
     ReadApiConfig();
