@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <istream>
+#include <sstream>
 
 namespace {
 
@@ -43,7 +44,13 @@ int ConfigParamReader::load(const std::string &path) {
         endOnBrokenConfig();
         return 0;
     }
-    parse(in);
+    // A parameter file is a few lines: a huge one (or a device that never ends) is read no
+    // further than kMaxFileBytes.
+    std::string head(static_cast<size_t>(kMaxFileBytes), '\0');
+    in.read(&head[0], kMaxFileBytes);
+    head.resize(static_cast<size_t>(in.gcount()));
+    std::istringstream text(head);
+    parse(text);
     return 1;
 }
 

@@ -41,8 +41,14 @@ int ErrorMsg::readErrorJson() {
         qWarning("%s", qUtf8Printable(QStringLiteral("无法打开error_msg文件")));
         return -1;
     }
-    const QByteArray content = file.readAll();
+    // One byte more than allowed tells a file that is too large (or a device that never ends)
+    // without reading it all.
+    const QByteArray content = file.read(kMaxFileBytes + 1);
     file.close();
+    if (content.size() > kMaxFileBytes) {
+        qWarning("%s", qUtf8Printable(QStringLiteral("error_msg 文件过大，超过 %1 字节").arg(kMaxFileBytes)));
+        return -1;
+    }
     return loadCatalog(content, ApiClientUtils::mMarket);
 }
 

@@ -11,10 +11,15 @@
 class ErrorMsg : public QObject {
     Q_OBJECT
 public:
+    // Largest catalogue file read; a larger one is refused like a malformed one. Parsing costs
+    // several times the file's size in memory.
+    static constexpr qint64 kMaxFileBytes = 16 << 20;
+
     static ErrorMsg *instance();
 
     // Reloads the exchange table (chosen by the current exchange code) and the manager table.
-    // 0 on success, -1 when the file is missing, malformed or wrongly shaped.
+    // 0 on success, -1 when the file is missing, larger than kMaxFileBytes, malformed or
+    // wrongly shaped.
     int readErrorJson();
     // The parsing step of readErrorJson() on the file's bytes, for exchange code `market`.
     int loadCatalog(const QByteArray &content, char market);

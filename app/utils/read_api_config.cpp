@@ -1,5 +1,6 @@
 #include "utils/read_api_config.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -19,6 +20,15 @@ QString decodeLine(const QByteArray &line) {
     return QString::fromUtf8(p, n);
 }
 
+// The first kMaxFileBytes of a file. A parameter file is a few lines: a huge one (or a device
+// that never ends) costs no more than this.
+bool readHead(const QString &path, QByteArray &head) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    head = file.read(ReadApiConfig::kMaxFileBytes);
+    return true;
+}
+
 }  // namespace
 
 ReadApiConfig::ReadApiConfig() : mConfigExist(QFileInfo(configPath()).isFile()) {}
@@ -33,9 +43,11 @@ QString ReadApiConfig::configPath() { return QCoreApplication::applicationDirPat
 bool ReadApiConfig::isConfigExist() const { return mConfigExist; }
 
 QSet<QString> ReadApiConfig::readKeys(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QSet<QString>();
-    return readKeys(file);
+    QByteArray head;
+    if (!readHead(path, head)) return QSet<QString>();
+    QBuffer buffer(&head);
+    buffer.open(QIODevice::ReadOnly);
+    return readKeys(buffer);
 }
 
 QSet<QString> ReadApiConfig::readKeys(QIODevice &device) {
@@ -65,9 +77,11 @@ QPair<bool, QString> ReadApiConfig::checkConfigItems() {
 
 QString ReadApiConfig::getBusinessCode() {
     if (!mConfigExist) return mBusinessCode;
-    QFile file(configPath());
-    if (!file.open(QIODevice::ReadOnly)) return mBusinessCode;
-    mBusinessCode = businessCodeIn(file, mBusinessCode);
+    QByteArray head;
+    if (!readHead(configPath(), head)) return mBusinessCode;
+    QBuffer buffer(&head);
+    buffer.open(QIODevice::ReadOnly);
+    mBusinessCode = businessCodeIn(buffer, mBusinessCode);
     return mBusinessCode;
 }
 

@@ -12,6 +12,9 @@
 class ReadApiConfig : public QObject {
     Q_OBJECT
 public:
+    // Bytes of the file that are read; the rest of a larger file is ignored.
+    static constexpr qint64 kMaxFileBytes = 4 << 20;
+
     static ReadApiConfig *instance();
 
     // Whether the file existed when the object was created (fixed for the process).

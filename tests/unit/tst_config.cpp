@@ -169,6 +169,11 @@ void TestConfig::checkConfigItems_data() {
     QTest::newRow("1 MB line without newline") << QByteArray(1 << 20, 'k') << false << "*";
     QTest::newRow("keys after 1 MB line")
         << QByteArray(1 << 20, 'k') + "\nURL=x\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=P" << true << "";
+    // A huge file costs a bounded read: what lies beyond the limit is not seen.
+    QTest::newRow("keys beyond the read limit")
+        << QByteArray("URL=x\nSuperLog=0\nCpuCore=-1\n") + QByteArray(int(ReadApiConfig::kMaxFileBytes), '\n') +
+               "PlatformSerialNum=P\n"
+        << false << "PlatformSerialNum";
 }
 
 void TestConfig::checkConfigItems() {
@@ -244,6 +249,11 @@ void TestConfig::paramReader_data() {
         << QByteArray("K\0y=v\0w\n", 8) << QByteArrayList{QByteArray("/K\0y", 4), QByteArray("v\0w", 3)} << 1;
     QTest::newRow("1 MB value") << "Big=" + QByteArray(1 << 20, 'v') << QByteArrayList{"/Big", QByteArray(1 << 20, 'v')}
                                 << 1;
+    QTest::newRow("text beyond the read limit")
+        << "a=1\n" + QByteArray(int(ConfigParamReader::kMaxFileBytes), 'x') + "\nb=2\n"
+        << QByteArrayList{"/a", "1", "/" + QByteArray(int(ConfigParamReader::kMaxFileBytes) - 4, 'x'),
+                          QByteArray(int(ConfigParamReader::kMaxFileBytes) - 4, 'x')}
+        << 2;
     QTest::newRow("empty lines skipped") << QByteArray("\n\n\na=1\n\n") << QByteArrayList{"/a", "1"} << 1;
 }
 

@@ -236,6 +236,9 @@ void TestErrorMsg::readFailures_data() {
     QTest::newRow("top level is an array") << QByteArray(R"([{"manager": []}])") << '1' << -1 << badShape;
     QTest::newRow("top level is a number") << QByteArray("42") << '1' << -1 << "*";
     QTest::newRow("deep nesting") << QByteArray(10000, '[') << '1' << -1 << parseFailed;
+    // Valid, but larger than the catalogue may be: refused before parsing.
+    QTest::newRow("larger than the limit") << "{\"manager\": []" + QByteArray(int(ErrorMsg::kMaxFileBytes), ' ') + "}"
+                                           << '1' << -1 << QString::fromUtf8("error_msg 文件过大");
 }
 
 void TestErrorMsg::readFailures() {
