@@ -148,6 +148,12 @@ bool TstDamagedFiles::damage(const QString &dir, const QString &file, const QStr
         return writeFile(path,
                          "[TRADE]\noperway=\xe4\xb8\xad\nbranchid=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\xff)\nappid=@ByteArray(\n"
                          "[MD]\nswitch=on\nprintMD=1.5e99\nip=@Variant(garbage\nport=http\n");
+    if (how == "a value Qt cannot decode") {
+        // An "@Variant" list claiming billions of elements: the MD section reads as absent.
+        static const char kDamaged[] = "@Variant(\0\0\0\x09" "f\\0\\0\\\xed\\xff)";
+        return writeFile(path, good.left(good.indexOf("[MD]")) + "[MD]\nswitch=" +
+                                   QByteArray(kDamaged, sizeof kDamaged - 1) + "\nport=9999\n");
+    }
     if (how == "values of the wrong type")
         return writeFile(path, R"({"SS": 5, "SZ": [[1], "a", null], "manager": {"errorid": "x", "errormsg": []}})");
     return false;
@@ -191,6 +197,7 @@ void TstDamagedFiles::damagedFile_data() {
     QTest::newRow("ini binary") << ini << "binary" << sound << refused;
     QTest::newRow("ini 50 MB") << ini << "50 MB" << sound << workspace;
     QTest::newRow("ini wrong types") << ini << "values of the wrong type" << sound << refused;
+    QTest::newRow("ini value Qt cannot decode") << ini << "a value Qt cannot decode" << sound << workspace;
 
     QTest::newRow("catalogue missing") << json << "missing" << sound << workspace;
     QTest::newRow("catalogue empty") << json << "empty" << sound << workspace;
