@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -36,8 +37,10 @@ int ErrorMsg::readErrorJson() {
     mExchangeMsgs.clear();
     mManagerMsgs.clear();
 
-    QFile file(QCoreApplication::applicationDirPath() + kErrorMsgFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    // Only a regular file: opening a named pipe would wait for a writer and hold the GUI.
+    const QString path = QCoreApplication::applicationDirPath() + kErrorMsgFile;
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qWarning("%s", qUtf8Printable(QStringLiteral("无法打开error_msg文件")));
         return -1;
     }

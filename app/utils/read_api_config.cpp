@@ -20,10 +20,11 @@ QString decodeLine(const QByteArray &line) {
     return QString::fromUtf8(p, n);
 }
 
-// The first kMaxFileBytes of a file. A parameter file is a few lines: a huge one (or a device
-// that never ends) costs no more than this.
+// The first kMaxFileBytes of a file. A parameter file is a few lines: a huge one costs no more
+// than this. Only a regular file is opened: a named pipe would wait for a writer.
 bool readHead(const QString &path, QByteArray &head) {
     QFile file(path);
+    if (!QFileInfo(path).isFile()) return false;
     if (!file.open(QIODevice::ReadOnly)) return false;
     head = file.read(ReadApiConfig::kMaxFileBytes);
     return true;

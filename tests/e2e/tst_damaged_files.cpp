@@ -3,6 +3,7 @@
 // Every case must end in a stated outcome within a bound: the login page and then the
 // workspace, a message box, or an exit with a message; never a crash or a hang.
 // A generic plugin (login_driver_plugin.cpp) plays the user inside the client.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -132,6 +133,7 @@ bool TstDamagedFiles::damage(const QString &dir, const QString &file, const QStr
         return writeBig(path, file == "version.txt" ? good.trimmed() : good, "x");
     }
     if (how == "a directory") return QFile::remove(path) && QDir().mkpath(path);
+    if (how == "a named pipe") return QFile::remove(path) && ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
     if (how == "numbers not numbers") {
         QByteArray api = good;
         api.replace("SuperLog=0", "SuperLog=yes").replace("CpuCore=-1", "CpuCore=first");
@@ -179,6 +181,7 @@ void TstDamagedFiles::damagedFile_data() {
     QTest::newRow("version binary") << version << "binary" << "Qeto-Desk .{1,64}" << workspace;
     QTest::newRow("version 50 MB") << version << "50 MB" << "Qeto-Desk 1\\.0\\.7x{59}" << workspace;
     QTest::newRow("version a directory") << version << "a directory" << fallback << workspace;
+    QTest::newRow("version a named pipe") << version << "a named pipe" << fallback << workspace;
 
     QTest::newRow("api missing") << api << "missing" << sound << "box: 错误 | 配置文件不存在！";
     QTest::newRow("api empty") << api << "empty" << sound << lacks;
@@ -204,6 +207,7 @@ void TstDamagedFiles::damagedFile_data() {
     QTest::newRow("catalogue binary") << json << "binary" << sound << workspace;
     QTest::newRow("catalogue 50 MB") << json << "50 MB" << sound << workspace;
     QTest::newRow("catalogue wrong types") << json << "values of the wrong type" << sound << workspace;
+    QTest::newRow("catalogue a named pipe") << json << "a named pipe" << sound << workspace;
 }
 
 void TstDamagedFiles::damagedFile() {
