@@ -4,8 +4,12 @@
 
 #include <QString>
 
-// First line of applicationDirPath() + kVersionFile without its line end; empty when the
-// file is missing or unreadable. Logs "version : " with the result.
+// Longest version taken from the file; a longer first line is cut here.
+constexpr int kMaxVersionLength = 64;
+
+// First line of applicationDirPath() + kVersionFile without its line end, at most
+// kMaxVersionLength characters; empty when the file is missing or unreadable.
+// Logs "version : " with the result.
 QString getVersion();
 
 // The same, from any file; used by getVersion() and by tests.

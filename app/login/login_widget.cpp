@@ -19,6 +19,7 @@
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
+#include "utils/settings_value.h"
 #include "login/login_req.h"
 #include "utils/error_msg.h"
 #include "utils/read_api_config.h"
@@ -159,9 +160,9 @@ bool LoginWidget::readConfig() {
         return false;
     }
     QSettings settings(path, QSettings::IniFormat);
-    const QString operway = settings.value(QStringLiteral("/TRADE/operway")).toString();
-    mBranchId = settings.value(QStringLiteral("/TRADE/branchid")).toString();
-    mAppId = settings.value(QStringLiteral("/TRADE/appid")).toString();
+    const QString operway = settingsValue(settings, QStringLiteral("/TRADE/operway")).toString();
+    mBranchId = settingsValue(settings, QStringLiteral("/TRADE/branchid")).toString();
+    mAppId = settingsValue(settings, QStringLiteral("/TRADE/appid")).toString();
     const ushort first = operway.isEmpty() ? 0 : operway.at(0).unicode();
     mOperway = first > 0xFF ? 0 : static_cast<char>(first);
     qInfo("ini operway is [%s] branchid is[%s], appid is[%s]", qUtf8Printable(operway), qUtf8Printable(mBranchId),

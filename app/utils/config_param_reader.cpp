@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <istream>
+#include <sstream>
 
 #include "utils/immediate_exit.h"
 
@@ -41,6 +43,17 @@ int ConfigParamReader::load(const std::string &path) {
         endOnBrokenConfig();
         return 0;
     }
+    // A parameter file is a few lines: a huge one (or a device that never ends) is read no
+    // further than kMaxFileBytes.
+    std::string head(static_cast<size_t>(kMaxFileBytes), '\0');
+    in.read(&head[0], kMaxFileBytes);
+    head.resize(static_cast<size_t>(in.gcount()));
+    std::istringstream text(head);
+    parse(text);
+    return 1;
+}
+
+void ConfigParamReader::parse(std::istream &in) {
     mParams.clear();
     std::string section;
     std::string line;
@@ -66,7 +79,6 @@ int ConfigParamReader::load(const std::string &path) {
         }
         mParams[section + "/" + key] = value;
     }
-    return 1;
 }
 
 const std::string &ConfigParamReader::getValue(const std::string &key) {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -36,14 +37,27 @@ int ErrorMsg::readErrorJson() {
     mExchangeMsgs.clear();
     mManagerMsgs.clear();
 
-    QFile file(QCoreApplication::applicationDirPath() + kErrorMsgFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    // Only a regular file: opening a named pipe would wait for a writer and hold the GUI.
+    const QString path = QCoreApplication::applicationDirPath() + kErrorMsgFile;
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qWarning("%s", qUtf8Printable(QStringLiteral("无法打开error_msg文件")));
         return -1;
     }
-    const QByteArray content = file.readAll();
+    // One byte more than allowed tells a file that is too large (or a device that never ends)
+    // without reading it all.
+    const QByteArray content = file.read(kMaxFileBytes + 1);
     file.close();
+    if (content.size() > kMaxFileBytes) {
+        qWarning("%s", qUtf8Printable(QStringLiteral("error_msg 文件过大，超过 %1 字节").arg(kMaxFileBytes)));
+        return -1;
+    }
+    return loadCatalog(content, ApiClientUtils::mMarket);
+}
 
+int ErrorMsg::loadCatalog(const QByteArray &content, char market) {
+    mExchangeMsgs.clear();
+    mManagerMsgs.clear();
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(content, &error);
     if (error.error != QJsonParseError::NoError) {
@@ -53,9 +67,9 @@ int ErrorMsg::readErrorJson() {
 
     const QJsonObject root = doc.object();
     QString exchangeKey;
-    if (ApiClientUtils::mMarket == '1')
+    if (market == '1')
         exchangeKey = QStringLiteral("SS");
-    else if (ApiClientUtils::mMarket == '2')
+    else if (market == '2')
         exchangeKey = QStringLiteral("SZ");
     const QString managerKey = QStringLiteral("manager");
     if (!root.contains(exchangeKey) && !root.contains(managerKey)) {

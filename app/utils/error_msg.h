@@ -11,11 +11,18 @@
 class ErrorMsg : public QObject {
     Q_OBJECT
 public:
+    // Largest catalogue file read; a larger one is refused like a malformed one. Parsing costs
+    // several times the file's size in memory.
+    static constexpr qint64 kMaxFileBytes = 16 << 20;
+
     static ErrorMsg *instance();
 
     // Reloads the exchange table (chosen by the current exchange code) and the manager table.
-    // 0 on success, -1 when the file is missing, malformed or wrongly shaped.
+    // 0 on success, -1 when the file is missing, larger than kMaxFileBytes, malformed or
+    // wrongly shaped.
     int readErrorJson();
+    // The parsing step of readErrorJson() on the file's bytes, for exchange code `market`.
+    int loadCatalog(const QByteArray &content, char market);
     // The counter's own text when it is Chinese; else the catalogue's; else the counter's.
     QString getErrorMsg(const CQetoRspInfo &info);
     // "[id]text" for a refused answer: the error id and getErrorMsg's text, filled in one

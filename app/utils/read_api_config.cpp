@@ -1,5 +1,6 @@
 #include "utils/read_api_config.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -19,6 +20,16 @@ QString decodeLine(const QByteArray &line) {
     return QString::fromUtf8(p, n);
 }
 
+// The first kMaxFileBytes of a file. A parameter file is a few lines: a huge one costs no more
+// than this. Only a regular file is opened: a named pipe would wait for a writer.
+bool readHead(const QString &path, QByteArray &head) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile()) return false;
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    head = file.read(ReadApiConfig::kMaxFileBytes);
+    return true;
+}
+
 }  // namespace
 
 ReadApiConfig::ReadApiConfig() : mConfigExist(QFileInfo(configPath()).isFile()) {}
@@ -33,11 +44,17 @@ QString ReadApiConfig::configPath() { return QCoreApplication::applicationDirPat
 bool ReadApiConfig::isConfigExist() const { return mConfigExist; }
 
 QSet<QString> ReadApiConfig::readKeys(const QString &path) {
+    QByteArray head;
+    if (!readHead(path, head)) return QSet<QString>();
+    QBuffer buffer(&head);
+    buffer.open(QIODevice::ReadOnly);
+    return readKeys(buffer);
+}
+
+QSet<QString> ReadApiConfig::readKeys(QIODevice &device) {
     QSet<QString> keys;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return keys;
-    while (!file.atEnd()) {
-        const QByteArray raw = file.readLine();
+    while (!device.atEnd()) {
+        const QByteArray raw = device.readLine();
         if (raw.isEmpty()) break;  // read error: nothing more to get from this file
         const QString line = decodeLine(raw);
         if (line.contains(QLatin1Char('#'))) continue;
@@ -61,16 +78,24 @@ QPair<bool, QString> ReadApiConfig::checkConfigItems() {
 
 QString ReadApiConfig::getBusinessCode() {
     if (!mConfigExist) return mBusinessCode;
-    QFile file(configPath());
-    if (!file.open(QIODevice::ReadOnly)) return mBusinessCode;
-    while (!file.atEnd()) {
-        const QByteArray raw = file.readLine();
+    QByteArray head;
+    if (!readHead(configPath(), head)) return mBusinessCode;
+    QBuffer buffer(&head);
+    buffer.open(QIODevice::ReadOnly);
+    mBusinessCode = businessCodeIn(buffer, mBusinessCode);
+    return mBusinessCode;
+}
+
+QString ReadApiConfig::businessCodeIn(QIODevice &device, const QString &current) {
+    QString code = current;
+    while (!device.atEnd()) {
+        const QByteArray raw = device.readLine();
         if (raw.isEmpty()) break;
         const QString line = decodeLine(raw);
         if (!line.contains(QStringLiteral("BusinessCode=")) || line.contains(QLatin1Char('#'))) continue;
         const QStringList parts = line.simplified().split(QLatin1Char('='), Qt::KeepEmptyParts, Qt::CaseSensitive);
         // simplified() may turn 'BusinessCode=\t' into 'BusinessCode=' but never drops the "=".
-        if (parts.size() >= 2) mBusinessCode = parts.at(1);
+        if (parts.size() >= 2) code = parts.at(1);
     }
-    return mBusinessCode;
+    return code;
 }

@@ -3,6 +3,7 @@
 #ifndef QETO_READ_API_CONFIG_H
 #define QETO_READ_API_CONFIG_H
 
+#include <QIODevice>
 #include <QObject>
 #include <QPair>
 #include <QSet>
@@ -11,6 +12,9 @@
 class ReadApiConfig : public QObject {
     Q_OBJECT
 public:
+    // Bytes of the file that are read; the rest of a larger file is ignored.
+    static constexpr qint64 kMaxFileBytes = 4 << 20;
+
     static ReadApiConfig *instance();
 
     // Whether the file existed when the object was created (fixed for the process).
@@ -22,6 +26,10 @@ public:
 
     // Keys of a file as the check sees them: comment lines hold "#" anywhere.
     static QSet<QString> readKeys(const QString &path);
+    // The same from an open device, read line by line to its end.
+    static QSet<QString> readKeys(QIODevice &device);
+    // The business code of the last "BusinessCode=" line of an open device; `current` when none.
+    static QString businessCodeIn(QIODevice &device, const QString &current);
 
 private:
     ReadApiConfig();

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "constants.h"
 #include "utils/config_param_reader.h"
 #include "utils/read_api_config.h"
+#include "utils/settings_value.h"
 
 namespace {
 
@@ -81,6 +83,10 @@ private:
 
 }  // namespace
 
+// A damaged settings value makes Qt ask for an impossible allocation; the sanitizer must hand
+// back null, as the system allocator does, rather than stop the suite.
+extern "C" const char *__asan_default_options() { return "allocator_may_return_null=1"; }
+
 class TestConfig : public QObject {
     Q_OBJECT
 private slots:
@@ -99,6 +105,8 @@ private slots:
     void paramReaderSurvivesHostileInput();
     void exitPaths_data();
     void exitPaths();
+    void settingsValues_data();
+    void settingsValues();
 
 private:
     QByteArray mSavedConfig;
@@ -169,6 +177,11 @@ void TestConfig::checkConfigItems_data() {
     QTest::newRow("1 MB line without newline") << QByteArray(1 << 20, 'k') << false << "*";
     QTest::newRow("keys after 1 MB line")
         << QByteArray(1 << 20, 'k') + "\nURL=x\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=P" << true << "";
+    // A huge file costs a bounded read: what lies beyond the limit is not seen.
+    QTest::newRow("keys beyond the read limit")
+        << QByteArray("URL=x\nSuperLog=0\nCpuCore=-1\n") + QByteArray(int(ReadApiConfig::kMaxFileBytes), '\n') +
+               "PlatformSerialNum=P\n"
+        << false << "PlatformSerialNum";
 }
 
 void TestConfig::checkConfigItems() {
@@ -244,6 +257,11 @@ void TestConfig::paramReader_data() {
         << QByteArray("K\0y=v\0w\n", 8) << QByteArrayList{QByteArray("/K\0y", 4), QByteArray("v\0w", 3)} << 1;
     QTest::newRow("1 MB value") << "Big=" + QByteArray(1 << 20, 'v') << QByteArrayList{"/Big", QByteArray(1 << 20, 'v')}
                                 << 1;
+    QTest::newRow("text beyond the read limit")
+        << "a=1\n" + QByteArray(int(ConfigParamReader::kMaxFileBytes), 'x') + "\nb=2\n"
+        << QByteArrayList{"/a", "1", "/" + QByteArray(int(ConfigParamReader::kMaxFileBytes) - 4, 'x'),
+                          QByteArray(int(ConfigParamReader::kMaxFileBytes) - 4, 'x')}
+        << 2;
     QTest::newRow("empty lines skipped") << QByteArray("\n\n\na=1\n\n") << QByteArrayList{"/a", "1"} << 1;
 }
 
@@ -335,6 +353,37 @@ void TestConfig::exitPaths() {
     output.replace("%p", path.toUtf8());
     QCOMPARE(got, output);
     QCOMPARE(gotValue, value);
+}
+
+void TestConfig::settingsValues_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("expected");  // invalid: read as absent, with a warning
+
+    // An "@Variant" whose list claims billions of elements (found by fuzzing: it ended the
+    // process with std::bad_alloc).
+    static const char kDamaged[] = "@Variant(\0\0\0\x09" "f\\0\\0\\\xed\\xff)";
+    const QByteArray damaged(kDamaged, sizeof kDamaged - 1);
+    QTest::newRow("plain value") << QByteArray("[MD]\nport=9999\n") << "/MD/port" << QVariant("9999");
+    QTest::newRow("sound @Variant") << QByteArray("[MD]\nswitch=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x1)\n")
+                                    << "/MD/switch" << QVariant(1);
+    QTest::newRow("damaged @Variant") << "[MD]\nswitch=" + damaged + "\n" << "/MD/switch" << QVariant();
+    QTest::newRow("its section is lost") << "[MD]\nswitch=" + damaged + "\nport=9999\n" << "/MD/port" << QVariant();
+    QTest::newRow("other sections still read")
+        << "[TRADE]\nappid=" + damaged + "\n[MD]\nport=9999\n" << "/MD/port" << QVariant("9999");
+}
+
+void TestConfig::settingsValues() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, key);
+    QFETCH(QVariant, expected);
+    QTemporaryDir dir;  // a new file each row: QSettings caches files by name
+    const QString path = dir.filePath("qeto_desk_config.ini");
+    QVERIFY(writeFile(path, content));
+    QSettings settings(path, QSettings::IniFormat);
+    if (!expected.isValid())
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("value of " + key + " cannot be read, ignored$"));
+    QCOMPARE(settingsValue(settings, key), expected);
 }
 
 QTEST_GUILESS_MAIN(TestConfig)

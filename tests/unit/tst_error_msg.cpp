@@ -173,6 +173,12 @@ void TestErrorMsg::entryShapes_data() {
     QTest::newRow("non-object element stores empty text under 0") << QByteArray(R"([5, "x", null])") << 0 << "" << true;
     QTest::newRow("manager not an array") << QByteArray(R"({"errorid": 4, "errormsg": "obj"})") << 4 << "" << false;
     QTest::newRow("negative id") << QByteArray(R"([{"errorid": -5, "errormsg": "neg"}])") << -5 << "neg" << true;
+    // A member named twice: the later one counts (found by fuzzing; the earlier values here are
+    // scalars because Qt's parser leaks a replaced array or object).
+    QTest::newRow("errorid named twice") << QByteArray(R"([{"errorid": 1, "errorid": 2, "errormsg": "d"}])") << 2
+                                         << "d" << true;
+    QTest::newRow("manager named twice")
+        << QByteArray(R"(5, "manager": [{"errorid": 9, "errormsg": "later"}])") << 9 << "later" << true;
 }
 
 void TestErrorMsg::entryShapes() {
@@ -212,6 +218,9 @@ void TestErrorMsg::readFailures_data() {
     QTest::newRow("top level is an array") << QByteArray(R"([{"manager": []}])") << '1' << -1 << badShape;
     QTest::newRow("top level is a number") << QByteArray("42") << '1' << -1 << "*";
     QTest::newRow("deep nesting") << QByteArray(10000, '[') << '1' << -1 << parseFailed;
+    // Valid, but larger than the catalogue may be: refused before parsing.
+    QTest::newRow("larger than the limit") << "{\"manager\": []" + QByteArray(int(ErrorMsg::kMaxFileBytes), ' ') + "}"
+                                           << '1' << -1 << QString::fromUtf8("error_msg 文件过大");
 }
 
 void TestErrorMsg::readFailures() {

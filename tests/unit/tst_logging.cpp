@@ -339,6 +339,13 @@ void TestLogging::readVersionFile_data() {
                                                   "\xEF\xBB\xBF"
                                                   "2.0\n")
                                            << QStringLiteral("2.0");
+    // A first line longer than the limit is cut there, whatever follows it.
+    const QString cut = QString(kMaxVersionLength, QLatin1Char('7'));
+    QTest::newRow("line at the limit") << true << cut.toLatin1() + "\r\nx\n" << cut;
+    QTest::newRow("line over the limit") << true << cut.toLatin1() + "89\n" << cut;
+    QTest::newRow("limit counts characters, not bytes")
+        << true << QString(kMaxVersionLength + 5, QChar(0x7248)).toUtf8() << QString(kMaxVersionLength, QChar(0x7248));
+    QTest::newRow("8 MB line") << true << QByteArray(8 << 20, 'v') << QString(kMaxVersionLength, QLatin1Char('v'));
 }
 
 void TestLogging::readVersionFile() {

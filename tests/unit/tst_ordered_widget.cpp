@@ -274,7 +274,7 @@ void TstOrderedWidget::followUp() {
             CQetoRspQryOrderField f = order(5);
             f.MoreData = 1;
             f.Position = 987654;
-            CQetoRspInfo refused = info(2047, "query refused");
+            CQetoRspInfo refused = rspInfo(2047, "query refused");
             t.onRspQryOrder(&f, &refused, &session, 1, true);
         });
     } else {
@@ -285,7 +285,7 @@ void TstOrderedWidget::followUp() {
     if (lastIsError) {
         QCOMPARE(mBoxes->count(), 1);
         QCOMPARE(mBoxes->last().text,
-                 QStringLiteral("[2047]") + ErrorMsg::instance()->getErrorMsg(info(2047, "query refused")));
+                 QStringLiteral("[2047]") + ErrorMsg::instance()->getErrorMsg(rspInfo(2047, "query refused")));
         mBoxes->clear();
     }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "constants.h"
+#include "utils/settings_value.h"
 
 namespace {
 // Readers see a fresh table at most this long after a record arrives; publishing more often
@@ -53,10 +54,10 @@ void QuotesTcpClient::readConfig() {
         return;
     }
     QSettings settings(path, QSettings::IniFormat);
-    mSwitch = settings.value(QStringLiteral("/MD/switch")).toInt();
-    mPrintMD = settings.value(QStringLiteral("/MD/printMD")).toInt();
-    mIp = settings.value(QStringLiteral("/MD/ip")).toString();
-    mPort = settings.value(QStringLiteral("/MD/port")).toInt();
+    mSwitch = settingsValue(settings, QStringLiteral("/MD/switch")).toInt();
+    mPrintMD = settingsValue(settings, QStringLiteral("/MD/printMD")).toInt();
+    mIp = settingsValue(settings, QStringLiteral("/MD/ip")).toString();
+    mPort = settingsValue(settings, QStringLiteral("/MD/port")).toInt();
     qInfo("%s",
           qUtf8Printable(QStringLiteral("ini mSwitch is [%1], mPrintMD is [%2], ip is[%3], port is[%4]")
                              .arg(QString::number(mSwitch), QString::number(mPrintMD), mIp, QString::number(mPort))));

@@ -1,0 +1,72 @@
+// A Qt generic plugin that plays the user inside the real client (loaded through
+// QT_QPA_GENERIC_PLUGINS): at the login page it reports the window title, logs in, and then
+// reports what the client shows, one line each on standard output.
+#include <QApplication>
+#include <QComboBox>
+#include <QGenericPlugin>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+void say(const QString &line) {
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+template <typename T>
+T *findWidget(const char *name) {
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (T *w = top->findChild<T *>(QLatin1String(name))) return w;
+    return nullptr;
+}
+
+class LoginDriver : public QObject {
+public:
+    LoginDriver() {
+        connect(&mTimer, &QTimer::timeout, this, &LoginDriver::tick);
+        mTimer.start(50);
+    }
+
+private:
+    void tick() {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            say(QStringLiteral("box: %1 | %2").arg(box->windowTitle(), box->text()));
+            mTimer.stop();
+            return;
+        }
+        QPushButton *button = findWidget<QPushButton>("loginButton");
+        if (!button) return;
+        if (!mClicked) {
+            if (!button->isVisible()) return;
+            say(QStringLiteral("title: ") + button->window()->windowTitle());
+            findWidget<QComboBox>("exchangeBox")->setCurrentIndex(0);
+            findWidget<QLineEdit>("accountEdit")->setText(QStringLiteral("10001001"));
+            findWidget<QLineEdit>("passwordEdit")->setText(QStringLiteral("123456"));
+            // Queued: a message box opened by the click runs its own event loop, in which this
+            // timer must fire again.
+            QMetaObject::invokeMethod(button, &QPushButton::click, Qt::QueuedConnection);
+            mClicked = true;
+        } else if (!button->isVisible()) {
+            say(QStringLiteral("page: workspace"));
+            mTimer.stop();
+        }
+    }
+
+    QTimer mTimer;
+    bool mClicked = false;
+};
+
+}  // namespace
+
+class LoginDriverPlugin : public QGenericPlugin {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "login_driver.json")
+public:
+    QObject *create(const QString &, const QString &) override { return new LoginDriver; }
+};
+
+#include "login_driver_plugin.moc"
