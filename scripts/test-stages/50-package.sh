@@ -5,8 +5,9 @@
 #     ports, and checks the day log under the per-user data folder;
 #   - crashes that client with SIGSEGV and checks the report: every thread listed, and once
 #     symbolized with the -dbgsym files, main and a Qt event-loop frame on the main thread.
-# Login without a person: a small test-only library, preloaded into the client, fills the real
-# login form and presses its button (scripts/test-stages/package/login_driver.cpp).
+# Login without a person: the damaged-file suite's test-only plugin, loaded into the client as a
+# Qt generic plugin, fills the real login form and presses its button
+# (tests/e2e/login_driver_plugin.cpp).
 set -euo pipefail
 ROOT=${1:-"$(cd "$(dirname "$0")/../.." && pwd)"}
 cd "$ROOT"
@@ -22,8 +23,14 @@ done
 
 # --- build the packages ----------------------------------------------------------------------
 # Only the packaged targets are built; CPack must not build everything first.
-cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$BUILD" -j"$JOBS" --target Qeto-Desk qeto-sim >/dev/null
+mkdir -p "$BUILD"
+if ! cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+  > "$BUILD/configure.log" 2>&1; then
+  cat "$BUILD/configure.log"
+  exit 1
+fi
+# qeto_login_driver: the test-only plugin that fills the login form inside the client.
+cmake --build "$BUILD" -j"$JOBS" --target Qeto-Desk qeto-sim qeto_login_driver >/dev/null
 rm -rf "$BUILD/packages"
 (cd "$BUILD" && cpack -G DEB) >"$BUILD/cpack.log" 2>&1 || { cat "$BUILD/cpack.log"; fail "cpack"; }
 shopt -s nullglob
@@ -79,19 +86,15 @@ sed -i "s|^URL=.*|URL=tcp://127.0.0.1:$counterPort;|" "$cfg/api_config.txt"
 sed -i "/^\[MD\]/,/^\[/ s|^port=.*|port=$mdPort|" "$cfg/qeto_desk_config.ini"
 grep -q "^port=$mdPort\$" "$cfg/qeto_desk_config.ini" || fail "market-data port not set in the config"
 
-# --- the login driver (test-only, preloaded) ---------------------------------------------------
-# shellcheck disable=SC2046
-g++ -std=c++17 -shared -fPIC -O1 -o "$WORK/login_driver.so" scripts/test-stages/package/login_driver.cpp \
-  $(pkg-config --cflags --libs Qt5Widgets)
-
 # --- log in through the launcher ----------------------------------------------------------------
 # XDG_DATA_HOME unset: the launcher falls back to ~/.local/share. Started from another folder,
 # which must stay empty.
 mkdir -p "$WORK/home" "$WORK/elsewhere"
 DATA=$WORK/home/.local/share/qeto-desk
 (cd "$WORK/elsewhere" &&
-  exec env -u XDG_DATA_HOME HOME="$WORK/home" QT_QPA_PLATFORM=offscreen LD_PRELOAD="$WORK/login_driver.so" \
-    QETO_LOGIN_ACCOUNT=10001001 QETO_LOGIN_PASSWORD=123456 "$TREE/usr/bin/qeto-desk") \
+  exec env -u XDG_DATA_HOME HOME="$WORK/home" QT_QPA_PLATFORM=offscreen \
+    QT_PLUGIN_PATH="$(cd "$BUILD" && pwd)/testbin/tst_damaged_files/plugins" QT_QPA_GENERIC_PLUGINS=qetologindriver \
+    "$TREE/usr/bin/qeto-desk") \
   >"$WORK/client.out" 2>&1 &
 client=$!
 pids+=("$client")

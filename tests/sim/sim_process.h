@@ -27,6 +27,14 @@
 
 namespace qeto::sim::test {
 
+#ifdef QETO_SIM_PATH
+// The simulator under test: $QETO_SIM, else the one this suite was built with.
+inline std::string simPath() {
+    const char *env = std::getenv("QETO_SIM");
+    return env && *env ? env : QETO_SIM_PATH;
+}
+#endif
+
 class SimChild {
 public:
     // nofile > 0: the child runs with that many descriptors at most.
@@ -66,7 +74,7 @@ public:
         std::sscanf(line.c_str(), "counter_port=%d md_port=%d", &counterPort, &mdPort);
     }
     ~SimChild() {
-        if (mPid > 0) {
+        if (mPid > 0 && !mReaped) {
             kill(mPid, SIGKILL);
             waitpid(mPid, nullptr, 0);
         }
@@ -74,6 +82,16 @@ public:
     }
     SimChild(const SimChild &) = delete;
     SimChild &operator=(const SimChild &) = delete;
+
+    // Signals the child and waits for it; its wait status.
+    int stop(int sig) {
+        kill(mPid, sig);
+        int status = 0;
+        waitpid(mPid, &status, 0);
+        mReaped = true;
+        return status;
+    }
+    void signal(int sig) { kill(mPid, sig); }
 
     bool alive() const { return mPid > 0 && waitpid(mPid, nullptr, WNOHANG) == 0; }
     pid_t pid() const { return mPid; }
@@ -118,6 +136,7 @@ public:
 
 private:
     pid_t mPid = -1;
+    bool mReaped = false;
     std::string mLine;
     std::string mErrPath;
 };

@@ -40,11 +40,6 @@ struct Row {
 
 void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
 
-std::string simPath() {
-    const char *env = std::getenv("QETO_SIM");
-    return env && *env ? env : QETO_SIM_PATH;
-}
-
 int occurrences(const std::string &text, const std::string &what) {
     int n = 0;
     for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
