@@ -90,10 +90,11 @@ grep -q "^port=$mdPort\$" "$cfg/qeto_desk_config.ini" || fail "market-data port 
 # XDG_DATA_HOME unset: the launcher falls back to ~/.local/share. Started from another folder,
 # which must stay empty.
 mkdir -p "$WORK/home" "$WORK/elsewhere"
+PLUGINS=$(cd "$BUILD" && pwd)/testbin/tst_damaged_files/plugins
 DATA=$WORK/home/.local/share/qeto-desk
 (cd "$WORK/elsewhere" &&
   exec env -u XDG_DATA_HOME HOME="$WORK/home" QT_QPA_PLATFORM=offscreen \
-    QT_PLUGIN_PATH="$(cd "$BUILD" && pwd)/testbin/tst_damaged_files/plugins" QT_QPA_GENERIC_PLUGINS=qetologindriver \
+    QT_PLUGIN_PATH="$PLUGINS" QT_QPA_GENERIC_PLUGINS=qetologindriver \
     "$TREE/usr/bin/qeto-desk") \
   >"$WORK/client.out" 2>&1 &
 client=$!
