@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "sim_child.h"
+
 namespace {
 
 constexpr qint64 kBigFile = 50 << 20;
@@ -78,38 +80,29 @@ private:
     bool layOut(const QString &dir);
     bool damage(const QString &dir, const QString &file, const QString &how);
 
-    QProcess mSim;
+    SimChild mSim;
     quint16 mCounterPort = 0;
 };
 
 void TstDamagedFiles::initTestCase() {
     const QString sim = qEnvironmentVariable("QETO_SIM");
     if (sim.isEmpty() || !QFileInfo(sim).isExecutable()) QSKIP("QETO_SIM does not name the simulator");
-    mSim.setProgram(sim);
-    mSim.setArguments({"--counter-port", "0", "--md-port", "0"});
-    mSim.start();
-    QVERIFY2(mSim.waitForStarted(10000), qPrintable(mSim.errorString()));
-    QTRY_VERIFY_WITH_TIMEOUT(mSim.canReadLine() || mSim.waitForReadyRead(100), 15000);
-    const QByteArray first = mSim.readLine().trimmed();
-    const QRegularExpressionMatch m = QRegularExpression("^counter_port=(\\d+) md_port=(\\d+)$").match(first);
-    QVERIFY2(m.hasMatch(), first.constData());
-    mCounterPort = static_cast<quint16>(m.captured(1).toUInt());
+    QString error;
+    QVERIFY2(mSim.start(sim, {"--counter-port", "0", "--md-port", "0"}, &error), qPrintable(error));
+    mCounterPort = mSim.counterPort();
 }
 
-void TstDamagedFiles::cleanupTestCase() {
-    if (mSim.state() == QProcess::NotRunning) return;
-    mSim.terminate();
-    if (!mSim.waitForFinished(10000)) mSim.kill();
-    mSim.waitForFinished(5000);
-}
+void TstDamagedFiles::cleanupTestCase() { mSim.stop(); }
 
 // The directory as the build lays it out, with sound files pointing at the simulator.
 bool TstDamagedFiles::layOut(const QString &dir) {
     QByteArray api;
     for (const QByteArray &line : repoFile("api_config.txt").split('\n'))
-        api += (line.startsWith("URL=") ? "URL=tcp://127.0.0.1:" + QByteArray::number(mCounterPort) + ";" : line) + '\n';
+        api +=
+            (line.startsWith("URL=") ? "URL=tcp://127.0.0.1:" + QByteArray::number(mCounterPort) + ";" : line) + '\n';
     return QDir(dir).mkpath("config") && placeBeside(QStringLiteral(QETO_DESK_EXE), dir + "/Qeto-Desk") &&
-           placeBeside(QStringLiteral(QETO_GATE_LIB), dir + "/" + QFileInfo(QStringLiteral(QETO_GATE_LIB)).fileName()) &&
+           placeBeside(QStringLiteral(QETO_GATE_LIB),
+                       dir + "/" + QFileInfo(QStringLiteral(QETO_GATE_LIB)).fileName()) &&
            writeFile(dir + "/version.txt", "1.0.7\n") && writeFile(dir + "/config/api_config.txt", api) &&
            writeFile(dir + "/config/qeto_desk_config.ini", repoFile("qeto_desk_config.ini")) &&
            writeFile(dir + "/config/error_msg.json", repoFile("error_msg.json"));
@@ -142,19 +135,23 @@ bool TstDamagedFiles::damage(const QString &dir, const QString &file, const QStr
     }
     if (how == "URL not an address") {
         QByteArray api = good;
-        api.replace(QRegularExpression("(?m)^URL=[^\n]*").match(QString::fromUtf8(good)).captured(0).toUtf8(), "URL=8888");
+        api.replace(QRegularExpression("(?m)^URL=[^\n]*").match(QString::fromUtf8(good)).captured(0).toUtf8(),
+                    "URL=8888");
         return writeFile(path, api);
     }
     if (how == "keys inside a section") return writeFile(path, "[gateway]\n" + good);
     if (how == "values of the wrong type" && file.endsWith(".ini"))
-        return writeFile(path,
-                         "[TRADE]\noperway=\xe4\xb8\xad\nbranchid=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\xff)\nappid=@ByteArray(\n"
-                         "[MD]\nswitch=on\nprintMD=1.5e99\nip=@Variant(garbage\nport=http\n");
+        return writeFile(
+            path,
+            "[TRADE]\noperway=\xe4\xb8\xad\nbranchid=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\xff)\nappid=@ByteArray(\n"
+            "[MD]\nswitch=on\nprintMD=1.5e99\nip=@Variant(garbage\nport=http\n");
     if (how == "a value Qt cannot decode") {
         // An "@Variant" list claiming billions of elements: the MD section reads as absent.
-        static const char kDamaged[] = "@Variant(\0\0\0\x09" "f\\0\\0\\\xed\\xff)";
-        return writeFile(path, good.left(good.indexOf("[MD]")) + "[MD]\nswitch=" +
-                                   QByteArray(kDamaged, sizeof kDamaged - 1) + "\nport=9999\n");
+        static const char kDamaged[] =
+            "@Variant(\0\0\0\x09"
+            "f\\0\\0\\\xed\\xff)";
+        return writeFile(path, good.left(good.indexOf("[MD]")) +
+                                   "[MD]\nswitch=" + QByteArray(kDamaged, sizeof kDamaged - 1) + "\nport=9999\n");
     }
     if (how == "values of the wrong type")
         return writeFile(path, R"({"SS": 5, "SZ": [[1], "a", null], "manager": {"errorid": "x", "errormsg": []}})");
@@ -178,8 +175,10 @@ void TstDamagedFiles::damagedFile_data() {
 
     QTest::newRow("version missing") << version << "missing" << fallback << workspace;
     QTest::newRow("version empty") << version << "empty" << fallback << workspace;
-    QTest::newRow("version binary") << version << "binary" << "Qeto-Desk .{1,64}" << workspace;
-    QTest::newRow("version 50 MB") << version << "50 MB" << "Qeto-Desk 1\\.0\\.7x{59}" << workspace;
+    QTest::newRow("version binary") << version << "binary"
+                                    << "Qeto-Desk .{1,64}" << workspace;
+    QTest::newRow("version 50 MB") << version << "50 MB"
+                                   << "Qeto-Desk 1\\.0\\.7x{59}" << workspace;
     QTest::newRow("version a directory") << version << "a directory" << fallback << workspace;
     QTest::newRow("version a named pipe") << version << "a named pipe" << fallback << workspace;
 
@@ -189,8 +188,8 @@ void TstDamagedFiles::damagedFile_data() {
     QTest::newRow("api 50 MB") << api << "50 MB" << sound << workspace;
     QTest::newRow("api numbers not numbers") << api << "numbers not numbers" << sound << workspace;
     QTest::newRow("api URL not an address") << api << "URL not an address" << sound << "box: 错误 | startApi失败";
-    QTest::newRow("api keys inside a section") << api << "keys inside a section" << sound
-                                               << "exit 1 | key [URL] not exist";
+    QTest::newRow("api keys inside a section")
+        << api << "keys inside a section" << sound << "exit 1 | key [URL] not exist";
 
     QTest::newRow("ini missing") << ini << "missing" << sound << "box: 错误 | qeto_desk_config.ini配置文件不存在！";
     // Without its TRADE values the login goes out with an empty branch and app id, and the

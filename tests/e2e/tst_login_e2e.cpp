@@ -12,6 +12,7 @@
 
 #include "login/login_widget.h"
 #include "modal_box.h"
+#include "sim_child.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"
 
@@ -61,7 +62,7 @@ private:
     LoginWidget *makeWidget(int timeoutMs);
     void clickLogin(LoginWidget *w, const QString &account, const QString &password);
 
-    QProcess mSim;
+    SimChild mSim;
     quint16 mCounterPort = 0;
     ModalBoxWatcher *mBoxes = nullptr;
     LoginWidget *mWidget = nullptr;
@@ -71,29 +72,16 @@ void TstLoginE2e::initTestCase() {
     const QString sim = qEnvironmentVariable("QETO_SIM");
     if (sim.isEmpty() || !QFileInfo(sim).isExecutable()) QSKIP("QETO_SIM does not name the simulator");
 
-    mSim.setProgram(sim);
-    mSim.setArguments({"--counter-port", "0", "--md-port", "0"});
-    mSim.setProcessChannelMode(QProcess::SeparateChannels);
-    mSim.start();
-    QVERIFY2(mSim.waitForStarted(10000), qPrintable(mSim.errorString()));
-    QTRY_VERIFY_WITH_TIMEOUT(mSim.canReadLine() || mSim.waitForReadyRead(100), 15000);
-    const QByteArray first = mSim.readLine().trimmed();
-    const QRegularExpressionMatch m = QRegularExpression("^counter_port=(\\d+) md_port=(\\d+)$").match(first);
-    QVERIFY2(m.hasMatch(), first.constData());
-    mCounterPort = static_cast<quint16>(m.captured(1).toUInt());
+    QString error;
+    QVERIFY2(mSim.start(sim, {"--counter-port", "0", "--md-port", "0"}, &error), qPrintable(error));
+    mCounterPort = mSim.counterPort();
 
     QVERIFY(writeConfig("api_config.txt", apiConfigFor(mCounterPort)));
     QVERIFY(writeConfig("qeto_desk_config.ini", repoFile("qeto_desk_config.ini")));
     QVERIFY(writeConfig("error_msg.json", repoFile("error_msg.json")));
 }
 
-void TstLoginE2e::cleanupTestCase() {
-    if (mSim.state() != QProcess::NotRunning) {
-        mSim.terminate();
-        if (!mSim.waitForFinished(10000)) mSim.kill();
-        mSim.waitForFinished(5000);
-    }
-}
+void TstLoginE2e::cleanupTestCase() { mSim.stop(); }
 
 void TstLoginE2e::init() {
     QVERIFY(writeConfig("api_config.txt", apiConfigFor(mCounterPort)));

@@ -8,12 +8,13 @@
 #include <QObject>
 #include <QPair>
 #include <QPointer>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <memory>
+
+#include "sim_child.h"
 
 class MainWindow;
 class QAbstractButton;
@@ -22,22 +23,6 @@ class QPushButton;
 class QTableWidget;
 class QWidget;
 class UserWidget;
-
-// qeto-sim as a child process on ports it picks (or the ones given).
-class SimChild {
-public:
-    ~SimChild();
-    bool start(const QString &program, const QStringList &args, QString *error);
-    void signal(int sig);
-    void stop();
-    quint16 counterPort() const { return mCounterPort; }
-    quint16 mdPort() const { return mMdPort; }
-
-private:
-    QProcess mProcess;
-    quint16 mCounterPort = 0;
-    quint16 mMdPort = 0;
-};
 
 class JourneyDriver : public QObject {
     Q_OBJECT
