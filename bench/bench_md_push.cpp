@@ -4,9 +4,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,25 +17,12 @@
 #include <vector>
 
 #include "qeto_md_level1.h"
-
-extern char **environ;
+#include "sim_process.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-int connectTo(int port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
+using qeto::sim::test::connectTo;
 
 // Reads and discards for `windows` one-second windows; returns bytes per window.
 std::vector<double> drain(int fd, int windows) {
@@ -105,40 +90,16 @@ int main(int argc, char **argv) {
     std::string sim = argc > 1 ? argv[1] : QETO_SIM_PATH;
     const int windows = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
 
-    int out[2];
-    if (pipe(out) != 0) return 1;
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-    posix_spawn_file_actions_addclose(&fa, out[0]);
-    std::vector<std::string> args = {sim, "--counter-port", "0", "--md-port", "0", "--md-blast"};
-    std::vector<char *> argvSim;
-    for (auto &s : args) argvSim.push_back(s.data());
-    argvSim.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, sim.c_str(), &fa, nullptr, argvSim.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", sim.c_str());
-        return 1;
-    }
-    close(out[1]);
-    std::string line;
-    char ch;
-    pollfd p{out[0], POLLIN, 0};
-    while (poll(&p, 1, 20000) > 0 && read(out[0], &ch, 1) == 1 && ch != '\n') line += ch;
-    int counterPort = 0, mdPort = 0;
-    if (std::sscanf(line.c_str(), "counter_port=%d md_port=%d", &counterPort, &mdPort) != 2) {
-        std::fprintf(stderr, "unexpected first line from qeto-sim: '%s'\n", line.c_str());
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
+    qeto::sim::test::SimChild child(sim, {"--md-blast"});
+    if (child.mdPort <= 0) {
+        std::fprintf(stderr, "qeto-sim did not start: '%s'\n", child.portLine().c_str());
         return 1;
     }
 
-    const int fd = connectTo(mdPort);
+    const int fd = connectTo(child.mdPort);
     const std::vector<double> simBytes = drain(fd, windows);
     close(fd);
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-    close(out[0]);
+    child.stop(SIGTERM);
 
     const std::vector<double> baseBytes = baseline(windows);
 
