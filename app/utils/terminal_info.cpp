@@ -8,6 +8,7 @@
 #include <QIODevice>
 #include <QNetworkInterface>
 #include <QProcess>
+#include <QTextCodec>
 #include <QtGlobal>
 #include <chrono>
 #include <future>
@@ -82,19 +83,27 @@ bool cpuidLeaf1(quint32 *eax, quint32 *edx) {
 
 namespace TerminalInfo {
 
-QString firstSerialLine(QIODevice *output) {
-    if (!output) return {};
-    bool heading = true;
-    while (output->canReadLine()) {
-        const QByteArray line = output->readLine();
-        if (heading) {
-            heading = false;
-            continue;
-        }
-        const QString text = QString::fromLocal8Bit(line).trimmed();
+QString decodeToolOutput(const QByteArray &output) {
+    QTextCodec *codec = QTextCodec::codecForUtfText(output, nullptr);
+    if (!codec && output.size() >= 2 && output.at(0) != '\0' && output.at(1) == '\0')
+        codec = QTextCodec::codecForName("UTF-16LE");
+    return codec ? codec->toUnicode(output) : QString::fromLocal8Bit(output);
+}
+
+QString firstSerialLine(const QByteArray &output) {
+    QStringList lines = decodeToolOutput(output).split(QLatin1Char('\n'));
+    // What follows the last line end is not a whole line.
+    lines.removeLast();
+    for (int i = 1; i < lines.size(); ++i) {
+        const QString text = lines.at(i).trimmed();
         if (!text.isEmpty()) return text;
     }
     return {};
+}
+
+QString firstSerialLine(QIODevice *output) {
+    if (!output) return {};
+    return firstSerialLine(output->readAll());
 }
 
 QString formatCpuSerial(quint32 edx, quint32 eax) {
@@ -186,6 +195,9 @@ QString Utils::TQetoGetHardDiskSerial() {
     process.start(QStringLiteral("cmd.exe"),
                   {QStringLiteral("/c"), QStringLiteral("wmic path win32_physicalmedia get SerialNumber")},
                   QIODevice::ReadWrite);
+    // wmic reads its input to the end before it answers on some Windows versions; an open
+    // pipe would hold every login for the whole wait.
+    process.closeWriteChannel();
     if (!process.waitForFinished(kDiskToolWaitMs)) {
         // Whatever whole lines it wrote still count; the tool itself must not outlive the wait.
         process.kill();

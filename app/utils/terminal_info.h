@@ -12,8 +12,17 @@ class QIODevice;
 
 namespace TerminalInfo {
 
+// Disk tool output as text. UTF-16 when it starts with a byte order mark (the tool writing to
+// a file, or under Wine) or when its second byte is NUL, which no 8-bit code page writes;
+// otherwise the local 8-bit encoding (the ANSI code page of a pipe on Windows).
+QString decodeToolOutput(const QByteArray &output);
+
 // Disk tool output: the first line is a heading; the first later line that is not blank
-// (trimmed, local 8-bit) is the serial. Only whole lines count.
+// (trimmed) is the serial. Only whole lines count. The bytes are decoded before they are
+// cut into lines, so a UTF-16 line end is never split from its high byte.
+QString firstSerialLine(const QByteArray &output);
+
+// The same over everything the device still holds.
 QString firstSerialLine(QIODevice *output);
 
 // CPUID leaf 1: feature flags (EDX) then processor signature (EAX), 16 upper-case hex digits.

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 
 #include "utils/terminal_info.h"
@@ -28,20 +29,58 @@ private slots:
     void thisMachine();
 };
 
+namespace {
+
+QByteArray utf16le(const QString &text, bool mark) {
+    QByteArray out = mark ? QByteArray("\xFF\xFE", 2) : QByteArray();
+    for (QChar c : text) {
+        out.append(static_cast<char>(c.unicode() & 0xFF));
+        out.append(static_cast<char>(c.unicode() >> 8));
+    }
+    return out;
+}
+
+// Sets the local 8-bit codec for one row; an empty name keeps the system's.
+struct LocaleCodecScope {
+    explicit LocaleCodecScope(const QByteArray &name) {
+        if (!name.isEmpty()) QTextCodec::setCodecForLocale(QTextCodec::codecForName(name));
+    }
+    ~LocaleCodecScope() { QTextCodec::setCodecForLocale(nullptr); }
+};
+
+}  // namespace
+
 void TstTerminalInfo::diskToolOutput_data() {
     QTest::addColumn<QByteArray>("output");
     QTest::addColumn<QString>("serial");
-    QTest::newRow("heading, blank, padded serial") << QByteArray("SerialNumber\r\n\r\n   WD-1234  \r\n") << "WD-1234";
-    QTest::newRow("first serial wins") << QByteArray("SerialNumber\nA1\nB2\n") << "A1";
-    QTest::newRow("heading only") << QByteArray("SerialNumber  \r\n") << "";
-    QTest::newRow("nothing") << QByteArray() << "";
-    QTest::newRow("serial without line end is not a whole line") << QByteArray("SerialNumber\nXYZ") << "";
-    QTest::newRow("blank lines only") << QByteArray("SerialNumber\n \n\t\n") << "";
+    QTest::addColumn<QByteArray>("localCodec");
+    QTest::newRow("heading, blank, padded serial")
+        << QByteArray("SerialNumber\r\n\r\n   WD-1234  \r\n") << "WD-1234" << QByteArray();
+    QTest::newRow("first serial wins") << QByteArray("SerialNumber\nA1\nB2\n") << "A1" << QByteArray();
+    QTest::newRow("heading only") << QByteArray("SerialNumber  \r\n") << "" << QByteArray();
+    QTest::newRow("nothing") << QByteArray() << "" << QByteArray();
+    QTest::newRow("serial without line end is not a whole line")
+        << QByteArray("SerialNumber\nXYZ") << "" << QByteArray();
+    QTest::newRow("blank lines only") << QByteArray("SerialNumber\n \n\t\n") << "" << QByteArray();
+
+    // wmic writing to a file, and under Wine: UTF-16LE behind a byte order mark.
+    QTest::newRow("UTF-16LE with mark") << utf16le("SerialNumber  \r\n  \r\nS3Z1NB0K123456   \r\n\r\n", true)
+                                        << "S3Z1NB0K123456" << QByteArray();
+    QTest::newRow("UTF-16LE heading and blank lines only")
+        << utf16le("SerialNumber  \r\n\r\n  \r\n", true) << "" << QByteArray();
+    QTest::newRow("UTF-16LE without mark") << utf16le("SerialNumber\r\nWD-1234  \r\n", false) << "WD-1234"
+                                           << QByteArray();
+    // wmic through a pipe on Windows: the ANSI code page, CR CR LF line ends.
+    QTest::newRow("ANSI code page 936")
+        << QByteArray("SerialNumber  \r\r\n\r\r\n\xD3\xB2\xC5\xCC-01  \r\r\n\r\r\n") << QStringLiteral("硬盘-01")
+        << QByteArray("GBK");
 }
 
 void TstTerminalInfo::diskToolOutput() {
     QFETCH(QByteArray, output);
     QFETCH(QString, serial);
+    QFETCH(QByteArray, localCodec);
+    LocaleCodecScope codec(localCodec);
     QBuffer buffer(&output);
     QVERIFY(buffer.open(QIODevice::ReadOnly));
     QCOMPARE(TerminalInfo::firstSerialLine(&buffer), serial);
