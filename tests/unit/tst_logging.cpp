@@ -60,6 +60,8 @@ private slots:
     void unusableDirectoryDropsMessage();
     void defaultDirectoryFollowsWorkingDirectory();
     void localEncodingRoundTrip();
+    void localCodecBytes_data();
+    void localCodecBytes();
     void concurrentWriters();
 
     void readVersionFile_data();
@@ -284,6 +286,34 @@ void TestLogging::localEncodingRoundTrip() {
     const QStringList lines = readLines(dir.path() + "/Qeto-Desk-20240305.log");
     QCOMPARE(lines.size(), 1);
     QVERIFY2(lines[0].endsWith(text), qPrintable(QTextCodec::codecForLocale()->name()));
+}
+
+void TestLogging::localCodecBytes_data() {
+    QTest::addColumn<QByteArray>("codec");
+    QTest::addColumn<QString>("text");
+    // Windows under a Chinese locale: the ANSI code page 936. Neither '?' nor UTF-8 may land.
+    QTest::newRow("GBK") << QByteArray("GBK") << QStringLiteral("报单发送失败[2001]资金不足");
+}
+
+void TestLogging::localCodecBytes() {
+    QFETCH(QByteArray, codec);
+    QFETCH(QString, text);
+    QTextCodec *local = QTextCodec::codecForName(codec);
+    QVERIFY(local);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QTextCodec::setCodecForLocale(local);
+    {
+        HandlerScope scope({[] { return kMorning; }, dir.path()});
+        qWarning().noquote() << text;
+    }
+    QTextCodec::setCodecForLocale(nullptr);
+
+    QFile f(dir.path() + "/Qeto-Desk-20240305.log");
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray raw = f.readAll();
+    const QByteArray expected = local->fromUnicode(text);
+    QVERIFY2(raw.endsWith("    " + expected + "\r\n"), raw.constData());
 }
 
 void TestLogging::concurrentWriters() {
