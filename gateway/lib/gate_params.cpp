@@ -1,10 +1,14 @@
 #include "gate_params.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <memory>
 #include <sstream>
+
+#include "gate_platform.h"
 
 namespace qeto::gate {
 
@@ -28,6 +32,10 @@ bool toInt(const std::string &s, int &out) {
     out = static_cast<int>(v);
     return true;
 }
+
+struct FileCloser {
+    void operator()(std::FILE *f) const { std::fclose(f); }
+};
 
 void toPositive(const std::string &s, int &out, int lo, int hi) {
     int v = 0;
@@ -122,14 +130,13 @@ ParamsResult parseGateParams(const std::string &content, GateParams &out) {
 
 ParamsResult loadGateParams(const std::string &path, GateParams &out) {
     if (path.empty()) return ParamsResult::Unreadable;
-    std::ifstream f(path, std::ios::binary);
+    std::unique_ptr<std::FILE, FileCloser> f(openUtf8ForReading(path));
     if (!f) return ParamsResult::Unreadable;
     // A parameter file is a few lines; refuse anything absurdly large instead of reading it all.
-    constexpr std::streamsize kMaxFile = 1 << 20;
-    std::string content(static_cast<size_t>(kMaxFile), '\0');
-    f.read(&content[0], kMaxFile);
-    if (f.bad()) return ParamsResult::Unreadable;
-    content.resize(static_cast<size_t>(f.gcount()));
+    constexpr size_t kMaxFile = 1 << 20;
+    std::string content(kMaxFile, '\0');
+    content.resize(std::fread(&content[0], 1, kMaxFile, f.get()));
+    if (std::ferror(f.get())) return ParamsResult::Unreadable;
     return parseGateParams(content, out);
 }
 

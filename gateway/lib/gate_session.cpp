@@ -1,12 +1,11 @@
 #include "gate_session.h"
 
-#include <pthread.h>
-#include <sched.h>
-
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+
+#include "gate_platform.h"
 
 namespace qeto::gate {
 
@@ -63,12 +62,7 @@ void Session::shutdown() {
 }
 
 void Session::threadMain() {
-    if (params_.cpuCore >= 0 && params_.cpuCore < CPU_SETSIZE) {
-        cpu_set_t set;
-        CPU_ZERO(&set);
-        CPU_SET(params_.cpuCore, &set);
-        pthread_setaffinity_np(pthread_self(), sizeof(set), &set);  // best effort
-    }
+    if (params_.cpuCore >= 0) bindThisThreadToCore(params_.cpuCore);  // best effort
     asio::post(io_, [this] {
         for (const auto &bad : params_.badUrls) notice(1, "unusable URL entry [%s] ignored", bad.c_str());
         connectTo(0);
