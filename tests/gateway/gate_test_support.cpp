@@ -10,6 +10,7 @@
 #include <sys/eventfd.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -178,17 +179,20 @@ SpiCallbackTable recordingTable() {
 
 // ---------------------------------------------------------------- parameter file
 
-ParamFile::ParamFile(const std::string &url, const std::string &extra) {
+ParamFile::ParamFile(const std::string &url, const std::string &extra, const std::string &folder) {
     char tmpl[] = "/tmp/qeto-gate-XXXXXX";
     const char *d = mkdtemp(tmpl);
     dir_ = d ? d : "/tmp";
-    path_ = dir_ + "/api_config.txt";
+    folder_ = folder.empty() ? dir_ : dir_ + "/" + folder;
+    if (!folder.empty()) ::mkdir(folder_.c_str(), 0700);
+    path_ = folder_ + "/api_config.txt";
     std::ofstream f(path_);
     f << "# test parameters\nURL=" << url << "\n\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=GateTest\n" << extra;
 }
 
 ParamFile::~ParamFile() {
     std::remove(path_.c_str());
+    if (folder_ != dir_) ::rmdir(folder_.c_str());
     ::rmdir(dir_.c_str());
 }
 

@@ -103,16 +103,17 @@ private:
 
 SpiCallbackTable recordingTable();
 
-// A parameter file in a temporary directory of its own.
+// A parameter file in a temporary directory of its own, or in a folder of that name inside it.
 class ParamFile {
 public:
-    explicit ParamFile(const std::string &url, const std::string &extra = "");
+    explicit ParamFile(const std::string &url, const std::string &extra = "", const std::string &folder = "");
     ~ParamFile();
     const std::string &path() const { return path_; }
     GatewayStartApiField start() const;
 
 private:
     std::string dir_;
+    std::string folder_;
     std::string path_;
 };
 

@@ -126,6 +126,28 @@ INSTANTIATE_TEST_SUITE_P(
                    false}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// The start record names the parameter file in UTF-8: install folders with Chinese names (and
+// characters beyond the BMP, which Windows spells as surrogate pairs) must still be found.
+struct ParamPathCase {
+    const char *name;
+    const char *folder;
+};
+
+class GatewayParamPath : public GatewayLib, public ::testing::WithParamInterface<ParamPathCase> {};
+
+TEST_P(GatewayParamPath, startsFromFolder) {
+    FakeCounter fake;
+    fake.start();
+    ParamFile pf(url(fake.port()), "", GetParam().folder);
+    ASSERT_EQ(startOn(pf), 0) << pf.path();
+    EXPECT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, GatewayParamPath,
+                         ::testing::Values(ParamPathCase{"chinese", "交易客户端 安装"},
+                                           ParamPathCase{"beyond_bmp", "\xF0\xA0\x80\x80行情"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 // ---------------------------------------------------------------- instances and return codes
 
 TEST_F(GatewayLib, instanceTableAndVersion) {
