@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "engine_internal.h"
+#include "platform.h"
 
 namespace qeto::sim {
 
@@ -93,16 +94,12 @@ Account *Engine::account(std::string_view id) {
 
 int Engine::msOfDay() const {
     const int64_t now = mClock();
-    std::time_t secs = static_cast<std::time_t>(now / 1000);
-    std::tm tm{};
-    localtime_r(&secs, &tm);
+    const std::tm tm = platform::localTime(static_cast<std::time_t>(now / 1000));
     return ((tm.tm_hour * 60 + tm.tm_min) * 60 + tm.tm_sec) * 1000 + static_cast<int>(now % 1000);
 }
 
 std::string Engine::dateTimeText() const {
-    std::time_t secs = static_cast<std::time_t>(mClock() / 1000);
-    std::tm tm{};
-    localtime_r(&secs, &tm);
+    const std::tm tm = platform::localTime(static_cast<std::time_t>(mClock() / 1000));
     char buf[32];
     std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
     return buf;

@@ -9,6 +9,7 @@
 #include "accounts.h"
 #include "engine.h"
 #include "market.h"
+#include "platform.h"
 #include "server.h"
 
 namespace {
@@ -38,7 +39,11 @@ const char kUsage[] =
     "                          is dropped (default 64)\n"
     "  --help                  this text\n"
     "The first line on stdout is 'counter_port=<n> md_port=<m>' once both ports listen.\n"
+#ifdef SIGUSR1
     "SIGUSR1 drops every client connection; SIGTERM/SIGINT exit.\n";
+#else
+    "Ctrl-C or Ctrl-Break exits.\n";
+#endif
 
 bool parseInt(const char *text, long lo, long hi, long *out) {
     char *end = nullptr;
@@ -143,7 +148,9 @@ int main(int argc, char **argv) {
         }
     }
 
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
     asio::io_context io(1);
     Market market(mo);
     Server *server = nullptr;
@@ -168,15 +175,22 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "qeto-sim: cannot listen on %s: %s\n", so.bindAddress.c_str(), e.what());
         return 1;
     }
+    // Read by whoever started us, through a pipe as often as not: out at once, not at exit.
+    platform::binaryStdout();
     std::printf("counter_port=%u md_port=%u\n", srv.counterPort(), srv.mdPort());
     std::fflush(stdout);
 
     asio::signal_set quit(io, SIGINT, SIGTERM);
+#ifdef SIGBREAK
+    quit.add(SIGBREAK);  // Ctrl-Break in a Windows console
+#endif
     quit.async_wait([&](asio::error_code ec, int) {
         if (ec) return;
         srv.stop();
         io.stop();
     });
+#ifdef SIGUSR1
+    // The tests' way to cut every connection at once; Windows has no signal for it.
     asio::signal_set drop(io, SIGUSR1);
     std::function<void()> armDrop = [&] {
         drop.async_wait([&](asio::error_code ec, int) {
@@ -187,6 +201,7 @@ int main(int argc, char **argv) {
         });
     };
     armDrop();
+#endif
 
     io.run();
     server = nullptr;

@@ -1,10 +1,9 @@
 #include "sim_text.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
+
+#include "platform.h"
 
 namespace qeto::sim {
 
@@ -28,42 +27,11 @@ std::string_view utf8Prefix(std::string_view utf8, std::size_t maxBytes) {
     return utf8.substr(0, n);
 }
 
-static std::string toGbk(std::string_view utf8) {
-    iconv_t cd = iconv_open("GBK", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string();
-    std::string out(utf8.size() * 2 + 8, '\0');
-    char *in = const_cast<char *>(utf8.data());
-    std::size_t inLeft = utf8.size();
-    char *dst = out.data();
-    std::size_t outLeft = out.size();
-    while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &dst, &outLeft) == static_cast<std::size_t>(-1)) {
-            if (errno == EILSEQ || errno == EINVAL) {
-                // A character GBK cannot hold becomes '?'.
-                ++in;
-                --inLeft;
-                while (inLeft > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80) {
-                    ++in;
-                    --inLeft;
-                }
-                if (outLeft == 0) break;
-                *dst++ = '?';
-                --outLeft;
-            } else {
-                break;
-            }
-        }
-    }
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
 std::string encodeFitting(std::string_view utf8, Encoding enc, std::size_t maxBytes) {
     if (enc == Encoding::Utf8) return std::string(utf8Prefix(utf8, maxBytes));
     std::string_view part = utf8;
     for (;;) {
-        std::string gbk = toGbk(part);
+        std::string gbk = platform::utf8ToGbk(part);
         if (gbk.size() <= maxBytes) return gbk;
         part = utf8Prefix(part, part.size() - 1);
     }
