@@ -1,6 +1,9 @@
 // A Qt generic plugin that plays the user inside the real client (loaded through
 // QT_QPA_GENERIC_PLUGINS): at the login page it reports the window title, logs in, and then
 // reports what the client shows, one line each on standard output.
+// Loaded as "qetologindriver:crash" it then crashes the client on purpose, for checking the
+// crash report where no signal can be sent from outside (Windows): a write through a null
+// pointer, which every platform's crash handler sees.
 #include <QApplication>
 #include <QComboBox>
 #include <QGenericPlugin>
@@ -9,6 +12,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -26,7 +30,7 @@ T *findWidget(const char *name) {
 
 class LoginDriver : public QObject {
 public:
-    LoginDriver() {
+    explicit LoginDriver(bool crashAfterLogin) : mCrashAfterLogin(crashAfterLogin) {
         connect(&mTimer, &QTimer::timeout, this, &LoginDriver::tick);
         mTimer.start(50);
     }
@@ -53,11 +57,24 @@ private:
         } else if (!button->isVisible()) {
             say(QStringLiteral("page: workspace"));
             mTimer.stop();
+            if (mCrashAfterLogin) crash();
         }
+    }
+
+    // On a thread of its own: a fault inside a window procedure can be swallowed on 64-bit
+    // Windows, one on a plain thread always reaches the unhandled-exception filter. The GUI
+    // thread waits in join, so its stack still shows the event loop.
+    static void crash() {
+        say(QStringLiteral("crash: now"));
+        std::thread([] {
+            volatile int *volatile target = nullptr;
+            *target = 1;
+        }).join();
     }
 
     QTimer mTimer;
     bool mClicked = false;
+    const bool mCrashAfterLogin;
 };
 
 }  // namespace
@@ -66,7 +83,9 @@ class LoginDriverPlugin : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "login_driver.json")
 public:
-    QObject *create(const QString &, const QString &) override { return new LoginDriver; }
+    QObject *create(const QString &, const QString &specification) override {
+        return new LoginDriver(specification == QLatin1String("crash"));
+    }
 };
 
 #include "login_driver_plugin.moc"
