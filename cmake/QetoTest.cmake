@@ -17,6 +17,11 @@ function(qeto_add_qtest)
   if(TARGET qeto-sim)
     list(APPEND env "QETO_SIM=$<TARGET_FILE:qeto-sim>")
   endif()
+  if(CMAKE_CROSSCOMPILING AND WIN32)
+    # For the Wine runner: where the Qt DLLs and plugins and the build's own DLLs are.
+    get_filename_component(qt_prefix "${Qt5_DIR}/../../.." ABSOLUTE)
+    list(APPEND env "QETO_QT_MINGW=${qt_prefix}" "QETO_WIN_BIN=${CMAKE_BINARY_DIR}/bin")
+  endif()
   set_tests_properties(${T_NAME} PROPERTIES
     TIMEOUT ${T_TIMEOUT}
     LABELS "${T_LABELS}"
