@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <thread>
 #include <string>
 
 #include "accounts.h"
@@ -37,6 +38,7 @@ const char kUsage[] =
     "                          0 = never (default 30)\n"
     "  --max-queued-mb N       unread answers across counter connections before the largest queue\n"
     "                          is dropped (default 64)\n"
+    "  --control-stdin         read commands on stdin: 'drop' cuts every connection; end of input exits\n"
     "  --help                  this text\n"
     "The first line on stdout is 'counter_port=<n> md_port=<m>' once both ports listen.\n"
 #ifdef SIGUSR1
@@ -61,6 +63,7 @@ int main(int argc, char **argv) {
     EngineOptions eo;
     ServerOptions so;
     std::string accountsFile;
+    bool controlStdin = false;
     long preload = 0;
 
     for (int i = 1; i < argc; ++i) {
@@ -129,6 +132,8 @@ int main(int argc, char **argv) {
             so.idleTimeoutS = static_cast<int>(number("--idle-timeout-s", 0, 86400));
         } else if (arg == "--stall-timeout-s") {
             so.stallTimeoutS = static_cast<int>(number("--stall-timeout-s", 0, 86400));
+        } else if (arg == "--control-stdin") {
+            controlStdin = true;
         } else if (arg == "--max-queued-mb") {
             so.maxQueuedTotal = static_cast<std::size_t>(number("--max-queued-mb", 1, 65536)) << 20;
         } else {
@@ -202,6 +207,26 @@ int main(int argc, char **argv) {
     };
     armDrop();
 #endif
+
+    if (controlStdin) {
+        // Lines on standard input: "drop" cuts every connection; end of input quits, so a
+        // simulator whose starter went away (its pipe closed) goes too.
+        std::thread([&io, &srv] {
+            std::string line;
+            while (std::getline(std::cin, line)) {
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                if (line == "drop")
+                    asio::post(io, [&srv] {
+                        std::fprintf(stderr, "qeto-sim: drop, dropping every client connection\n");
+                        srv.dropAll();
+                    });
+            }
+            asio::post(io, [&io, &srv] {
+                srv.stop();
+                io.stop();
+            });
+        }).detach();
+    }
 
     io.run();
     server = nullptr;

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 #include <thread>
@@ -57,7 +58,8 @@ private:
         } else if (!button->isVisible()) {
             say(QStringLiteral("page: workspace"));
             mTimer.stop();
-            if (mCrashAfterLogin) crash();
+            // A moment for the workspace to be seen (and photographed) first.
+            if (mCrashAfterLogin) QTimer::singleShot(3000, this, &LoginDriver::crash);
         }
     }
 
@@ -65,8 +67,10 @@ private:
     // Windows, one on a plain thread always reaches the unhandled-exception filter. The GUI
     // thread waits in join, so its stack still shows the event loop.
     static void crash() {
-        say(QStringLiteral("crash: now"));
         std::thread([] {
+            // The thread's id as the system knows it (on Windows the minidump's exception stream
+            // names it).
+            say(QStringLiteral("crash: thread %1").arg(reinterpret_cast<quintptr>(QThread::currentThreadId())));
             volatile int *volatile target = nullptr;
             *target = 1;
         }).join();

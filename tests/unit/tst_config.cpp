@@ -1,6 +1,11 @@
 // Configuration readers: the key check and business code of the gateway parameter file,
 // the key=value reader with its exit paths, and hostile input of every kind.
+#ifdef _WIN32
+#include <io.h>
+#define STDOUT_FILENO 1
+#else
 #include <unistd.h>
+#endif
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,11 @@
 // QuotesTcpClient over real sockets, on its own thread as the windows manager runs it.
+#ifndef _WIN32
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -325,6 +327,9 @@ void TstQuotesClient::retriesUntilServerUp() {
 // Stopping the thread must not wait for a connect attempt that hangs: the workspace is
 // deleted on the GUI thread at a disconnect.
 void TstQuotesClient::stopsDuringConnectAttempt() {
+#ifdef _WIN32
+    QSKIP("a full accept queue on Windows refuses connections instead of leaving them waiting");
+#else
     // A listener whose accept queue is full drops further SYNs, so a connect to it just waits.
     const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     QVERIFY(listener >= 0);
@@ -355,6 +360,7 @@ void TstQuotesClient::stopsDuringConnectAttempt() {
 
     for (int fd : fillers) ::close(fd);
     ::close(listener);
+#endif
 }
 
 // GUI-thread readers against the client's thread writing; run under ThreadSanitizer too.

@@ -22,7 +22,6 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
-#include <csignal>
 
 #include "basicControl/base_table_widget.h"
 #include "constants.h"
@@ -296,7 +295,7 @@ bool JourneyDriver::loginToWorkspace(int exchangeIndex, const QString &password,
 
 bool JourneyDriver::dropCounter(const QString &caption) {
     const int before = boxesWith(kDropText);
-    mSim.signal(SIGUSR1);
+    mSim.dropConnections();
     J_CHECK(waitFor([&] { return boxesWith(kDropText) > before; }, 20000), "no message after the counter dropped");
     mBoxMark = mBoxes.size();
     J_CHECK(waitFor([&] { return mWindow->stack()->currentIndex() == 0 && !mWindow->workspace(); }, 10000),
@@ -727,7 +726,7 @@ bool JourneyDriver::stepFaults() {
             return;
         }
         const int dropsBefore = *drops;
-        mSim.signal(SIGUSR1);
+        mSim.dropConnections();
         if (!waitFor([&] { return *drops > dropsBefore; }, 20000))
             whileOpenError = QStringLiteral("the second drop was not reported");
         else if (boxesWith(kDropText) != messages + 1)
@@ -735,7 +734,7 @@ bool JourneyDriver::stepFaults() {
         else if (!second)
             whileOpenError = QStringLiteral("workspace deleted while its message was open");
     };
-    mSim.signal(SIGUSR1);
+    mSim.dropConnections();
     const bool answered = waitFor([&] { return whileOpenDone && !second; }, 60000);
     disconnect(c1);
     disconnect(c2);

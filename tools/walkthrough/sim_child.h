@@ -10,7 +10,9 @@ class SimChild {
 public:
     ~SimChild();
     bool start(const QString &program, const QStringList &args, QString *error);
-    void signal(int sig);
+    // Drops every client connection of the simulator (SIGUSR1 on Linux, "drop" on its standard
+    // input on Windows, where it runs with --control-stdin).
+    void dropConnections();
     void stop();
     quint16 counterPort() const { return mCounterPort; }
     quint16 mdPort() const { return mMdPort; }

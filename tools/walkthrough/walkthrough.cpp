@@ -12,6 +12,7 @@
 
 #include "journey_driver.h"
 #include "mainwindow.h"
+#include "utils/immediate_exit.h"
 
 namespace {
 
@@ -95,10 +96,10 @@ int main(int argc, char *argv[]) {
     if (!failure.isEmpty()) {
         std::fprintf(stderr, "qeto-walkthrough: %s\n", failure.toUtf8().constData());
         std::fflush(nullptr);
-        std::quick_exit(1);
+        qeto::immediateExit(1);
     }
     // The way a user ends the day: closing the window ends the process with status 0.
     if (written && driver.window()) driver.window()->close();
     std::fflush(nullptr);
-    std::quick_exit(written ? 0 : 1);
+    qeto::immediateExit(written ? 0 : 1);
 }
