@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#ifdef _WIN32
+#include <filesystem>
+#endif
 #include <istream>
 #include <sstream>
 
@@ -37,7 +40,13 @@ ConfigParamReader::ExitFunction ConfigParamReader::setExitFunction(ExitFunction 
 }
 
 int ConfigParamReader::load(const std::string &path) {
+#ifdef _WIN32
+    // The path comes as UTF-8; a narrow open would read it in the ANSI code page and miss any
+    // folder named in Chinese.
+    std::ifstream in(std::filesystem::u8path(path), std::ios::in | std::ios::binary);
+#else
     std::ifstream in(path, std::ios::in | std::ios::binary);
+#endif
     if (!in.is_open()) {
         std::printf("config param file not exist,path [%s]\n", path.c_str());
         endOnBrokenConfig();

@@ -275,7 +275,9 @@ void TestConfig::paramReader() {
     QFETCH(QByteArrayList, expected);
     QFETCH(int, count);
     QTemporaryDir dir;
-    const QString path = dir.filePath("params.txt");
+    // A folder named in Chinese, as an install folder may be: the path goes in as UTF-8.
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("量化 交易")));
+    const QString path = dir.filePath(QStringLiteral("量化 交易/params.txt"));
     QVERIFY(writeFile(path, content));
     ConfigParamReader reader;
     QCOMPARE(reader.load(path.toUtf8().toStdString()), 1);
