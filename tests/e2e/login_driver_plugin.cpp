@@ -87,8 +87,8 @@ class LoginDriverPlugin : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "login_driver.json")
 public:
-    QObject *create(const QString &, const QString &specification) override {
-        return new LoginDriver(specification == QLatin1String("crash"));
+    QObject *create(const QString &, const QString &options) override {
+        return new LoginDriver(options == QLatin1String("crash"));
     }
 };
 
