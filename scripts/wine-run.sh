@@ -28,6 +28,13 @@ if [ -n "${QETO_QT_MINGW:-}" ] && [ -z "${QT_PLUGIN_PATH:-}" ]; then
   export QT_PLUGIN_PATH
 fi
 
+# Qt's offscreen platform on Windows reads fonts only from one folder; without any, text has no
+# metrics and the widgets' layouts differ from a real desktop's.
+if [ "${QT_QPA_PLATFORM:-}" = offscreen ] && [ -z "${QT_QPA_FONTDIR:-}" ] && [ -d /usr/share/fonts/truetype/wqy ]; then
+  QT_QPA_FONTDIR=$(winpath /usr/share/fonts/truetype/wqy)
+  export QT_QPA_FONTDIR
+fi
+
 # Wine keeps the host's QT_* variables from Windows programs (they belong to the host's Qt) and
 # hands WINEQT_* over under the name without WINE.
 for v in $(compgen -e); do

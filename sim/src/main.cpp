@@ -47,9 +47,10 @@ const char kUsage[] =
     "Ctrl-C or Ctrl-Break exits.\n";
 #endif
 
-bool parseInt(const char *text, long lo, long hi, long *out) {
+// long long: a long is 32 bits on Windows, too narrow for the seed's range.
+bool parseInt(const char *text, long long lo, long long hi, long long *out) {
     char *end = nullptr;
-    const long v = std::strtol(text, &end, 10);
+    const long long v = std::strtoll(text, &end, 10);
     if (!text[0] || *end || v < lo || v > hi) return false;
     *out = v;
     return true;
@@ -64,7 +65,7 @@ int main(int argc, char **argv) {
     ServerOptions so;
     std::string accountsFile;
     bool controlStdin = false;
-    long preload = 0;
+    long long preload = 0;
 
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -75,11 +76,11 @@ int main(int argc, char **argv) {
             }
             return argv[++i];
         };
-        auto number = [&](const char *name, long lo, long hi) {
-            long v = 0;
+        auto number = [&](const char *name, long long lo, long long hi) {
+            long long v = 0;
             const char *text = value(name);
             if (!parseInt(text, lo, hi, &v)) {
-                std::fprintf(stderr, "qeto-sim: %s: '%s' is not a number in %ld..%ld\n", name, text, lo, hi);
+                std::fprintf(stderr, "qeto-sim: %s: '%s' is not a number in %lld..%lld\n", name, text, lo, hi);
                 std::exit(2);
             }
             return v;
@@ -107,7 +108,7 @@ int main(int argc, char **argv) {
         } else if (arg == "--batch") {
             eo.batch = static_cast<int>(number("--batch", 1, 1000000));
         } else if (arg == "--seed") {
-            mo.seed = static_cast<uint32_t>(number("--seed", 0, 4294967295L));
+            mo.seed = static_cast<uint32_t>(number("--seed", 0, 4294967295LL));
         } else if (arg == "--deterministic") {
             mo.deterministic = true;
         } else if (arg == "--preload-orders") {

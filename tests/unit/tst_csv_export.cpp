@@ -10,6 +10,7 @@
 #include "modal_box.h"
 #include "user/queryWindow/query_window.h"
 #include "user/queryWindow/transaction_widget.h"
+#include "local_text.h"
 
 namespace {
 
@@ -129,7 +130,7 @@ void TestCsvExport::exportShownRows() {
     fill(window, titles, grid);
     window.exportToCsv();
 
-    QCOMPARE(readAll(mPath), expected);
+    QCOMPARE(readAll(mPath), QByteArray(expected).replace("\n", kTextEol));
     QCOMPARE(mBoxes->count(), 1);
     QCOMPARE(mBoxes->last().title, QStringLiteral("成功"));
     QCOMPARE(mBoxes->last().text, QStringLiteral("文件写入成功"));
@@ -146,7 +147,7 @@ void TestCsvExport::flushesInBatchesWithoutLosingRows() {
 
     const QByteArray bytes = readAll(mPath);
     QVERIFY(bytes.startsWith(kBom));
-    const QList<QByteArray> lines = bytes.mid(3).split('\n');
+    const QList<QByteArray> lines = textLines(bytes.mid(3));
     QCOMPARE(lines.size(), rows + 2);  // header, rows, and the empty piece after the last line feed
     QCOMPARE(lines.first(), kTradeColumns.join(',').toUtf8());
     for (int row : {0, 4999, 5000, 9999, 10000})

@@ -326,7 +326,7 @@ void TstLogin::failureTable() {
         LoginReq::setTerminalProbesForTests(fixedProbes("", "", "", "", ""));
     else
         qeto::fake::setResult(failing.toStdString(), result);
-    if (!warning.isEmpty()) QTest::ignoreMessage(QtWarningMsg, qPrintable(warning));
+    if (!warning.isEmpty()) QTest::ignoreMessage(QtWarningMsg, warning.toUtf8().constData());
 
     LoginReq req;
     std::atomic<int> emitted{0};
@@ -486,7 +486,7 @@ void TstLogin::readConfigValues() {
     QFETCH(QString, log);
     writeConfig("qeto_desk_config.ini", ini);
     LoginWidget *w = makeWidget();
-    QTest::ignoreMessage(QtInfoMsg, qPrintable(log));
+    QTest::ignoreMessage(QtInfoMsg, log.toUtf8().constData());
     QVERIFY(w->readConfig());
     QCOMPARE(w->operway(), operway);
     QCOMPARE(w->branchId(), branch);
@@ -495,7 +495,7 @@ void TstLogin::readConfigValues() {
     // Edits between attempts count: a deleted file fails the next read.
     QFile::remove(configPath("qeto_desk_config.ini"));
     QTest::ignoreMessage(QtWarningMsg,
-                         qPrintable("can not found qeto_desk_config.ini file " + configPath("qeto_desk_config.ini")));
+                         ("can not found qeto_desk_config.ini file " + configPath("qeto_desk_config.ini")).toUtf8().constData());
     QVERIFY(!w->readConfig());
 }
 
@@ -731,7 +731,7 @@ void TstLogin::mainWindowPages() {
     ApiClientUtils::mLoginRspCode = QStringLiteral("RSP01");
     if (boxShown)
         QTest::ignoreMessage(QtWarningMsg,
-                             qPrintable(QString("slotFrontDisconnected 与柜台的链接断开[%1]").arg(reason)));
+                             QString("slotFrontDisconnected 与柜台的链接断开[%1]").arg(reason).toUtf8().constData());
     // From a library thread, as the bridge does.
     qeto::fake::fireOnThread(
         [reason](const SpiCallbackTable &) { emit SignalInterface::instance()->signal_onFrontDisconnected(reason); });

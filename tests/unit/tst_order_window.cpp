@@ -29,6 +29,7 @@
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
 #include "utils/signal_interface.h"
+#include "local_text.h"
 
 namespace {
 
@@ -181,7 +182,7 @@ private:
 void TstOrderWindow::initTestCase() {
     ApiClientUtils::initSpi();
     mFeed.reset(new Feed);
-    mFeed->push({gapQuote(), quote("600519", 1700, "贵州茅台")});
+    mFeed->push({gapQuote(), quote("600519", 1700, localBytes(QStringLiteral("贵州茅台")))});
     QTRY_COMPARE_WITH_TIMEOUT(mFeed->client()->quoteTable().size(), 2, 15000);
     mWindow.reset(new OrderWindow(nullptr));
     mWindow->initDataClass(mFeed->client());
@@ -365,8 +366,8 @@ void TstOrderWindow::returnsOnlyLog() {
     const CQetoRspInfo refused = rspInfo(7, "no funds");
     QTest::ignoreMessage(
         QtWarningMsg,
-        qPrintable(QStringLiteral("%1交易失败[7]%2").arg(orderText, ErrorMsg::instance()->getErrorMsg(refused))));
-    QTest::ignoreMessage(QtInfoMsg, qPrintable(orderText + QStringLiteral("交易成功")));
+        QStringLiteral("%1交易失败[7]%2").arg(orderText, ErrorMsg::instance()->getErrorMsg(refused)).toUtf8().constData());
+    QTest::ignoreMessage(QtInfoMsg, (orderText + QStringLiteral("交易成功")).toUtf8().constData());
 
     qeto::fake::fireOnThread([&](const SpiCallbackTable &t) {
         CQetoRtnOrderField rtn;

@@ -22,6 +22,7 @@
 #include "user/queryWindow/ordered_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
+#include "local_text.h"
 
 namespace {
 
@@ -516,7 +517,7 @@ void TstOrderedWidget::exportAll() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
-    const QList<QByteArray> lines = bytes.mid(3).split('\n');
+    const QList<QByteArray> lines = textLines(bytes.mid(3));
     QCOMPARE(lines.size(), 1 + 25000 + 1);  // header, records, nothing after the last line feed
     QVERIFY(lines.last().isEmpty());
     const QStringList header = QString::fromUtf8(lines.at(0)).split(QLatin1Char(','));

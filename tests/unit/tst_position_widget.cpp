@@ -18,6 +18,7 @@
 #include "user/queryWindow/position_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"
+#include "local_text.h"
 
 namespace {
 
@@ -299,7 +300,7 @@ void TestPositionWidget::sendFailure() {
 void TestPositionWidget::errorAnswer() {
     PositionWidget &w = *mWidget;
     search(w);
-    answer({position("600000")}, true, 1208, QByteArray("持仓不足"));
+    answer({position("600000")}, true, 1208, localBytes(QStringLiteral("持仓不足")));
     QTRY_COMPARE(mBoxes->count(), 1);
     QCOMPARE(mBoxes->last().title, QStringLiteral("错误"));
     QCOMPARE(mBoxes->last().text, QStringLiteral("[1208]持仓不足"));
@@ -331,7 +332,7 @@ void TestPositionWidget::exportAll() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray content = file.readAll();
     QVERIFY(content.startsWith("\xEF\xBB\xBF"));
-    const QList<QByteArray> lines = content.mid(3).split('\n');
+    const QList<QByteArray> lines = textLines(content.mid(3));
     QCOMPARE(lines.size(), 1 + 25 + 1);  // header, records, nothing after the last line feed
     QVERIFY(lines.last().isEmpty());
     QCOMPARE(QString::fromUtf8(lines[0]), QStringLiteral("证券代码,今买入,今卖出,昨买仓,总持仓,可用持仓,持仓成本"));

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTcpServer>
@@ -420,12 +421,16 @@ void TstQuotesClient::withSimulator() {
     proc.start(sim, {"--counter-port", "0", "--md-port", "0", "--md-codes", "25", "--md-interval-ms", "20", "--seed",
                      "7", "--md-encoding", encoding});
     QVERIFY(proc.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(proc.canReadLine(), 10000);
+    // waitForReadyRead, not QTRY: on Windows the pipe is read only in an alertable wait.
+    QDeadlineTimer deadline(10000);
+    while (!proc.canReadLine() && !deadline.hasExpired()) proc.waitForReadyRead(100);
+    QVERIFY(proc.canReadLine());
     const QString first = QString::fromUtf8(proc.readLine()).trimmed();
     const QRegularExpression re(QStringLiteral("md_port=(\\d+)"));
     const auto m = re.match(first);
     QVERIFY2(m.hasMatch(), qPrintable(first));
     writeSettings(1, 0, quint16(m.captured(1).toUInt()));
+    QTextCodec *const machineCodec = QTextCodec::codecForLocale();
     QTextCodec::setCodecForLocale(QTextCodec::codecForName(localCodec));
     {
         ClientThread ct;
@@ -440,8 +445,12 @@ void TstQuotesClient::withSimulator() {
         }
         QCOMPARE(ct.client->headersSkipped(), qint64(0));
     }
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    QTextCodec::setCodecForLocale(machineCodec);
+#ifdef Q_OS_WIN
+    proc.kill();  // a console program has no window to take terminate()'s close message
+#else
     proc.terminate();
+#endif
     QVERIFY(proc.waitForFinished(5000));
 }
 

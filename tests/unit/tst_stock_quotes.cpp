@@ -25,6 +25,7 @@
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "utils/signal_interface.h"
+#include "local_text.h"
 
 namespace {
 
@@ -436,7 +437,7 @@ void TestStockQuotes::exportWritesTheShownTexts() {
     }
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("\xEF\xBB\xBF") + expected.toUtf8());
+    QCOMPARE(file.readAll(), QByteArray("\xEF\xBB\xBF") + expected.toUtf8().replace("\n", kTextEol));
 }
 
 namespace {

@@ -17,6 +17,7 @@
 #include "spi_answers.h"
 #include "user/queryWindow/transaction_widget.h"
 #include "utils/api_client_utils.h"
+#include "local_text.h"
 
 namespace {
 
@@ -273,7 +274,7 @@ void TestTransactionWidget::failures() {
         QVERIFY(!w.mQueryButton->isEnabled());
     } else if (failing == "answer") {
         w.slot_click();
-        answer({trade(1)}, true, 0, 0, 5001, QByteArray("无记录"));
+        answer({trade(1)}, true, 0, 0, 5001, localBytes(QStringLiteral("无记录")));
     } else {
         w.slot_click();
         qeto::fake::setResult("reqQryTrade", 3);
@@ -329,7 +330,7 @@ void TestTransactionWidget::exportAll() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray content = file.readAll();
     QVERIFY(content.startsWith("\xEF\xBB\xBF"));
-    const QList<QByteArray> lines = content.mid(3).split('\n');
+    const QList<QByteArray> lines = textLines(content.mid(3));
     QCOMPARE(lines.size(), 1 + 3 + 1);
     QVERIFY(lines.last().isEmpty());
     QCOMPARE(QString::fromUtf8(lines[0]), kTradeColumns.join(QLatin1Char(',')));
