@@ -140,6 +140,15 @@ constexpr FrameHeader frameHeader(uint16_t type, uint32_t length, int32_t reques
 QETO_WIRE_ANSWERS(QETO_WIRE_SLOT)
 #undef QETO_WIRE_SLOT
 
+// Requests stay below the answers, and every session request's answer carries units.
+#define QETO_WIRE_OPENS(name, type, record, answer) static_assert(type < RspBase, #name " type");
+#define QETO_WIRE_ROUTE(name, type, record, answer, call, handler) \
+    static_assert(type < RspBase && answerRecordSize(answer) > 0, #name " answer");
+QETO_WIRE_OPENING(QETO_WIRE_OPENS)
+QETO_WIRE_REQUESTS(QETO_WIRE_ROUTE)
+#undef QETO_WIRE_ROUTE
+#undef QETO_WIRE_OPENS
+
 #define QETO_WIRE_NAME(name, ...) name,
 constexpr uint16_t kAllTypes[] = {QETO_WIRE_OPENING(QETO_WIRE_NAME) QETO_WIRE_REQUESTS(QETO_WIRE_NAME)
                                       QETO_WIRE_ANSWERS(QETO_WIRE_NAME) RspHeartbeat};
