@@ -110,9 +110,9 @@ enum MsgType : uint16_t {
 #undef QETO_WIRE_TYPE
 
 template <class R>
-constexpr std::size_t kRecordSize = sizeof(R);
+inline constexpr std::size_t kRecordSize = sizeof(R);
 template <>
-constexpr std::size_t kRecordSize<void> = 0;
+inline constexpr std::size_t kRecordSize<void> = 0;
 
 // Bytes of one answer record of the type (the CQetoRspInfo not counted); 0 for a type that
 // carries no answer units.
