@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "gate_answers.h"
@@ -44,8 +45,8 @@ struct State {
 void checkLoginState(bool stopped) {
     int logins = 0, logouts = 0;
     for (const Delivery &d : g.got) {
-        logins += d.slot == 1 && d.errorId == 0;
-        logouts += d.slot == 3 && d.errorId == 0;
+        logins += d.slot == wire::RspLogin - wire::RspBase && d.errorId == 0;
+        logouts += d.slot == wire::RspLogout - wire::RspBase && d.errorId == 0;
     }
     const int slack = stopped ? 1 : 0;
     check(g.logins >= logins && g.logouts >= logouts && g.logins + g.logouts <= logins + logouts + slack);
@@ -72,37 +73,25 @@ void onAnswer(R *rec, CQetoRspInfo *info, CQetoSessionInfo *si, int requestId, b
     record(Slot, reinterpret_cast<const uint8_t *>(rec), sizeof(R), info, si, requestId, last);
 }
 
+template <int Slot>
 void onStatus(char status, CQetoRspInfo *info, CQetoSessionInfo *si, int requestId, bool last) {
     const uint8_t byte = static_cast<uint8_t>(status);
-    record(6, &byte, 1, info, si, requestId, last);
+    record(Slot, &byte, 1, info, si, requestId, last);
+}
+
+template <int Slot, class R>
+constexpr auto callback() {
+    if constexpr (std::is_same_v<R, char>)
+        return &onStatus<Slot>;
+    else
+        return &onAnswer<Slot, R>;
 }
 
 SpiCallbackTable table() {
     SpiCallbackTable t{};
-    t.onRspLogin = onAnswer<1, GatewayUserRspLoginField>;
-    t.onRspUpdatePwd = onAnswer<2, CQetoRspUserPasswordUpdateField>;
-    t.onRspLogout = onAnswer<3, CQetoRspUserLogoutField>;
-    t.onMsgArrivalStatus = onStatus;
-    t.onRspInsertOrder = onAnswer<7, CQetoRspOrderInsertField>;
-    t.onErrRtnInsertOrder = onAnswer<8, CQetoRspOrderInsertField>;
-    t.onRspCancelOrder = onAnswer<9, CQetoRspOrderActionField>;
-    t.onErrRtnCancelOrder = onAnswer<10, CQetoRspOrderActionField>;
-    t.onRtnOrder = onAnswer<11, CQetoRtnOrderField>;
-    t.onRtnTrade = onAnswer<12, CQetoRtnTradeField>;
-    t.onRspQryOrder = onAnswer<13, CQetoRspQryOrderField>;
-    t.onRspQryTrade = onAnswer<14, CQetoRspQryTradeField>;
-    t.onRspQryRate = onAnswer<15, CQetoRspQryStockFeeField>;
-    t.onRspQryFund = onAnswer<16, CQetoRspQryStockClientAccountField>;
-    t.onRspQryPosition = onAnswer<17, CQetoRspQryStockPositionField>;
-    t.onRspQrySecurities = onAnswer<18, CQetoRspQryStockSecuritiesField>;
-    t.onRspQryRightsAndInterests = onAnswer<19, CQetoRspQryStockQuotaField>;
-    t.onRspQryInvestorInfo = onAnswer<20, CQetoRspQryInvestorInfoField>;
-    t.onRspBTFundTransfer = onAnswer<21, CQetoRspBTCapTransferManagerField>;
-    t.onRtnBTFundTransfer = onAnswer<22, CQetoRtnBtCapTransferManagerField>;
-    t.onRspQryBTFundTransferRecord = onAnswer<23, CQetoRspQryBTCapTransferManagerField>;
-    t.onRspInFund = onAnswer<24, CQetoRspCapTransferField>;
-    t.onRspOutFund = onAnswer<25, CQetoRspCapTransferField>;
-    t.onRspQryInOutFundRecord = onAnswer<26, CQetoRspQryCapTransferRecordField>;
+#define FUZZ_ANSWER(name, type, record, cb) t.cb = callback<type - wire::RspBase, record>();
+    QETO_WIRE_ANSWERS(FUZZ_ANSWER)
+#undef FUZZ_ANSWER
     return t;
 }
 
@@ -126,7 +115,7 @@ void verify(const uint8_t *data, size_t used, size_t first, bool stopped) {
         off += sizeof h + h.length;
         if (h.type == wire::RspHeartbeat) continue;
         // Answer types are 100 + the callback's slot.
-        const size_t rs = qeto::gate::answerRecordSize(h.type);
+        const size_t rs = wire::answerRecordSize(h.type);
         check(rs > 0 && h.type > wire::RspBase);
         const size_t unit = rs + sizeof(CQetoRspInfo);
         check(h.count > 0 && h.count * unit == h.length);
@@ -159,16 +148,12 @@ std::vector<uint8_t> framed(const uint8_t *d, size_t n) {
     while (n - p >= 4) {
         const uint8_t type = d[p], count = d[p + 1], flags = d[p + 2], skew = d[p + 3];
         p += 4;
-        wire::FrameHeader h{};
-        h.type = static_cast<uint16_t>(wire::RspBase + type % 28);  // some are no answers
-        h.count = count % 5;
-        const size_t rs = qeto::gate::answerRecordSize(h.type);
-        size_t len = h.count * (rs + sizeof(CQetoRspInfo));
+        const auto t = static_cast<uint16_t>(wire::RspBase + type % 28);  // some are no answers
+        const auto units = static_cast<uint16_t>(count % 5);
+        size_t len = units * (wire::answerRecordSize(t) + sizeof(CQetoRspInfo));
         if (flags & 1) len = len + skew >= 128 ? len + skew - 128 : 0;  // a length that lies
-        h.length = static_cast<uint32_t>(len);
-        h.requestId = flags >> 2;
-        h.sessionId = skew;
-        h.last = (flags >> 1) & 1;
+        const wire::FrameHeader h =
+            wire::frameHeader(t, static_cast<uint32_t>(len), flags >> 2, skew, units, (flags >> 1) & 1);
         const auto *hb = reinterpret_cast<const uint8_t *>(&h);
         out.insert(out.end(), hb, hb + sizeof h);
         const size_t take = std::min(len, n - p);

@@ -38,7 +38,7 @@ void checkAnswers(test::Harness &h) {
             check(hd.length == 0);
             continue;
         }
-        const std::size_t rs = test::answerRecordSize(hd.type);
+        const std::size_t rs = qeto::wire::answerRecordSize(hd.type);
         check(rs > 0);
         check(hd.count > 0 && hd.length == hd.count * (rs + sizeof(CQetoRspInfo)));
     }

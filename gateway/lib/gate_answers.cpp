@@ -56,37 +56,17 @@ struct AnswerKind {
     Deliver deliver;
 };
 
-#define QETO_ANSWER(type, member) \
-    AnswerKind { wire::type, AnswerOf<decltype(SpiCallbackTable::member)>::kSize, &deliver<&SpiCallbackTable::member> }
+// The callback's record is the one the wire list gives for its type.
+#define QETO_ANSWER(name, type, record, callback)                                                           \
+    static_assert(std::is_same_v<AnswerOf<decltype(SpiCallbackTable::callback)>::Record, record>, #name); \
+    static_assert(AnswerOf<decltype(SpiCallbackTable::callback)>::kSize == wire::answerRecordSize(type), #name);
+QETO_WIRE_ANSWERS(QETO_ANSWER)
+#undef QETO_ANSWER
 
 // Every answer the counter may send: its message type and the callback it goes to.
-constexpr AnswerKind kAnswers[] = {
-    QETO_ANSWER(RspLogin, onRspLogin),
-    QETO_ANSWER(RspUpdatePwd, onRspUpdatePwd),
-    QETO_ANSWER(RspLogout, onRspLogout),
-    QETO_ANSWER(MsgArrivalStatus, onMsgArrivalStatus),
-    QETO_ANSWER(RspInsertOrder, onRspInsertOrder),
-    QETO_ANSWER(ErrRtnInsertOrder, onErrRtnInsertOrder),
-    QETO_ANSWER(RspCancelOrder, onRspCancelOrder),
-    QETO_ANSWER(ErrRtnCancelOrder, onErrRtnCancelOrder),
-    QETO_ANSWER(RtnOrder, onRtnOrder),
-    QETO_ANSWER(RtnTrade, onRtnTrade),
-    QETO_ANSWER(RspQryOrder, onRspQryOrder),
-    QETO_ANSWER(RspQryTrade, onRspQryTrade),
-    QETO_ANSWER(RspQryRate, onRspQryRate),
-    QETO_ANSWER(RspQryFund, onRspQryFund),
-    QETO_ANSWER(RspQryPosition, onRspQryPosition),
-    QETO_ANSWER(RspQrySecurities, onRspQrySecurities),
-    QETO_ANSWER(RspQryRightsAndInterests, onRspQryRightsAndInterests),
-    QETO_ANSWER(RspQryInvestorInfo, onRspQryInvestorInfo),
-    QETO_ANSWER(RspBTFundTransfer, onRspBTFundTransfer),
-    QETO_ANSWER(RtnBTFundTransfer, onRtnBTFundTransfer),
-    QETO_ANSWER(RspQryBTFundTransferRecord, onRspQryBTFundTransferRecord),
-    QETO_ANSWER(RspInFund, onRspInFund),
-    QETO_ANSWER(RspOutFund, onRspOutFund),
-    QETO_ANSWER(RspQryInOutFundRecord, onRspQryInOutFundRecord),
-};
-
+#define QETO_ANSWER(name, type, record, callback) \
+    AnswerKind{wire::name, wire::answerRecordSize(type), &deliver<&SpiCallbackTable::callback>},
+constexpr AnswerKind kAnswers[] = {QETO_WIRE_ANSWERS(QETO_ANSWER)};
 #undef QETO_ANSWER
 
 const AnswerKind *findAnswer(uint16_t type) {
@@ -143,11 +123,6 @@ bool deliverUnits(const AnswerKind &kind, const wire::FrameHeader &h, const uint
 }
 
 }  // namespace
-
-size_t answerRecordSize(uint16_t type) {
-    const AnswerKind *kind = findAnswer(type);
-    return kind ? kind->recordSize : 0;
-}
 
 AnswerResult readAnswers(const uint8_t *data, size_t size, AnswerSink &sink) {
     AnswerResult r;

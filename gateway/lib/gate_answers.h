@@ -12,10 +12,6 @@
 
 namespace qeto::gate {
 
-// Bytes of one answer record of the given message type (the response info not counted);
-// 0 when the counter never sends that type as an answer.
-size_t answerRecordSize(uint16_t type);
-
 // What the reader needs from whoever owns the connection.
 class AnswerSink {
 public:

@@ -280,13 +280,7 @@ void Session::onRead(uint64_t conn, const asio::error_code &ec, size_t n) {
 
 int Session::enqueue(uint16_t type, uint32_t sessionId, int requestId, const void *a, size_t na, const void *b,
                      size_t nb, bool needLogin) {
-    wire::FrameHeader h{};
-    h.length = static_cast<uint32_t>(na + nb);
-    h.type = type;
-    h.count = 1;
-    h.requestId = requestId;
-    h.sessionId = sessionId;
-    h.last = 1;
+    const wire::FrameHeader h = wire::frameHeader(type, static_cast<uint32_t>(na + nb), requestId, sessionId);
     bool post = false;
     {
         std::lock_guard<std::mutex> lock(outMu_);
@@ -353,10 +347,7 @@ void Session::tick() {
             return;
         }
         if (now - lastSend_ >= std::chrono::milliseconds(params_.heartbeatIntervalMs)) {
-            wire::FrameHeader h{};
-            h.type = wire::ReqHeartbeat;
-            h.count = 1;
-            h.last = 1;
+            const wire::FrameHeader h = wire::frameHeader(wire::ReqHeartbeat, 0);
             {
                 std::lock_guard<std::mutex> lock(outMu_);
                 pending_.append(reinterpret_cast<const char *>(&h), sizeof h);

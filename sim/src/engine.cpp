@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <type_traits>
 
 #include "engine_internal.h"
 #include "platform.h"
@@ -58,14 +59,7 @@ bool terminalInfoEmpty(const GatewayTerminalInfoField &t) {
 
 std::vector<uint8_t> makeFrame(uint16_t type, uint16_t count, int32_t requestId, uint32_t sessionId, bool last,
                                const void *payload, std::size_t length) {
-    FrameHeader h;
-    zero(h);
-    h.length = static_cast<uint32_t>(length);
-    h.type = type;
-    h.count = count;
-    h.requestId = requestId;
-    h.sessionId = sessionId;
-    h.last = last ? 1 : 0;
+    const FrameHeader h = frameHeader(type, static_cast<uint32_t>(length), requestId, sessionId, count, last);
     std::vector<uint8_t> out(sizeof h + length);
     std::memcpy(out.data(), &h, sizeof h);
     if (length) std::memcpy(out.data() + sizeof h, payload, length);
@@ -147,57 +141,23 @@ struct Engine::Route {
     Handler handle;
 };
 
-template <class R, void (Engine::*Handle)(Engine::Session &, int32_t, const R &)>
+template <class R, auto Handle>
 void Engine::withRecord(Session &s, int32_t req, const uint8_t *body) {
-    (this->*Handle)(s, req, readRecord<R>(body));
-}
-
-template <void (Engine::*Handle)(Engine::Session &, int32_t)>
-void Engine::withoutRecord(Session &s, int32_t req, const uint8_t *) {
-    (this->*Handle)(s, req);
+    if constexpr (std::is_invocable_v<decltype(Handle), Engine &, Session &, int32_t, const R &>)
+        (this->*Handle)(s, req, readRecord<R>(body));
+    else
+        (this->*Handle)(s, req);
 }
 
 const Engine::Route *Engine::routeOf(uint16_t type) {
     using E = Engine;
-    static const Route routes[] = {
-        {ReqLogin, RspLogin, sizeof(GatewayUserReqLoginField) + sizeof(GatewayTerminalInfoField),
-         sizeof(GatewayUserRspLoginField), nullptr},
-        {ReqHeartbeat, RspHeartbeat, 0, 0, nullptr},
-        {ReqLogout, RspLogout, sizeof(CQetoReqUserLogoutField), sizeof(CQetoRspUserLogoutField),
-         &E::withoutRecord<&E::logout>},
-        {ReqInsertOrder, RspInsertOrder, sizeof(CQetoReqOrderInsertField), sizeof(CQetoRspOrderInsertField),
-         &E::withRecord<CQetoReqOrderInsertField, &E::insertOrder>},
-        {ReqCancelOrder, RspCancelOrder, sizeof(CQetoReqOrderActionField), sizeof(CQetoRspOrderActionField),
-         &E::withRecord<CQetoReqOrderActionField, &E::cancelOrder>},
-        {ReqQryOrder, RspQryOrder, sizeof(CQetoReqQryOrderField), sizeof(CQetoRspQryOrderField),
-         &E::withRecord<CQetoReqQryOrderField, &E::queryOrders>},
-        {ReqQryTrade, RspQryTrade, sizeof(CQetoReqQryTradeField), sizeof(CQetoRspQryTradeField),
-         &E::withRecord<CQetoReqQryTradeField, &E::queryTrades>},
-        {ReqQryPosition, RspQryPosition, sizeof(CQetoReqQryStockPositionField), sizeof(CQetoRspQryStockPositionField),
-         &E::withRecord<CQetoReqQryStockPositionField, &E::queryPositions>},
-        {ReqQryFund, RspQryFund, sizeof(CQetoReqQryStockClientAccountField), sizeof(CQetoRspQryStockClientAccountField),
-         &E::withoutRecord<&E::queryFund>},
-        {ReqUpdatePwd, RspUpdatePwd, sizeof(CQetoReqUserPasswordUpdateField), sizeof(CQetoRspUserPasswordUpdateField),
-         &E::withRecord<CQetoReqUserPasswordUpdateField, &E::updatePassword>},
-        {ReqInFund, RspInFund, sizeof(CQetoReqCapTransferField), sizeof(CQetoRspCapTransferField),
-         &E::withRecord<CQetoReqCapTransferField, &E::deposit>},
-        {ReqOutFund, RspOutFund, sizeof(CQetoReqCapTransferField), sizeof(CQetoRspCapTransferField),
-         &E::withRecord<CQetoReqCapTransferField, &E::withdraw>},
-        {ReqQryInOutFundRecord, RspQryInOutFundRecord, sizeof(CQetoReqQryCapTransferRecordField),
-         sizeof(CQetoRspQryCapTransferRecordField), &E::withoutRecord<&E::queryCashRecords>},
-        {ReqBTFundTransfer, RspBTFundTransfer, sizeof(CQetoReqBTCapTransferManagerField),
-         sizeof(CQetoRspBTCapTransferManagerField), &E::withRecord<CQetoReqBTCapTransferManagerField, &E::btTransfer>},
-        {ReqQryBTFundTransferRecord, RspQryBTFundTransferRecord, sizeof(CQetoReqQryBTCapTransferManagerField),
-         sizeof(CQetoRspQryBTCapTransferManagerField), &E::withoutRecord<&E::queryBtRecords>},
-        {ReqQryRate, RspQryRate, sizeof(CQetoReqQryStockFeeField), sizeof(CQetoRspQryStockFeeField),
-         &E::withoutRecord<&E::queryRate>},
-        {ReqQryRightsAndInterests, RspQryRightsAndInterests, sizeof(CQetoReqQryStockQuotaField),
-         sizeof(CQetoRspQryStockQuotaField), &E::withoutRecord<&E::queryQuota>},
-        {ReqQryInvestorInfo, RspQryInvestorInfo, sizeof(CQetoReqQryInvestorInfoField),
-         sizeof(CQetoRspQryInvestorInfoField), &E::withoutRecord<&E::queryInvestorInfo>},
-        {ReqQrySecurities, RspQrySecurities, sizeof(CQetoReqQryStockSecuritiesField),
-         sizeof(CQetoRspQryStockSecuritiesField), &E::withRecord<CQetoReqQryStockSecuritiesField, &E::querySecurities>},
-    };
+#define QETO_OPENING_ROUTE(name, type, record, answer) \
+    {name, answer, kRecordSize<record>, answerRecordSize(answer), nullptr},
+#define QETO_ROUTE(name, type, record, answer, call, handler) \
+    {name, answer, sizeof(record), answerRecordSize(answer), &E::withRecord<record, &E::handler>},
+    static const Route routes[] = {QETO_WIRE_OPENING(QETO_OPENING_ROUTE) QETO_WIRE_REQUESTS(QETO_ROUTE)};
+#undef QETO_ROUTE
+#undef QETO_OPENING_ROUTE
     for (const Route &r : routes)
         if (r.request == type) return &r;
     return nullptr;

@@ -71,10 +71,9 @@ private:
     using Handler = void (Engine::*)(Session &s, int32_t req, const uint8_t *body);
     struct Route;
     static const Route *routeOf(uint16_t type);
-    template <class R, void (Engine::*Handle)(Session &, int32_t, const R &)>
+    // Hands the request record of type R to Handle, or only the request id when it takes none.
+    template <class R, auto Handle>
     void withRecord(Session &s, int32_t req, const uint8_t *body);
-    template <void (Engine::*Handle)(Session &, int32_t)>
-    void withoutRecord(Session &s, int32_t req, const uint8_t *body);
 
     // engine.cpp: answers and sessions
     CQetoRspInfo info(Refusal error) const;

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <type_traits>
 
 namespace gatetest {
 
@@ -143,37 +144,25 @@ void onMsgArrivalStatus(char status, CQetoRspInfo *info, CQetoSessionInfo *si, i
     Recorder::get().add(std::move(e));
 }
 
+// The arrival status comes as one character, every other answer as a record.
+template <int S, class R>
+constexpr auto answerCallback() {
+    if constexpr (std::is_same_v<R, char>)
+        return &onMsgArrivalStatus;
+    else
+        return &onAnswer<S, R>;
+}
+
 }  // namespace
 
 SpiCallbackTable recordingTable() {
     SpiCallbackTable t{};
     t.onFrontConnect = onFrontConnect;
-    t.onRspLogin = onAnswer<kRspLogin, GatewayUserRspLoginField>;
-    t.onRspUpdatePwd = onAnswer<kRspUpdatePwd, CQetoRspUserPasswordUpdateField>;
-    t.onRspLogout = onAnswer<kRspLogout, CQetoRspUserLogoutField>;
     t.onFrontDisconnected = onFrontDisconnected;
     t.onApiMsg = onApiMsg;
-    t.onMsgArrivalStatus = onMsgArrivalStatus;
-    t.onRspInsertOrder = onAnswer<kRspInsertOrder, CQetoRspOrderInsertField>;
-    t.onErrRtnInsertOrder = onAnswer<kErrRtnInsertOrder, CQetoRspOrderInsertField>;
-    t.onRspCancelOrder = onAnswer<kRspCancelOrder, CQetoRspOrderActionField>;
-    t.onErrRtnCancelOrder = onAnswer<kErrRtnCancelOrder, CQetoRspOrderActionField>;
-    t.onRtnOrder = onAnswer<kRtnOrder, CQetoRtnOrderField>;
-    t.onRtnTrade = onAnswer<kRtnTrade, CQetoRtnTradeField>;
-    t.onRspQryOrder = onAnswer<kRspQryOrder, CQetoRspQryOrderField>;
-    t.onRspQryTrade = onAnswer<kRspQryTrade, CQetoRspQryTradeField>;
-    t.onRspQryRate = onAnswer<kRspQryRate, CQetoRspQryStockFeeField>;
-    t.onRspQryFund = onAnswer<kRspQryFund, CQetoRspQryStockClientAccountField>;
-    t.onRspQryPosition = onAnswer<kRspQryPosition, CQetoRspQryStockPositionField>;
-    t.onRspQrySecurities = onAnswer<kRspQrySecurities, CQetoRspQryStockSecuritiesField>;
-    t.onRspQryRightsAndInterests = onAnswer<kRspQryRightsAndInterests, CQetoRspQryStockQuotaField>;
-    t.onRspQryInvestorInfo = onAnswer<kRspQryInvestorInfo, CQetoRspQryInvestorInfoField>;
-    t.onRspBTFundTransfer = onAnswer<kRspBTFundTransfer, CQetoRspBTCapTransferManagerField>;
-    t.onRtnBTFundTransfer = onAnswer<kRtnBTFundTransfer, CQetoRtnBtCapTransferManagerField>;
-    t.onRspQryBTFundTransferRecord = onAnswer<kRspQryBTFundTransferRecord, CQetoRspQryBTCapTransferManagerField>;
-    t.onRspInFund = onAnswer<kRspInFund, CQetoRspCapTransferField>;
-    t.onRspOutFund = onAnswer<kRspOutFund, CQetoRspCapTransferField>;
-    t.onRspQryInOutFundRecord = onAnswer<kRspQryInOutFundRecord, CQetoRspQryCapTransferRecordField>;
+#define GT_RECORD(name, type, record, callback) t.callback = answerCallback<k##name, record>();
+    QETO_WIRE_ANSWERS(GT_RECORD)
+#undef GT_RECORD
     return t;
 }
 
@@ -352,11 +341,7 @@ void FakeCounter::loop() {
 }
 
 std::string headerOnly(uint32_t length, uint16_t type, uint16_t count) {
-    wire::FrameHeader h{};
-    h.length = length;
-    h.type = type;
-    h.count = count;
-    h.last = 1;
+    const wire::FrameHeader h = wire::frameHeader(type, length, 0, 0, count);
     return std::string(reinterpret_cast<const char *>(&h), sizeof h);
 }
 

@@ -23,36 +23,10 @@ namespace gatetest {
 
 using namespace std::chrono_literals;
 
-// Callback slots of SpiCallbackTable.
-enum Slot {
-    kFrontConnect = 0,
-    kRspLogin = 1,
-    kRspUpdatePwd = 2,
-    kRspLogout = 3,
-    kFrontDisconnected = 4,
-    kApiMsg = 5,
-    kMsgArrivalStatus = 6,
-    kRspInsertOrder = 7,
-    kErrRtnInsertOrder = 8,
-    kRspCancelOrder = 9,
-    kErrRtnCancelOrder = 10,
-    kRtnOrder = 11,
-    kRtnTrade = 12,
-    kRspQryOrder = 13,
-    kRspQryTrade = 14,
-    kRspQryRate = 15,
-    kRspQryFund = 16,
-    kRspQryPosition = 17,
-    kRspQrySecurities = 18,
-    kRspQryRightsAndInterests = 19,
-    kRspQryInvestorInfo = 20,
-    kRspBTFundTransfer = 21,
-    kRtnBTFundTransfer = 22,
-    kRspQryBTFundTransferRecord = 23,
-    kRspInFund = 24,
-    kRspOutFund = 25,
-    kRspQryInOutFundRecord = 26,
-};
+// Callback slots of SpiCallbackTable; an answer's is its type less RspBase.
+#define GT_SLOT(name, type, record, callback) k##name = type - qeto::wire::RspBase,
+enum Slot { kFrontConnect = 0, kFrontDisconnected = 4, kApiMsg = 5, QETO_WIRE_ANSWERS(GT_SLOT) };
+#undef GT_SLOT
 
 struct Event {
     int slot = -1;
@@ -169,13 +143,9 @@ private:
 template <class R>
 std::string answerFrame(uint16_t type, const std::vector<R> &records, const std::vector<CQetoRspInfo> &infos,
                         int requestId, uint32_t session, bool last) {
-    qeto::wire::FrameHeader h{};
-    h.type = type;
-    h.count = static_cast<uint16_t>(records.size());
-    h.length = static_cast<uint32_t>(records.size() * (sizeof(R) + sizeof(CQetoRspInfo)));
-    h.requestId = requestId;
-    h.sessionId = session;
-    h.last = last ? 1 : 0;
+    const qeto::wire::FrameHeader h =
+        qeto::wire::frameHeader(type, static_cast<uint32_t>(records.size() * (sizeof(R) + sizeof(CQetoRspInfo))),
+                                requestId, session, static_cast<uint16_t>(records.size()), last);
     std::string s(reinterpret_cast<const char *>(&h), sizeof h);
     for (size_t i = 0; i < records.size(); ++i) {
         s.append(reinterpret_cast<const char *>(&records[i]), sizeof(R));

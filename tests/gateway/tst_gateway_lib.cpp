@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <type_traits>
+
 #include "gate_answers.h"
 #include "gate_params.h"
 #include "gate_test_support.h"
@@ -276,23 +278,23 @@ struct RequestCase {
     int (*call)(const uint8_t *record, uint32_t session, int requestId);
 };
 
-template <class R, int (*F)(R *, uint32_t, int, int)>
-int plain(const uint8_t *rec, uint32_t s, int r) {
+// Calls the request's exported function on a copy of the record; orders and cancels take an
+// opaque block too.
+template <class R, auto F>
+int call(const uint8_t *rec, uint32_t s, int r) {
     R copy;
     std::memcpy(&copy, rec, sizeof copy);
-    return F(&copy, s, r, 0);
+    if constexpr (std::is_invocable_v<decltype(F), R *, uint32_t, int, int>) {
+        return F(&copy, s, r, 0);
+    } else {
+        unsigned char opaque[128] = {};
+        return F(&copy, opaque, s, r, 0);
+    }
 }
 
-template <class R, int (*F)(R *, unsigned char *, uint32_t, int, int)>
-int withOpaque(const uint8_t *rec, uint32_t s, int r) {
-    R copy;
-    std::memcpy(&copy, rec, sizeof copy);
-    unsigned char opaque[128] = {};
-    return F(&copy, opaque, s, r, 0);
-}
-
-#define RQ(name, R, F) \
-    RequestCase { #name, wire::name, sizeof(R), plain < R, F> }
+#define RQ(name, type, record, answer, fn, handler) RequestCase{#name, wire::name, sizeof(record), call<record, fn>},
+const RequestCase kRequests[] = {QETO_WIRE_REQUESTS(RQ)};
+#undef RQ
 
 class GatewayRequests : public GatewayLib, public ::testing::WithParamInterface<RequestCase> {};
 
@@ -325,28 +327,8 @@ TEST_P(GatewayRequests, framedAsSent) {
     EXPECT_EQ(fake.payloads()[at], std::string(rec.begin(), rec.end()));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, GatewayRequests,
-    ::testing::Values(RQ(ReqLogout, CQetoReqUserLogoutField, reqLogout),
-                      RequestCase{"ReqInsertOrder", wire::ReqInsertOrder, sizeof(CQetoReqOrderInsertField),
-                                  withOpaque<CQetoReqOrderInsertField, reqInsertOrder>},
-                      RequestCase{"ReqCancelOrder", wire::ReqCancelOrder, sizeof(CQetoReqOrderActionField),
-                                  withOpaque<CQetoReqOrderActionField, reqCancelOrder>},
-                      RQ(ReqQryOrder, CQetoReqQryOrderField, reqQryOrder),
-                      RQ(ReqQryTrade, CQetoReqQryTradeField, reqQryTrade),
-                      RQ(ReqQryPosition, CQetoReqQryStockPositionField, reqQryPosition),
-                      RQ(ReqQryFund, CQetoReqQryStockClientAccountField, reqQryFund),
-                      RQ(ReqUpdatePwd, CQetoReqUserPasswordUpdateField, reqUpdatePwd),
-                      RQ(ReqInFund, CQetoReqCapTransferField, reqInFund),
-                      RQ(ReqOutFund, CQetoReqCapTransferField, reqOutFund),
-                      RQ(ReqQryInOutFundRecord, CQetoReqQryCapTransferRecordField, reqQryInOutFundRecord),
-                      RQ(ReqBTFundTransfer, CQetoReqBTCapTransferManagerField, reqBTFundTransfer),
-                      RQ(ReqQryBTFundTransferRecord, CQetoReqQryBTCapTransferManagerField, reqQryBTFundTransferRecord),
-                      RQ(ReqQryRate, CQetoReqQryStockFeeField, reqQryRate),
-                      RQ(ReqQryRightsAndInterests, CQetoReqQryStockQuotaField, reqQryRightsAndInterests),
-                      RQ(ReqQryInvestorInfo, CQetoReqQryInvestorInfoField, reqQryInvestorInfo),
-                      RQ(ReqQrySecurities, CQetoReqQryStockSecuritiesField, reqQrySecurities)),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, GatewayRequests, ::testing::ValuesIn(kRequests),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- answers
 

@@ -39,57 +39,6 @@ struct Unit {
     std::string text() const { return std::string(info.ErrorMsg, strnlen(info.ErrorMsg, sizeof info.ErrorMsg)); }
 };
 
-inline std::size_t answerRecordSize(uint16_t type) {
-    using namespace qeto::wire;
-    switch (type) {
-        case RspLogin:
-            return sizeof(GatewayUserRspLoginField);
-        case RspUpdatePwd:
-            return sizeof(CQetoRspUserPasswordUpdateField);
-        case RspLogout:
-            return sizeof(CQetoRspUserLogoutField);
-        case RspInsertOrder:
-        case ErrRtnInsertOrder:
-            return sizeof(CQetoRspOrderInsertField);
-        case RspCancelOrder:
-        case ErrRtnCancelOrder:
-            return sizeof(CQetoRspOrderActionField);
-        case RtnOrder:
-            return sizeof(CQetoRtnOrderField);
-        case RtnTrade:
-            return sizeof(CQetoRtnTradeField);
-        case RspQryOrder:
-            return sizeof(CQetoRspQryOrderField);
-        case RspQryTrade:
-            return sizeof(CQetoRspQryTradeField);
-        case RspQryRate:
-            return sizeof(CQetoRspQryStockFeeField);
-        case RspQryFund:
-            return sizeof(CQetoRspQryStockClientAccountField);
-        case RspQryPosition:
-            return sizeof(CQetoRspQryStockPositionField);
-        case RspQrySecurities:
-            return sizeof(CQetoRspQryStockSecuritiesField);
-        case RspQryRightsAndInterests:
-            return sizeof(CQetoRspQryStockQuotaField);
-        case RspQryInvestorInfo:
-            return sizeof(CQetoRspQryInvestorInfoField);
-        case RspBTFundTransfer:
-            return sizeof(CQetoRspBTCapTransferManagerField);
-        case RtnBTFundTransfer:
-            return sizeof(CQetoRtnBtCapTransferManagerField);
-        case RspQryBTFundTransferRecord:
-            return sizeof(CQetoRspQryBTCapTransferManagerField);
-        case RspInFund:
-        case RspOutFund:
-            return sizeof(CQetoRspCapTransferField);
-        case RspQryInOutFundRecord:
-            return sizeof(CQetoRspQryCapTransferRecordField);
-        default:
-            return 0;
-    }
-}
-
 // 2026-01-05 10:00:00.000 local time.
 inline int64_t tenOClock() {
     std::tm tm{};
@@ -126,12 +75,7 @@ public:
     }
 
     bool raw(ConnId conn, uint16_t type, uint32_t session, const void *body, std::size_t len, int32_t req = 7) {
-        wire::FrameHeader h{};
-        h.length = static_cast<uint32_t>(len);
-        h.type = type;
-        h.count = 1;
-        h.requestId = req;
-        h.sessionId = session;
+        const wire::FrameHeader h = wire::frameHeader(type, static_cast<uint32_t>(len), req, session, 1, false);
         std::string why;
         return engine.handleFrame(conn, h, static_cast<const uint8_t *>(body), len, &why);
     }
@@ -148,7 +92,7 @@ public:
         for (auto &[conn, f] : frames) {
             wire::FrameHeader h;
             std::memcpy(&h, f.data(), sizeof h);
-            const std::size_t rs = answerRecordSize(h.type);
+            const std::size_t rs = wire::answerRecordSize(h.type);
             const std::size_t us = rs + sizeof(CQetoRspInfo);
             for (uint16_t n = 0; n < h.count; ++n) {
                 Unit u;

@@ -168,13 +168,8 @@ inline bool sendAll(int fd, const void *data, std::size_t len) {
 
 inline std::vector<uint8_t> requestFrame(uint16_t type, const void *body, std::size_t len, uint32_t session = 0,
                                          uint32_t lengthField = 0xFFFFFFFFu) {
-    wire::FrameHeader h{};
-    h.length = lengthField == 0xFFFFFFFFu ? static_cast<uint32_t>(len) : lengthField;
-    h.type = type;
-    h.count = 1;
-    h.requestId = 9;
-    h.sessionId = session;
-    h.last = 1;
+    wire::FrameHeader h =
+        wire::frameHeader(type, lengthField == 0xFFFFFFFFu ? static_cast<uint32_t>(len) : lengthField, 9, session);
     std::vector<uint8_t> f(sizeof h + len);
     std::memcpy(f.data(), &h, sizeof h);
     if (len) std::memcpy(f.data() + sizeof h, body, len);

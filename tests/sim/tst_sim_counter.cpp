@@ -102,15 +102,32 @@ struct RouteCase {
     uint16_t answer;
 };
 
+#define SIM_ROUTE(name, type, record, answer, call, handler) RouteCase{#name, name, sizeof(record), answer},
+const RouteCase kRoutes[] = {QETO_WIRE_REQUESTS(SIM_ROUTE)};
+#undef SIM_ROUTE
+
+// Every frame sent since the last take() is whole units of its type's listed record.
+void expectListedUnits(const Harness &h) {
+    for (const auto &[conn, f] : h.frames) {
+        FrameHeader hd;
+        std::memcpy(&hd, f.data(), sizeof hd);
+        const std::size_t rs = answerRecordSize(hd.type);
+        EXPECT_GT(rs, 0u) << hd.type;
+        EXPECT_EQ(f.size() - sizeof hd, hd.count * (rs + sizeof(CQetoRspInfo))) << hd.type;
+    }
+}
+
 class RouteTest : public ::testing::TestWithParam<RouteCase> {};
 
 // Each request type reaches its own handler: the first answer carries the type's answer type and
-// the request id, refused with 1005 before login and not after; one byte short is a protocol fault.
+// the request id, refused with 1005 before login and not after; every answer unit is the record
+// the wire list gives for its type; one byte short is a protocol fault.
 TEST_P(RouteTest, EveryRequestGetsItsOwnAnswerType) {
     const RouteCase &c = GetParam();
     Harness h;
     const std::vector<uint8_t> body(c.requestSize, 0);
     ASSERT_TRUE(h.raw(1, c.request, 0, body.data(), body.size(), 41));
+    expectListedUnits(h);
     auto u = h.take();
     ASSERT_EQ(u.size(), 1u);
     EXPECT_EQ(u[0].type, c.answer);
@@ -119,6 +136,8 @@ TEST_P(RouteTest, EveryRequestGetsItsOwnAnswerType) {
 
     h.login('1');
     ASSERT_TRUE(h.raw(1, c.request, h.sessions[1], body.data(), body.size(), 42));
+    h.runTasks();
+    expectListedUnits(h);
     u = h.take();
     ASSERT_FALSE(u.empty());
     EXPECT_EQ(u[0].type, c.answer);
@@ -128,36 +147,14 @@ TEST_P(RouteTest, EveryRequestGetsItsOwnAnswerType) {
     EXPECT_FALSE(h.raw(1, c.request, h.sessions[1], body.data(), body.size() - 1, 43));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sim, RouteTest,
-    ::testing::Values(
-        RouteCase{"logout", ReqLogout, sizeof(CQetoReqUserLogoutField), RspLogout},
-        RouteCase{"insertOrder", ReqInsertOrder, sizeof(CQetoReqOrderInsertField), RspInsertOrder},
-        RouteCase{"cancelOrder", ReqCancelOrder, sizeof(CQetoReqOrderActionField), RspCancelOrder},
-        RouteCase{"qryOrder", ReqQryOrder, sizeof(CQetoReqQryOrderField), RspQryOrder},
-        RouteCase{"qryTrade", ReqQryTrade, sizeof(CQetoReqQryTradeField), RspQryTrade},
-        RouteCase{"qryPosition", ReqQryPosition, sizeof(CQetoReqQryStockPositionField), RspQryPosition},
-        RouteCase{"qryFund", ReqQryFund, sizeof(CQetoReqQryStockClientAccountField), RspQryFund},
-        RouteCase{"updatePwd", ReqUpdatePwd, sizeof(CQetoReqUserPasswordUpdateField), RspUpdatePwd},
-        RouteCase{"inFund", ReqInFund, sizeof(CQetoReqCapTransferField), RspInFund},
-        RouteCase{"outFund", ReqOutFund, sizeof(CQetoReqCapTransferField), RspOutFund},
-        RouteCase{"qryInOutFund", ReqQryInOutFundRecord, sizeof(CQetoReqQryCapTransferRecordField),
-                  RspQryInOutFundRecord},
-        RouteCase{"btTransfer", ReqBTFundTransfer, sizeof(CQetoReqBTCapTransferManagerField), RspBTFundTransfer},
-        RouteCase{"qryBtRecord", ReqQryBTFundTransferRecord, sizeof(CQetoReqQryBTCapTransferManagerField),
-                  RspQryBTFundTransferRecord},
-        RouteCase{"qryRate", ReqQryRate, sizeof(CQetoReqQryStockFeeField), RspQryRate},
-        RouteCase{"qryRights", ReqQryRightsAndInterests, sizeof(CQetoReqQryStockQuotaField), RspQryRightsAndInterests},
-        RouteCase{"qryInvestor", ReqQryInvestorInfo, sizeof(CQetoReqQryInvestorInfoField), RspQryInvestorInfo},
-        RouteCase{"qrySecurities", ReqQrySecurities, sizeof(CQetoReqQryStockSecuritiesField), RspQrySecurities}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sim, RouteTest, ::testing::ValuesIn(kRoutes),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(SimCounter, ProtocolFaultsAreReported) {
     Harness h;
     std::string why;
-    FrameHeader hd{};
+    FrameHeader hd = frameHeader(77, 0, 0, 0, 0, false);
     uint8_t body[16] = {};
-    hd.type = 77;
     EXPECT_FALSE(h.engine.handleFrame(1, hd, body, 0, &why));
     EXPECT_NE(why.find("unknown"), std::string::npos);
     hd.type = ReqLogin;

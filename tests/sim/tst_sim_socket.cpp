@@ -31,11 +31,7 @@ T val(T v) {
 }
 
 void sendFrame(int fd, uint16_t type, uint32_t length, const void *body, std::size_t bodyLen) {
-    FrameHeader h{};
-    h.length = length;
-    h.type = type;
-    h.count = 1;
-    h.requestId = 3;
+    const FrameHeader h = frameHeader(type, length, 3, 0, 1, false);
     ASSERT_EQ(write(fd, &h, sizeof h), static_cast<ssize_t>(sizeof h));
     if (bodyLen) {
         ASSERT_EQ(write(fd, body, bodyLen), static_cast<ssize_t>(bodyLen));
