@@ -27,11 +27,14 @@
 #include "constants.h"
 #include "login/login_widget.h"
 #include "mainwindow.h"
+#include "qeto_demo_accounts.h"
 #include "user/queryWindow/query_window.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "user/user_widget.h"
 #include "utils/signal_interface.h"
 #include "version.h"
+
+namespace demo = qeto::sim::demo;
 
 #define J_CHECK(cond, what)                                \
     do {                                                   \
@@ -40,7 +43,7 @@
 
 namespace {
 
-const QString kAccount = QStringLiteral("10001001");
+const QString kAccount = QLatin1String(demo::kAccount);
 const QString kNewPassword = QStringLiteral("Qd_2026abc");
 const QString kDropText = QStringLiteral("与柜台的链接断开，请重新登录！");
 const QString kRefusedText = QStringLiteral("[1001]资金账户或密码错误");
@@ -81,12 +84,13 @@ QString cell(const QTableWidget *table, int row, int column) {
 
 JourneyDriver::JourneyDriver(const QString &simProgram, const QString &workDir)
     : mSimProgram(simProgram), mWorkDir(workDir) {
-    mBoxTimer.setInterval(10);
-    connect(&mBoxTimer, &QTimer::timeout, this, &JourneyDriver::pollBoxes);
+    // Confirmations are confirmed, every other box acknowledged.
+    mBoxes.setAnswerText(QStringLiteral("确认"));
+    mBoxes.setAnswer(0);
+    mBoxes.setOnBox([this](QMessageBox *box) { onBox(box); });
 }
 
 JourneyDriver::~JourneyDriver() {
-    mBoxTimer.stop();
     QueryWindow::setSaveFileNameProvider({});
 }
 
@@ -122,7 +126,7 @@ QString JourneyDriver::appVersion() { return readVersionFile(besideApp(kVersionF
 
 bool JourneyDriver::fail(const QString &what, int line) {
     mError = QStringLiteral("journey_driver.cpp:%1: %2").arg(line).arg(what);
-    if (!mBoxes.isEmpty())
+    if (mBoxes.count() > 0)
         mError += QStringLiteral(" (last message box: %1 / %2)").arg(mBoxes.last().title, mBoxes.last().text);
     return false;
 }
@@ -142,33 +146,19 @@ void JourneyDriver::shot(const QString &caption, QWidget *widget) {
     mShot(caption, widget);
 }
 
-void JourneyDriver::pollBoxes() {
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible() || box->property("journeySeen").toBool()) return;
-    box->setProperty("journeySeen", true);
-    mBoxes.append({box->windowTitle(), box->text()});
+void JourneyDriver::onBox(QMessageBox *box) {
     shot(QStringLiteral("Message box \"%1\": %2").arg(box->windowTitle(), box->text()), box);
     if (mWhileOpen) {
         const auto whileOpen = std::move(mWhileOpen);
         mWhileOpen = nullptr;
         whileOpen(box);
-        if (!box->isVisible()) return;
     }
-    // Confirmations are confirmed, every other box acknowledged.
-    const QList<QAbstractButton *> buttons = box->buttons();
-    for (QAbstractButton *b : buttons) {
-        if (b->text() == QStringLiteral("确认")) {
-            b->click();
-            return;
-        }
-    }
-    if (!buttons.isEmpty()) buttons.first()->click();
 }
 
 bool JourneyDriver::waitBox(const QString &text, int timeoutMs) {
     auto found = [&] {
-        for (int i = mBoxMark; i < mBoxes.size(); ++i) {
-            if (mBoxes.at(i).text == text) {
+        for (int i = mBoxMark; i < mBoxes.count(); ++i) {
+            if (mBoxes.boxes().at(i).text == text) {
                 mBoxMark = i + 1;
                 return true;
             }
@@ -180,7 +170,7 @@ bool JourneyDriver::waitBox(const QString &text, int timeoutMs) {
 
 int JourneyDriver::boxesWith(const QString &text) const {
     int n = 0;
-    for (const Box &b : mBoxes) n += b.text == text ? 1 : 0;
+    for (const SeenBox &b : mBoxes.boxes()) n += b.text == text ? 1 : 0;
     return n;
 }
 
@@ -297,7 +287,7 @@ bool JourneyDriver::dropCounter(const QString &caption) {
     const int before = boxesWith(kDropText);
     mSim.dropConnections();
     J_CHECK(waitFor([&] { return boxesWith(kDropText) > before; }, 20000), "no message after the counter dropped");
-    mBoxMark = mBoxes.size();
+    mBoxMark = mBoxes.count();
     J_CHECK(waitFor([&] { return mWindow->stack()->currentIndex() == 0 && !mWindow->workspace(); }, 10000),
             "not back on the login page with the workspace gone");
     shot(caption, mWindow.get());
@@ -385,7 +375,7 @@ bool JourneyDriver::orderFromWatchList(const QString &code, const QString &price
     typeInto(orderWindow->findChild<QSpinBox *>(QStringLiteral("quantityBox")), QString::number(quantity));
     shot(caption, orderWindow);
 
-    mBoxMark = mBoxes.size();
+    mBoxMark = mBoxes.count();
     J_CHECK(click(orderWindow->findChild<QPushButton *>(QStringLiteral("orderButton"))), "no order button");
     J_CHECK(waitBox(QStringLiteral("是否确认交易")), "no confirmation before sending");
     J_CHECK(waitBox(QStringLiteral("报单发送成功")), "order not accepted");
@@ -407,18 +397,12 @@ bool JourneyDriver::searchOrders(const QString &code) {
 // ---------------------------------------------------------------- the journey
 
 bool JourneyDriver::setUp() {
-    QString error;
-    const QStringList args = {QStringLiteral("--counter-port"),
-                              QStringLiteral("0"),
-                              QStringLiteral("--md-port"),
-                              QStringLiteral("0"),
-                              QStringLiteral("--deterministic"),
-                              QStringLiteral("--preload-orders"),
-                              QString::number(kPreloadedOrders),
-                              QStringLiteral("--rtn-delay-ms"),
-                              QStringLiteral("100")};
-    if (!mSim.start(mSimProgram, args, &error)) return fail(error, __LINE__);
-    J_CHECK(writeConfig(mSim.counterPort(), mSim.mdPort()), "cannot write config/ beside the executable");
+    std::string error;
+    if (!mSim.start(mSimProgram.toStdString(),
+                    {"--deterministic", "--preload-orders", std::to_string(kPreloadedOrders), "--rtn-delay-ms", "100"},
+                    &error))
+        return fail(QString::fromStdString(error), __LINE__);
+    J_CHECK(writeConfig(mSim.counterPort, mSim.mdPort), "cannot write config/ beside the executable");
     // The catalogue and the version as the build lays them beside the client.
     for (const QString &name : {kErrorMsgFile, kVersionFile}) {
         QFile source(QStringLiteral(QETO_SOURCE_DIR) + name);
@@ -427,7 +411,6 @@ bool JourneyDriver::setUp() {
     }
     QDir(mWorkDir).mkpath(QStringLiteral("."));
 
-    mBoxTimer.start();
     mWindow = std::make_unique<MainWindow>();
     mWindow->show();
     // As main() does.
@@ -443,7 +426,7 @@ bool JourneyDriver::stepStart() {
     J_CHECK(mWindow->stack()->currentIndex() == 0, "the client does not start on the login page");
     shot(QStringLiteral("Start: the login page, the version in the title"), mWindow.get());
 
-    mBoxMark = mBoxes.size();
+    mBoxMark = mBoxes.count();
     if (!login(kShanghai, kAccount, QStringLiteral("654321"))) return false;
     J_CHECK(waitBox(kRefusedText, 30000), "wrong password not refused with [1001]");
     J_CHECK(mWindow->stack()->currentIndex() == 0, "left the login page after a refusal");
@@ -487,7 +470,7 @@ bool JourneyDriver::stepOrder() {
     }
     shot(QStringLiteral("Order table (委托查询): the two resting orders ticked for 批量撤单"), mWindow.get());
     auto *search = queryTab(kOrderQueryTitle)->findChild<QPushButton *>(QStringLiteral("searchButton"));
-    mBoxMark = mBoxes.size();
+    mBoxMark = mBoxes.count();
     J_CHECK(click(queryTab(kOrderQueryTitle)->findChild<QPushButton *>(QStringLiteral("cancelButton"))),
             "cancel button");
     J_CHECK(waitBox(QStringLiteral("批量撤单发送成功")), "batch cancel not confirmed");
@@ -570,7 +553,7 @@ bool JourneyDriver::stepPaging() {
     const QString shownFile = mWorkDir + QStringLiteral("/orders-shown.csv");
     const QString allFile = mWorkDir + QStringLiteral("/orders-all.csv");
     QueryWindow::setSaveFileNameProvider([&] { return shownFile; });
-    mBoxMark = mBoxes.size();
+    mBoxMark = mBoxes.count();
     clock.restart();
     J_CHECK(click(button(tab, QStringLiteral("导出"))), "export button");
     J_CHECK(waitBox(QStringLiteral("文件写入成功")), "export not reported written");
@@ -603,7 +586,7 @@ bool JourneyDriver::stepMoney() {
         if (d->isVisible() && button(d, QStringLiteral("入金"))) money = d;
     J_CHECK(money, "the deposit and withdrawal window did not open");
     auto *amount = money->findChildren<QLineEdit *>().value(0);
-    mBoxMark = mBoxes.size();
+    mBoxMark = mBoxes.count();
     typeInto(amount, QStringLiteral("5000"));
     J_CHECK(click(button(money, QStringLiteral("入金"))), "入金");
     J_CHECK(waitBox(QStringLiteral("调入资金成功")), "deposit not confirmed");
@@ -644,7 +627,7 @@ bool JourneyDriver::stepMoney() {
         QTest::mouseClick(directions.at(m.direction), Qt::LeftButton);
         J_CHECK(directions.at(m.direction)->isChecked(), "direction not chosen");
         typeInto(box, QString::number(m.amount, 'f', 2));
-        mBoxMark = mBoxes.size();
+        mBoxMark = mBoxes.count();
         J_CHECK(click(button(transfer, QStringLiteral("调拨"))), "调拨");
         J_CHECK(waitBox(QStringLiteral("是否确认调拨")), "no confirmation before the transfer");
         J_CHECK(waitBox(QStringLiteral("调拨成功")), "transfer return not successful");
@@ -684,7 +667,7 @@ bool JourneyDriver::stepPassword() {
     typeInto(edits.at(0), mPassword);
     typeInto(edits.at(1), kNewPassword);
     shot(QStringLiteral("修改密码: old and new password typed"), dialog);
-    mBoxMark = mBoxes.size();
+    mBoxMark = mBoxes.count();
     J_CHECK(click(button(dialog, QStringLiteral("确认"))), "确认");
     J_CHECK(waitBox(QStringLiteral("是否确认修改密码")), "no confirmation before the change");
     J_CHECK(waitBox(QStringLiteral("密码修改成功")), "password change not confirmed");
@@ -742,20 +725,18 @@ bool JourneyDriver::stepFaults() {
     J_CHECK(answered, "no message, or the workspace stayed after it");
     J_CHECK(mWindow->stack()->currentIndex() == 0, "not on the login page after the drops");
     J_CHECK(boxesWith(kDropText) == messages + 1, "a second message box came after the first");
-    mBoxMark = mBoxes.size();
+    mBoxMark = mBoxes.count();
 
     // Market data from a server of its own that is killed and started again on its port.
-    QString error;
-    const QStringList mdArgs = {QStringLiteral("--counter-port"), QStringLiteral("0"),
-                                QStringLiteral("--deterministic"), QStringLiteral("--md-interval-ms"),
-                                QStringLiteral("300")};
-    if (!mMdSim.start(mSimProgram,
-                      mdArgs + QStringList{QStringLiteral("--md-port"), QStringLiteral("0"),
-                                           QStringLiteral("--md-codes"), QStringLiteral("200")},
-                      &error))
-        return fail(error, __LINE__);
-    const quint16 mdPort = mMdSim.mdPort();
-    J_CHECK(writeConfig(mSim.counterPort(), mdPort), "cannot rewrite the market-data address");
+    std::string error;
+    auto mdArgs = [](const std::string &port, const char *codes) {
+        return std::vector<std::string>{"--deterministic", "--md-interval-ms", "300", "--md-port", port,
+                                        "--md-codes",      codes};
+    };
+    if (!mMdSim.start(mSimProgram.toStdString(), mdArgs("0", "200"), &error))
+        return fail(QString::fromStdString(error), __LINE__);
+    const quint16 mdPort = mMdSim.mdPort;
+    J_CHECK(writeConfig(mSim.counterPort, mdPort), "cannot rewrite the market-data address");
     // On Shenzhen this time: the other side of the day's transfers.
     if (!loginToWorkspace(kShenzhen, mPassword,
                           QStringLiteral("Workspace on 深交 with market data from another server")))
@@ -773,11 +754,8 @@ bool JourneyDriver::stepFaults() {
     QElapsedTimer clock;
     clock.start();
     // Back with more codes, so that fresh quotes are told from the old ones.
-    if (!mMdSim.start(mSimProgram,
-                      mdArgs + QStringList{QStringLiteral("--md-port"), QString::number(mdPort),
-                                           QStringLiteral("--md-codes"), QStringLiteral("300")},
-                      &error))
-        return fail(error, __LINE__);
+    if (!mMdSim.start(mSimProgram.toStdString(), mdArgs(std::to_string(mdPort), "300"), &error))
+        return fail(QString::fromStdString(error), __LINE__);
     // Until a code of the new server shows, the list holds exactly the codes it had.
     bool kept = true;
     J_CHECK(waitFor(

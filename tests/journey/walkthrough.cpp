@@ -12,6 +12,7 @@
 
 #include "journey_driver.h"
 #include "mainwindow.h"
+#include "sim_process.h"
 #include "utils/immediate_exit.h"
 
 namespace {
@@ -50,7 +51,7 @@ int main(int argc, char *argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    QString sim = QStringLiteral(QETO_SIM_PATH);
+    QString sim = QString::fromStdString(qeto::test::simPath());
     QString folder = QDir::current().filePath(QStringLiteral("walkthrough"));
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {

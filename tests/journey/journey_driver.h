@@ -14,7 +14,8 @@
 #include <functional>
 #include <memory>
 
-#include "sim_child.h"
+#include "modal_box.h"
+#include "sim_process.h"
 
 class MainWindow;
 class QAbstractButton;
@@ -57,16 +58,11 @@ public:
     static void routeClientLog(const QString &file);
 
 private:
-    struct Box {
-        QString title;
-        QString text;
-    };
-
     bool fail(const QString &what, int line);
     bool waitFor(const std::function<bool()> &condition, int timeoutMs);
     void figure(const QString &name, qint64 ms);
     void shot(const QString &caption, QWidget *widget);
-    void pollBoxes();
+    void onBox(QMessageBox *box);
     bool waitBox(const QString &text, int timeoutMs = 20000);
     int boxesWith(const QString &text) const;
 
@@ -88,15 +84,14 @@ private:
 
     QString mSimProgram;
     QString mWorkDir;
-    SimChild mSim;
-    SimChild mMdSim;
+    qeto::test::SimProcess mSim;
+    qeto::test::SimProcess mMdSim;
     std::unique_ptr<MainWindow> mWindow;
     Shot mShot;
     QString mError;
     QList<QPair<QString, qint64>> mFigures;
 
-    QTimer mBoxTimer;
-    QList<Box> mBoxes;
+    ModalBoxWatcher mBoxes;
     int mBoxMark = 0;  // boxes before this one were already waited for
     // Runs for the next box instead of answering it, inside the box's own event loop (the
     // only place code can run while a modal box is open); the box is answered after it.
