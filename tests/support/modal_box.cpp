@@ -45,6 +45,11 @@ void ModalBoxWatcher::poll() {
     }
     int answer = mQueued.isEmpty() ? mAnswer : mQueued.takeFirst();
     if (answer == kLeaveOpen) return;
+    if (answer == kDefaultButton) {
+        QAbstractButton *b = box->defaultButton() ? box->defaultButton() : buttons.value(0);
+        if (b) b->click();
+        return;
+    }
     if (answer < 0 || answer >= buttons.size()) {
         QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(box, &esc);

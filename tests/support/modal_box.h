@@ -26,8 +26,10 @@ public:
     ~ModalBoxWatcher() override;
 
     static constexpr int kLeaveOpen = -2;
+    static constexpr int kDefaultButton = -3;
     // Index (in the box's button order) of the button pressed for the coming boxes;
-    // -1 closes the box with Escape, kLeaveOpen leaves it to someone else.
+    // -1 closes the box with Escape, kLeaveOpen leaves it to someone else, kDefaultButton
+    // presses what Enter would (the first button when the box names none).
     void setAnswer(int buttonIndex) { mAnswer = buttonIndex; }
     // Press the button with this text (takes precedence over the index while set).
     void setAnswerText(const QString &text) { mAnswerText = text; }
