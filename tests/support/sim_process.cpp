@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -25,16 +24,6 @@ namespace qeto::test {
 
 namespace {
 
-constexpr auto kPortLineWait = std::chrono::seconds(30);
-
-bool executable(const std::string &path) {
-#ifdef _WIN32
-    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-#else
-    return !path.empty() && ::access(path.c_str(), X_OK) == 0;
-#endif
-}
-
 std::vector<std::string> commandLine(const std::string &program, const std::vector<std::string> &args) {
     std::vector<std::string> all{program, "--counter-port", "0", "--md-port", "0"};
     all.insert(all.end(), args.begin(), args.end());
@@ -44,10 +33,9 @@ std::vector<std::string> commandLine(const std::string &program, const std::vect
 }  // namespace
 
 std::string simPath() {
-    if (const char *env = std::getenv("QETO_SIM"); env && executable(env)) return env;
-#ifdef QETO_SIM_PATH
-    if (executable(QETO_SIM_PATH)) return QETO_SIM_PATH;
-#endif
+    const char *env = std::getenv("QETO_SIM");
+    for (const std::string &path : {std::string(env ? env : ""), std::string(QETO_SIM_PATH)})
+        if (!path.empty() && std::ifstream(path).good()) return path;
     return {};
 }
 
@@ -60,7 +48,7 @@ SimProcess::~SimProcess() {
 
 bool SimProcess::readPortLine(std::string *error) {
     std::string line;
-    const auto deadline = std::chrono::steady_clock::now() + kPortLineWait;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
         char c = 0;
 #ifdef _WIN32
@@ -101,13 +89,6 @@ std::wstring wide(const std::string &s) {
     return w;
 }
 
-std::wstring quoted(const std::wstring &arg) {
-    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
-    std::wstring q = L"\"";
-    for (wchar_t c : arg) q += c == L'"' ? std::wstring(L"\\\"") : std::wstring(1, c);
-    return q + L"\"";
-}
-
 // Every simulator joins one job that is killed when this process's last handle to it closes,
 // which the system does when the process ends in any way.
 HANDLE ownerJob() {
@@ -128,12 +109,7 @@ bool SimProcess::start(const std::string &program, const std::vector<std::string
     stop();
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE inRead = nullptr, inWrite = nullptr, outRead = nullptr, outWrite = nullptr, err = nullptr;
-    if (!CreatePipe(&inRead, &inWrite, &inherit, 0)) return false;
-    if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) {
-        CloseHandle(inRead);
-        CloseHandle(inWrite);
-        return false;
-    }
+    if (!CreatePipe(&inRead, &inWrite, &inherit, 0) || !CreatePipe(&outRead, &outWrite, &inherit, 0)) return false;
     SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
     DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_ERROR_HANDLE), GetCurrentProcess(), &err, 0, TRUE,
@@ -142,7 +118,7 @@ bool SimProcess::start(const std::string &program, const std::vector<std::string
     std::vector<std::string> all = commandLine(program, args);
     all.insert(all.begin() + 1, "--control-stdin");
     std::wstring cmd;
-    for (const std::string &a : all) cmd += (cmd.empty() ? L"" : L" ") + quoted(wide(a));
+    for (const std::string &a : all) cmd += (cmd.empty() ? L"\"" : L" \"") + wide(a) + L"\"";  // none holds a quote
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -325,30 +301,22 @@ std::string SimProcess::errors() const {
 
 long SimProcess::rssKb() const {
     std::ifstream f("/proc/" + std::to_string(mPid) + "/status");
-    std::string key;
-    while (f >> key) {
-        if (key == "VmRSS:") {
-            long kb = -1;
-            f >> kb;
-            return kb;
-        }
-        std::getline(f, key);
-    }
-    return -1;
+    long kb = -1;
+    for (std::string line; std::getline(f, line);)
+        if (std::sscanf(line.c_str(), "VmRSS: %ld", &kb) == 1) break;
+    return kb;
 }
 
 long SimProcess::cpuTicks() const {
     std::ifstream f("/proc/" + std::to_string(mPid) + "/stat");
-    std::string all((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    const auto close = all.rfind(')');
-    if (close == std::string::npos) return -1;
-    std::istringstream rest(all.substr(close + 2));
-    std::string field;
+    const std::string all((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    const auto name = all.rfind(')');  // the name may hold spaces and parentheses
     long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && rest >> field; ++i) {
-        if (i == 14) utime = std::atol(field.c_str());
-        if (i == 15) stime = std::atol(field.c_str());
-    }
+    // After the name: the state, ten counters, then user and system time.
+    if (name == std::string::npos ||
+        std::sscanf(all.c_str() + name + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime,
+                    &stime) != 2)
+        return -1;
     return utime + stime;
 }
 
