@@ -19,6 +19,22 @@ extern const QString kApiConfigFile;
 extern const QString kSettingsFile;
 extern const QString kErrorMsgFile;
 
+// Titles of the columns the tables below are read by, shared where tables share a column.
+extern const QString kTickColumn;  // untitled: the order table's check boxes
+extern const QString kCodeColumn;
+extern const QString kNameColumn;
+extern const QString kOperationColumn;
+extern const QString kTodayBuyColumn;
+extern const QString kOrderVolumeColumn;
+extern const QString kOrderStatusColumn;
+extern const QString kDirectionColumn;
+extern const QString kTradePriceColumn;
+extern const QString kTradeVolumeColumn;
+extern const QString kLeavesColumn;
+extern const QString kInOutAmountColumn;
+extern const QString kTransferAmountColumn;
+extern const QString kTransferDirectionColumn;
+
 extern const QStringList kPositionColumns;
 extern const QStringList kOrderColumns;
 extern const QStringList kTradeColumns;

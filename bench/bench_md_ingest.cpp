@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTcpSocket>
 #include <QTextCodec>
@@ -21,6 +20,7 @@
 
 #include "constants.h"
 #include "qeto_md_level1.h"
+#include "sim_process.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 
 namespace {
@@ -38,29 +38,6 @@ double percentile(std::vector<double> v, double p) {
     std::sort(v.begin(), v.end());
     return v[std::min(v.size() - 1, static_cast<size_t>(p * v.size()))];
 }
-
-struct Sim {
-    QProcess proc;
-    quint16 mdPort = 0;
-    bool start(const QString &path, int codes) {
-        proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        proc.start(path, {"--counter-port", "0", "--md-port", "0", "--md-blast", "--md-codes", QString::number(codes),
-                          "--seed", "1"});
-        if (!proc.waitForStarted(5000)) return false;
-        QElapsedTimer t;
-        t.start();
-        while (!proc.canReadLine() && t.elapsed() < 10000) proc.waitForReadyRead(100);
-        const QByteArray line = proc.readLine();
-        int counter = 0, md = 0;
-        if (std::sscanf(line.constData(), "counter_port=%d md_port=%d", &counter, &md) != 2) return false;
-        mdPort = static_cast<quint16>(md);
-        return true;
-    }
-    ~Sim() {
-        proc.terminate();
-        if (!proc.waitForFinished(5000)) proc.kill();
-    }
-};
 
 // Frames/s a reader that only drains the socket gets from the same server.
 double drainRate(quint16 port, int seconds) {
@@ -156,9 +133,7 @@ void printTimes(const char *what, const std::vector<double> &v) {
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     QString simPath = argc > 1 ? QString::fromLocal8Bit(argv[1]) : qEnvironmentVariable("QETO_SIM");
-#ifdef QETO_SIM_PATH
-    if (simPath.isEmpty()) simPath = QStringLiteral(QETO_SIM_PATH);
-#endif
+    if (simPath.isEmpty()) simPath = QString::fromStdString(qeto::test::simPath());
     const int codes = argc > 2 ? atoi(argv[2]) : 5000;
     const int seconds = argc > 3 ? atoi(argv[3]) : 7;
     if (simPath.isEmpty() || !QFile::exists(simPath)) {
@@ -170,9 +145,10 @@ int main(int argc, char **argv) {
     // The client's own log lines are not what is measured here.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
 
-    Sim sim;
-    if (!sim.start(simPath, codes)) {
-        std::fprintf(stderr, "qeto-sim did not start\n");
+    qeto::test::SimProcess sim;
+    std::string error;
+    if (!sim.start(simPath.toStdString(), {"--md-blast", "--md-codes", std::to_string(codes), "--seed", "1"}, &error)) {
+        std::fprintf(stderr, "qeto-sim did not start: %s\n", error.c_str());
         return 2;
     }
     QDir().mkpath(QCoreApplication::applicationDirPath() + QStringLiteral("/config"));
@@ -225,8 +201,7 @@ int main(int argc, char **argv) {
 
     // Stop the feed and let the client settle: every byte it got is now parsed.
     const Table during = client->quoteTable();
-    sim.proc.terminate();
-    sim.proc.waitForFinished(5000);
+    sim.stop();
     qint64 prev = -1;
     while (prev != client->bytesReceived()) {
         prev = client->bytesReceived();

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "qeto_md_level1.h"
-#include "sim_process.h"
+#include "sim_client.h"
 
 namespace {
 
@@ -87,12 +87,13 @@ std::vector<double> baseline(int windows) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    std::string sim = argc > 1 ? argv[1] : QETO_SIM_PATH;
+    std::string sim = argc > 1 ? argv[1] : qeto::test::simPath();
     const int windows = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
 
-    qeto::sim::test::SimChild child(sim, {"--md-blast"});
-    if (child.mdPort <= 0) {
-        std::fprintf(stderr, "qeto-sim did not start: '%s'\n", child.portLine().c_str());
+    qeto::test::SimProcess child;
+    std::string error;
+    if (!child.start(sim, {"--md-blast"}, &error)) {
+        std::fprintf(stderr, "qeto-sim did not start: %s\n", error.c_str());
         return 1;
     }
 

@@ -17,6 +17,9 @@
 #include <vector>
 
 #include "gate_test_support.h"
+#include "qeto_demo_accounts.h"
+
+namespace demo = qeto::sim::demo;
 
 using namespace gatetest;
 using Clock = std::chrono::steady_clock;
@@ -132,7 +135,7 @@ std::vector<double> loopbackPingPong(int n) {
 int main() {
     SimProcess sim;
     std::string error;
-    if (!sim.start({"--deterministic"}, &error)) {
+    if (!sim.start(simPath(), {"--deterministic"}, &error)) {
         std::fprintf(stderr, "bench_order_rtt: cannot start qeto-sim: %s\n", error.c_str());
         return 1;
     }
@@ -150,7 +153,7 @@ int main() {
         return 1;
     }
     GatewayUserReqLoginField login{};
-    GT_PUT(login.AccountID, "10001001");
+    GT_PUT(login.AccountID, demo::kAccount);
     GT_PUT(login.Password, "123456");
     GT_PUT(login.BranchID, "0001");
     GT_PUT(login.AppID, "qeto-desk");
@@ -164,7 +167,7 @@ int main() {
     }
     // Enough cash that every resting buy is accepted.
     CQetoReqCapTransferField in{};
-    GT_PUT(in.AccountID, "10001001");
+    GT_PUT(in.AccountID, demo::kAccount);
     in.Amount = 50000000.0;
     reqInFund(&in, gSession, 2, 0);
     spinUntil([] { return gFunded != 0; });

@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "gate_test_support.h"
+#include "qeto_demo_accounts.h"
+
+namespace demo = qeto::sim::demo;
 
 using namespace gatetest;
 using Clock = std::chrono::steady_clock;
@@ -71,7 +74,7 @@ bool waitUntil(F f, std::chrono::seconds limit) {
 int main() {
     SimProcess sim;
     std::string error;
-    if (!sim.start({"--preload-orders", kPreload, "--deterministic"}, &error)) {
+    if (!sim.start(simPath(), {"--preload-orders", kPreload, "--deterministic"}, &error)) {
         std::fprintf(stderr, "bench_query: cannot start qeto-sim: %s\n", error.c_str());
         return 1;
     }
@@ -88,7 +91,7 @@ int main() {
         return 1;
     }
     GatewayUserReqLoginField login{};
-    GT_PUT(login.AccountID, "10001001");
+    GT_PUT(login.AccountID, demo::kAccount);
     GT_PUT(login.Password, "123456");
     GT_PUT(login.BranchID, "0001");
     GT_PUT(login.AppID, "qeto-desk");

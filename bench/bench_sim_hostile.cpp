@@ -2,18 +2,21 @@
 // pages and never read, and CPU use while more connections are held than it has descriptors.
 // Usage: bench_sim_hostile [path-of-qeto-sim] [seconds-per-window]
 // Any build of qeto-sim can be measured (only options every version knows are passed).
+#include <fcntl.h>
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 
-#include "sim_process.h"
+#include "sim_client.h"
 
 using namespace qeto::sim::test;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-long peakRssKb(const SimChild &sim, int ms) {
+long peakRssKb(const SimProcess &sim, int ms) {
     long peak = sim.rssKb();
     for (int t = 0; t < ms; t += 50) {
         poll(nullptr, 0, 50);
@@ -23,8 +26,9 @@ long peakRssKb(const SimChild &sim, int ms) {
 }
 
 void neverReaders(const std::string &path, int seconds) {
-    SimChild sim(path, {"--preload-orders", "20000", "--deterministic"});
-    if (!sim.counterPort) return void(std::printf("cannot start %s\n", path.c_str()));
+    SimProcess sim;
+    if (!sim.start(path, {"--preload-orders", "20000", "--deterministic"}))
+        return void(std::printf("cannot start %s\n", path.c_str()));
     const long base = sim.rssKb();
     std::vector<int> fds;
     std::vector<std::vector<uint8_t>> queries;
@@ -54,8 +58,8 @@ void neverReaders(const std::string &path, int seconds) {
 }
 
 void descriptorsRunOut(const std::string &path, int seconds, std::vector<std::string> args) {
-    SimChild sim(path, args, 1024);
-    if (!sim.counterPort) return void(std::printf("qeto-sim did not start with these options\n"));
+    SimProcess sim;
+    if (!sim.start(path, args, nullptr, 1024)) return void(std::printf("qeto-sim did not start with these options\n"));
     std::vector<int> held;
     for (int i = 0; i < 1100; ++i) {
         const int fd = connectTo(sim.counterPort);
@@ -90,7 +94,7 @@ void descriptorsRunOut(const std::string &path, int seconds, std::vector<std::st
 }  // namespace
 
 int main(int argc, char **argv) {
-    const std::string path = argc > 1 ? argv[1] : QETO_SIM_PATH;
+    const std::string path = argc > 1 ? argv[1] : simPath();
     const int seconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     rlimit rl{};
     getrlimit(RLIMIT_NOFILE, &rl);

@@ -11,9 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTimer>
 #include <algorithm>
@@ -26,8 +24,12 @@
 #include "log_handler.h"
 #include "login/login_widget.h"
 #include "mainwindow.h"
+#include "qeto_demo_accounts.h"
+#include "sim_process.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "user/user_widget.h"
+
+namespace demo = qeto::sim::demo;
 
 namespace {
 
@@ -70,9 +72,7 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     int seconds = 180;
     QString simPath = qEnvironmentVariable("QETO_SIM");
-#ifdef QETO_SIM_PATH
-    if (simPath.isEmpty()) simPath = QStringLiteral(QETO_SIM_PATH);
-#endif
+    if (simPath.isEmpty()) simPath = QString::fromStdString(qeto::test::simPath());
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--seconds")) seconds = qMax(20, args[i + 1].toInt());
@@ -86,26 +86,20 @@ int main(int argc, char **argv) {
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     qInstallMessageHandler(messageHandler);
 
-    QProcess sim;
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(simPath, {"--counter-port", "0", "--md-port", "0", "--md-codes", "5000", "--md-interval-ms", "100"});
-    if (!sim.waitForStarted(10000) || !waitFor([&] { return sim.canReadLine() || sim.waitForReadyRead(50); }, 15000)) {
-        std::fprintf(stderr, "qeto-sim did not start\n");
-        return 2;
-    }
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("counter_port=(\\d+) md_port=(\\d+)")).match(QString::fromUtf8(sim.readLine()));
-    if (!m.hasMatch()) {
-        std::fprintf(stderr, "qeto-sim gave no ports\n");
+    qeto::test::SimProcess sim;
+    std::string error;
+    if (!sim.start(simPath.toStdString(), {"--md-codes", "5000", "--md-interval-ms", "100"}, &error)) {
+        std::fprintf(stderr, "qeto-sim did not start: %s\n", error.c_str());
         return 2;
     }
 
     QByteArray api;
     for (const QByteArray &line : repoFile(QStringLiteral("config/api_config.txt")).split('\n'))
-        api += (line.startsWith("URL=") ? "URL=tcp://127.0.0.1:" + m.captured(1).toLatin1() + ';' : line) + '\n';
+        api += (line.startsWith("URL=") ? "URL=tcp://127.0.0.1:" + QByteArray::number(sim.counterPort) + ';' : line) +
+               '\n';
     const QByteArray ini = "[TRADE]\noperway=7\nbranchid=0001\nappid=qeto-desk\n\n[MD]\nswitch=1\nprintMD=0\n"
                            "ip=127.0.0.1\nport=" +
-                           m.captured(2).toLatin1() + '\n';
+                           QByteArray::number(sim.mdPort) + '\n';
     if (!writeFile(QStringLiteral("config/api_config.txt"), api) ||
         !writeFile(QStringLiteral("config/qeto_desk_config.ini"), ini) ||
         !writeFile(QStringLiteral("config/error_msg.json"), repoFile(QStringLiteral("config/error_msg.json"))) ||
@@ -119,7 +113,7 @@ int main(int argc, char **argv) {
     window.show();
     LoginWidget *login = window.loginWidget();
     login->findChild<QComboBox *>(QStringLiteral("exchangeBox"))->setCurrentIndex(0);
-    login->findChild<QLineEdit *>(QStringLiteral("accountEdit"))->setText(QStringLiteral("10001001"));
+    login->findChild<QLineEdit *>(QStringLiteral("accountEdit"))->setText(QLatin1String(demo::kAccount));
     login->findChild<QLineEdit *>(QStringLiteral("passwordEdit"))->setText(QStringLiteral("123456"));
     login->findChild<QPushButton *>(QStringLiteral("loginButton"))->click();
 
@@ -133,8 +127,7 @@ int main(int argc, char **argv) {
         60000);
     if (!in) {
         std::fprintf(stderr, "no workspace with a full quote list within 60 s\n");
-        sim.kill();
-        sim.waitForFinished(5000);
+        sim.stop();
         return 1;
     }
     std::printf("bench_soak: logged in, quote list %d rows; %d s against qeto-sim --md-codes 5000 "
@@ -201,8 +194,7 @@ int main(int argc, char **argv) {
                 quotes->table()->rowCount(), changes, int(firstRowPrices.size()) - 1);
     std::fflush(stdout);
 
-    sim.terminate();
-    if (!sim.waitForFinished(10000)) sim.kill();
+    sim.stop();
     // The window is never closed (that ends the process at once); the gateway's and the
     // market-data threads are left to the process exit, as the client does.
     std::quick_exit(0);

@@ -34,6 +34,11 @@ PersonalInfDialog::PersonalInfDialog(QWidget *parent)
       mStartWithdrawableCashTitle(new MyLabel(QStringLiteral("日初可取金额"), this)),
       mStartWithdrawableCashValue(new MyLabel(this)) {
     std::memset(&mReq, 0, sizeof mReq);
+    setObjectName(QStringLiteral("fundsDialog"));
+    mRefreshBtn->setObjectName(QStringLiteral("refreshButton"));
+    mAvailableCashValue->setObjectName(QStringLiteral("availableCashValue"));
+    mWithdrawableCashValue->setObjectName(QStringLiteral("withdrawableCashValue"));
+    mFeeValue->setObjectName(QStringLiteral("feeValue"));
 
     setFixedSize(260, 290);
     setWindowFlags(Qt::Tool | Qt::WindowCloseButtonHint);

@@ -55,6 +55,11 @@ UpdatePwdDialog::UpdatePwdDialog(QWidget *parent)
       mNewPwdEdit(new MyLineEdit(this)),
       mConfirmBtn(new MyPushButton(QStringLiteral("确认"), this)),
       mClearBtn(new MyPushButton(QStringLiteral("清空"), this)) {
+    setObjectName(QStringLiteral("passwordDialog"));
+    mOldPwdEdit->setObjectName(QStringLiteral("oldPasswordEdit"));
+    mNewPwdEdit->setObjectName(QStringLiteral("newPasswordEdit"));
+    mConfirmBtn->setObjectName(QStringLiteral("confirmButton"));
+    mClearBtn->setObjectName(QStringLiteral("clearButton"));
     mTitle->setFixedHeight(20);
     mTitle->setRedStyle();
     setUpPasswordEdit(mOldPwdEdit, tr("老密码"));

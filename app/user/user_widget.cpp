@@ -54,7 +54,13 @@ UserWidget::UserWidget(QWidget *parent)
       mExchangeIcon(new MyLabel(this)),
       mBusinessIcon(new MyLabel(this)),
       mBusinessText(new MyLabel(this)),
-      mWindowsManager(new QueryWindowsManager(this)) {}
+      mWindowsManager(new QueryWindowsManager(this)) {
+    mOrderButton->setObjectName(QStringLiteral("orderWindowButton"));
+    mTransferButton->setObjectName(QStringLiteral("transferDialogButton"));
+    mDepositButton->setObjectName(QStringLiteral("depositDialogButton"));
+    mFundsButton->setObjectName(QStringLiteral("fundsDialogButton"));
+    mPasswordButton->setObjectName(QStringLiteral("passwordDialogButton"));
+}
 
 UserWidget::~UserWidget() {
     // The quote list reads the market-data client, so it goes before the manager stops it.

@@ -108,7 +108,7 @@ sed -i "/^\[MD\]/,/^\[/ s|^port=.*|port=$mdPort|" "$INST/config/qeto_desk_config
 
 # --- the installed client, started as its shortcut starts it ------------------------------------
 # Wine hands the host's WINEQT_* variables to Windows programs as QT_* (and keeps QT_* itself).
-PLUGINS="Z:$(printf '%s' "$ROOT/$BUILD/testbin/tst_damaged_files/plugins" | tr '/' '\\')"
+PLUGINS="Z:$(printf '%s' "$ROOT/$BUILD/testsupport/plugins" | tr '/' '\\')"
 (cd "$DATA" && exec env WINEQT_PLUGIN_PATH="$PLUGINS" WINEQT_QPA_GENERIC_PLUGINS=qetologindriver:crash \
    WINEPATH= "$WINE" "$INST/Qeto-Desk.exe") >"$WORK/driver.out" 2>"$WORK/client.err" &
 client=$!

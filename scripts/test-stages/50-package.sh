@@ -90,7 +90,7 @@ grep -q "^port=$mdPort\$" "$cfg/qeto_desk_config.ini" || fail "market-data port 
 # XDG_DATA_HOME unset: the launcher falls back to ~/.local/share. Started from another folder,
 # which must stay empty.
 mkdir -p "$WORK/home" "$WORK/elsewhere"
-PLUGINS=$(cd "$BUILD" && pwd)/testbin/tst_damaged_files/plugins
+PLUGINS=$(cd "$BUILD" && pwd)/testsupport/plugins
 DATA=$WORK/home/.local/share/qeto-desk
 (cd "$WORK/elsewhere" &&
   exec env -u XDG_DATA_HOME HOME="$WORK/home" QT_QPA_PLATFORM=offscreen \

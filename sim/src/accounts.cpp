@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "qeto_demo_accounts.h"
+
 namespace qeto::sim {
 
 double Counter::withdrawable() const { return std::max(0.0, available - unsettled); }
@@ -28,10 +30,10 @@ static void hold(Counter &c, const std::string &code, uint32_t qty, double cost)
 AccountList demoAccounts() {
     AccountList list;
     auto a = std::make_unique<Account>();
-    a->id = "10001001";
-    a->password = "123456";
-    a->branch = "0001";
-    a->appId = "qeto-desk";
+    a->id = demo::kAccount;
+    a->password = demo::kPassword;
+    a->branch = demo::kBranch;
+    a->appId = demo::kAppId;
     setCash(a->counters[0], "SH01", 1000000.00);
     hold(a->counters[0], "600000", 10000, 9.80);
     hold(a->counters[0], "601318", 5000, 42.15);
@@ -41,10 +43,10 @@ AccountList demoAccounts() {
     list.push_back(std::move(a));
 
     auto b = std::make_unique<Account>();
-    b->id = "10001002";
-    b->password = "Abc_123456";
-    b->branch = "0001";
-    b->appId = "qeto-desk";
+    b->id = demo::kSecondAccount;
+    b->password = demo::kSecondPassword;
+    b->branch = demo::kBranch;
+    b->appId = demo::kAppId;
     setCash(b->counters[0], "SH01", 500000.00);
     hold(b->counters[0], "600000", 1000, 10.10);
     setCash(b->counters[1], "SZ01", 500000.00);

@@ -15,6 +15,9 @@
 #include <cstdio>
 #include <thread>
 
+#include "modal_box.h"
+#include "qeto_demo_accounts.h"
+
 namespace {
 
 void say(const QString &line) {
@@ -34,23 +37,25 @@ public:
     explicit LoginDriver(bool crashAfterLogin) : mCrashAfterLogin(crashAfterLogin) {
         connect(&mTimer, &QTimer::timeout, this, &LoginDriver::tick);
         mTimer.start(50);
+        // A box ends the drive and stays for the one reading the output.
+        mBoxes.setAnswer(ModalBoxWatcher::kLeaveOpen);
+        mBoxes.setOnBox([this](QMessageBox *box) {
+            say(QStringLiteral("box: %1 | %2").arg(box->windowTitle(), box->text()));
+            mTimer.stop();
+        });
     }
 
 private:
     void tick() {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            say(QStringLiteral("box: %1 | %2").arg(box->windowTitle(), box->text()));
-            mTimer.stop();
-            return;
-        }
+        if (mBoxes.count() > 0) return;
         QPushButton *button = findWidget<QPushButton>("loginButton");
         if (!button) return;
         if (!mClicked) {
             if (!button->isVisible()) return;
             say(QStringLiteral("title: ") + button->window()->windowTitle());
             findWidget<QComboBox>("exchangeBox")->setCurrentIndex(0);
-            findWidget<QLineEdit>("accountEdit")->setText(QStringLiteral("10001001"));
-            findWidget<QLineEdit>("passwordEdit")->setText(QStringLiteral("123456"));
+            findWidget<QLineEdit>("accountEdit")->setText(QLatin1String(qeto::sim::demo::kAccount));
+            findWidget<QLineEdit>("passwordEdit")->setText(QLatin1String(qeto::sim::demo::kPassword));
             // Queued: a message box opened by the click runs its own event loop, in which this
             // timer must fire again.
             QMetaObject::invokeMethod(button, &QPushButton::click, Qt::QueuedConnection);
@@ -77,6 +82,7 @@ private:
     }
 
     QTimer mTimer;
+    ModalBoxWatcher mBoxes;
     bool mClicked = false;
     const bool mCrashAfterLogin;
 };

@@ -16,7 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "sim_child.h"
+#include "sim_process.h"
 
 namespace {
 
@@ -80,16 +80,16 @@ private:
     bool layOut(const QString &dir);
     bool damage(const QString &dir, const QString &file, const QString &how);
 
-    SimChild mSim;
+    qeto::test::SimProcess mSim;
     quint16 mCounterPort = 0;
 };
 
 void TstDamagedFiles::initTestCase() {
     const QString sim = qEnvironmentVariable("QETO_SIM");
     if (sim.isEmpty() || !QFileInfo(sim).isExecutable()) QSKIP("QETO_SIM does not name the simulator");
-    QString error;
-    QVERIFY2(mSim.start(sim, {"--counter-port", "0", "--md-port", "0"}, &error), qPrintable(error));
-    mCounterPort = mSim.counterPort();
+    std::string error;
+    QVERIFY2(mSim.start(sim.toStdString(), {}, &error), error.c_str());
+    mCounterPort = mSim.counterPort;
 }
 
 void TstDamagedFiles::cleanupTestCase() { mSim.stop(); }

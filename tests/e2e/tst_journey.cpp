@@ -1,5 +1,5 @@
 // A trader's whole day in one run: the real main window and gateway library against a
-// qeto-sim child, driven through the widgets (tools/walkthrough/journey_driver), and the
+// qeto-sim child, driven through the widgets (tests/journey/journey_driver), and the
 // real Qeto-Desk binary closed through its window.
 #include <QDir>
 #include <QElapsedTimer>

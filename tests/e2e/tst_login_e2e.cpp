@@ -12,9 +12,12 @@
 
 #include "login/login_widget.h"
 #include "modal_box.h"
-#include "sim_child.h"
+#include "qeto_demo_accounts.h"
+#include "sim_process.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"
+
+namespace demo = qeto::sim::demo;
 
 namespace {
 
@@ -62,7 +65,7 @@ private:
     LoginWidget *makeWidget(int timeoutMs);
     void clickLogin(LoginWidget *w, const QString &account, const QString &password);
 
-    SimChild mSim;
+    qeto::test::SimProcess mSim;
     quint16 mCounterPort = 0;
     ModalBoxWatcher *mBoxes = nullptr;
     LoginWidget *mWidget = nullptr;
@@ -72,9 +75,9 @@ void TstLoginE2e::initTestCase() {
     const QString sim = qEnvironmentVariable("QETO_SIM");
     if (sim.isEmpty() || !QFileInfo(sim).isExecutable()) QSKIP("QETO_SIM does not name the simulator");
 
-    QString error;
-    QVERIFY2(mSim.start(sim, {"--counter-port", "0", "--md-port", "0"}, &error), qPrintable(error));
-    mCounterPort = mSim.counterPort();
+    std::string error;
+    QVERIFY2(mSim.start(sim.toStdString(), {}, &error), error.c_str());
+    mCounterPort = mSim.counterPort;
 
     QVERIFY(writeConfig("api_config.txt", apiConfigFor(mCounterPort)));
     QVERIFY(writeConfig("qeto_desk_config.ini", repoFile("qeto_desk_config.ini")));
@@ -112,7 +115,7 @@ void TstLoginE2e::clickLogin(LoginWidget *w, const QString &account, const QStri
 void TstLoginE2e::realLoginSucceeds() {
     LoginWidget *w = makeWidget(60000);
     QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
-    clickLogin(w, "10001001", "123456");
+    clickLogin(w, demo::kAccount, demo::kPassword);
     QVERIFY(success.wait(30000) || success.count() == 1);
     QCOMPARE(success.count(), 1);
     QCOMPARE(ApiClientUtils::CanSendLogin.load(), 3);
@@ -124,7 +127,7 @@ void TstLoginE2e::realLoginSucceeds() {
 void TstLoginE2e::wrongPasswordShowsCatalogueText() {
     LoginWidget *w = makeWidget(60000);
     QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
-    clickLogin(w, "10001001", "999999");
+    clickLogin(w, demo::kAccount, "999999");
     QTRY_COMPARE_WITH_TIMEOUT(mBoxes->count(), 1, 30000);
     QCOMPARE(mBoxes->last().title, QString("消息"));
     QCOMPARE(mBoxes->last().text, QString("[1001]资金账户或密码错误"));
@@ -149,7 +152,7 @@ void TstLoginE2e::unreachableCounterTimesOut() {
     LoginWidget *w = makeWidget(1500);
     QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
     QSignalSpy disconnects(SignalInterface::instance(), &SignalInterface::signal_onFrontDisconnected);
-    clickLogin(w, "10001001", "123456");
+    clickLogin(w, demo::kAccount, demo::kPassword);
     QVERIFY(!w->findChild<QPushButton *>("loginButton")->isEnabled());
     QTRY_COMPARE_WITH_TIMEOUT(mBoxes->count(), 1, 30000);
     QCOMPARE(mBoxes->last().title, QString("错误"));
@@ -164,13 +167,13 @@ void TstLoginE2e::unreachableCounterTimesOut() {
 void TstLoginE2e::secondLoginAfterReset() {
     LoginWidget *w = makeWidget(60000);
     QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
-    clickLogin(w, "10001001", "123456");
+    clickLogin(w, demo::kAccount, demo::kPassword);
     QVERIFY(success.wait(30000) || success.count() == 1);
     const uint32_t firstSession = ApiClientUtils::mAccountSessionId.load();
 
     w->resetLogin();
     QCOMPARE(w->findChild<QLineEdit *>("accountEdit")->text(), QString());
-    clickLogin(w, "10001001", "123456");
+    clickLogin(w, demo::kAccount, demo::kPassword);
     QTRY_COMPARE_WITH_TIMEOUT(success.count(), 2, 30000);
     QVERIFY(ApiClientUtils::mAccountSessionId.load() != firstSession);
     QCOMPARE(mBoxes->count(), 0);

@@ -12,6 +12,9 @@
 #include "gate_answers.h"
 #include "gate_params.h"
 #include "gate_test_support.h"
+#include "qeto_demo_accounts.h"
+
+namespace demo = qeto::sim::demo;
 
 using namespace gatetest;
 namespace wire = qeto::wire;
@@ -59,7 +62,7 @@ protected:
     }
     void loginOn(int entry = 0) {
         GatewayUserReqLoginField login{};
-        GT_PUT(login.AccountID, "10001001");
+        GT_PUT(login.AccountID, demo::kAccount);
         GatewayTerminalInfoField term{};
         GT_PUT(term.HostName, "host");
         const size_t before = Recorder::get().count(kRspLogin);
@@ -239,7 +242,7 @@ TEST_F(GatewayLib, loginAnswerReachesCallbackOnLibraryThread) {
     ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
 
     GatewayUserReqLoginField login{};
-    GT_PUT(login.AccountID, "10001001");
+    GT_PUT(login.AccountID, demo::kAccount);
     GT_PUT(login.Password, "1234567890");
     login.ExchangeCode = '2';
     GatewayTerminalInfoField term{};

@@ -9,14 +9,17 @@
 #include <set>
 
 #include "gate_test_support.h"
+#include "qeto_demo_accounts.h"
+
+namespace demo = qeto::sim::demo;
 
 using namespace gatetest;
 namespace wire = qeto::wire;
 
 namespace {
 
-constexpr const char *kAccount = "10001001";
-constexpr const char *kPassword = "123456";
+constexpr const char *kAccount = demo::kAccount;
+constexpr const char *kPassword = demo::kPassword;
 
 struct LoginInput {
     std::string account = kAccount;
@@ -30,7 +33,7 @@ struct LoginInput {
 class SimGateway : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (SimProcess::path().empty()) GTEST_SKIP() << "qeto-sim is not built";
+        if (simPath().empty()) GTEST_SKIP() << "qeto-sim is not built";
         Recorder::get().clear();
     }
     void TearDown() override {
@@ -42,7 +45,7 @@ protected:
     // Starts the simulator with `args` and the library against it; waits for the connection.
     void boot(const std::vector<std::string> &args, const std::string &extraParams = "") {
         std::string error;
-        ASSERT_TRUE(sim_.start(args, &error)) << error;
+        ASSERT_TRUE(sim_.start(simPath(), args, &error)) << error;
         params_ = std::make_unique<ParamFile>("tcp://127.0.0.1:" + std::to_string(sim_.counterPort) + ";", extraParams);
         ASSERT_EQ(createTraderApi(0), 0);
         ASSERT_EQ(registerSpi(recordingTable(), 0), 0);
@@ -622,7 +625,7 @@ TEST_F(SimGateway, importedRequestsAndLogout) {
 TEST_F(SimGateway, reconnectsAfterCounterDropsConnections) {
     boot({}, "ReconnectIntervalMs=100\n");
     const uint32_t first = login().session;
-    sim_.signal(SIGUSR1);
+    sim_.dropConnections();
     ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 2));
     const auto ev = Recorder::get().events();
     size_t disc = 0, conn2 = 0;

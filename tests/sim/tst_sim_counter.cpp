@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "qeto_demo_accounts.h"
 #include "sim_harness.h"
 
 using namespace qeto::sim;
@@ -52,15 +53,19 @@ TEST_P(LoginTest, ChecksEveryField) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sim, LoginTest,
-    ::testing::Values(LoginCase{"shanghai", '1', "10001001", "123456", "0001", "qeto-desk", true, 0, true},
-                      LoginCase{"shenzhen", '2', "10001001", "123456", "0001", "qeto-desk", true, 0, true},
-                      LoginCase{"second", '1', "10001002", "Abc_123456", "0001", "qeto-desk", true, 0, true},
-                      LoginCase{"badExchange", '3', "10001001", "123456", "0001", "qeto-desk", true, 1002, false},
-                      LoginCase{"wrongPassword", '1', "10001001", "654321", "0001", "qeto-desk", true, 1001, true},
+    ::testing::Values(LoginCase{"shanghai", '1', demo::kAccount, demo::kPassword, "0001", "qeto-desk", true, 0, true},
+                      LoginCase{"shenzhen", '2', demo::kAccount, demo::kPassword, "0001", "qeto-desk", true, 0, true},
+                      LoginCase{"second", '1', demo::kSecondAccount, demo::kSecondPassword, "0001", "qeto-desk", true,
+                                0, true},
+                      LoginCase{"badExchange", '3', demo::kAccount, demo::kPassword, "0001", "qeto-desk", true, 1002,
+                                false},
+                      LoginCase{"wrongPassword", '1', demo::kAccount, "654321", "0001", "qeto-desk", true, 1001, true},
                       LoginCase{"unknownAccount", '1', "99999999", "123456", "0001", "qeto-desk", true, 1001, true},
-                      LoginCase{"badBranch", '1', "10001001", "123456", "0002", "qeto-desk", true, 1004, false},
-                      LoginCase{"badApp", '2', "10001001", "123456", "0001", "other", true, 1004, false},
-                      LoginCase{"noTerminal", '1', "10001001", "123456", "0001", "qeto-desk", false, 1003, true}),
+                      LoginCase{"badBranch", '1', demo::kAccount, demo::kPassword, "0002", "qeto-desk", true, 1004,
+                                false},
+                      LoginCase{"badApp", '2', demo::kAccount, demo::kPassword, "0001", "other", true, 1004, false},
+                      LoginCase{"noTerminal", '1', demo::kAccount, demo::kPassword, "0001", "qeto-desk", false, 1003,
+                                true}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(SimCounter, ChineseRefusalTextFollowsTheTextEncoding) {
@@ -282,9 +287,10 @@ TEST(SimCounter, MarketableBuyWalksTheAskLevels) {
     expectBuyFundsBalance(f, 1000000.0);
 
     // The largest user-local id outlives the session.
-    auto again = h.login('1', "10001001", "123456", 2);
+    auto again = h.login('1', demo::kAccount, demo::kPassword, 2);
     EXPECT_EQ(val(again[0].as<GatewayUserRspLoginField>().MaxUserLocalID), 42u);
-    EXPECT_EQ(val(h.login('2', "10001001", "123456", 3)[0].as<GatewayUserRspLoginField>().MaxUserLocalID), 0u);
+    EXPECT_EQ(val(h.login('2', demo::kAccount, demo::kPassword, 3)[0].as<GatewayUserRspLoginField>().MaxUserLocalID),
+              0u);
 }
 
 TEST(SimCounter, PartialFillRestsAndFillsWhenTheMarketComes) {
@@ -401,9 +407,9 @@ TEST(SimCounter, CancelStatesAndRefusals) {
 
 TEST(SimCounter, ReturnsReachEveryLiveSessionOfTheCounter) {
     Harness h;
-    h.login('1', "10001001", "123456", 1);
-    h.login('1', "10001001", "123456", 2);
-    h.login('2', "10001001", "123456", 3);
+    h.login('1', demo::kAccount, demo::kPassword, 1);
+    h.login('1', demo::kAccount, demo::kPassword, 2);
+    h.login('2', demo::kAccount, demo::kPassword, 3);
     CQetoReqOrderInsertField r{};
     putText(r.SecurityID, "600000");
     r.Direction = '1';
@@ -589,7 +595,7 @@ TEST(SimCounter, PositionsOneUnitPerHolding) {
 
 CQetoReqCapTransferField cash(double amount) {
     CQetoReqCapTransferField r{};
-    putText(r.AccountID, "10001001");
+    putText(r.AccountID, demo::kAccount);
     r.Amount = amount;
     return r;
 }
@@ -629,7 +635,7 @@ TEST(SimCounter, DepositWithdrawalAndRecords) {
     EXPECT_EQ(val(u[1].as<CQetoRspQryCapTransferRecordField>().Direction), '2');
 
     // Records belong to their counter.
-    h.login('2', "10001001", "123456", 2);
+    h.login('2', demo::kAccount, demo::kPassword, 2);
     EXPECT_EQ(val(h.request(ReqQryInOutFundRecord, rq, 2).at(0).as<CQetoRspQryCapTransferRecordField>().Direction),
               '0');
 }
@@ -637,7 +643,7 @@ TEST(SimCounter, DepositWithdrawalAndRecords) {
 CQetoReqBTCapTransferManagerField bt(double amount, char dir) {
     CQetoReqBTCapTransferManagerField r{};
     putText(r.LoginRspCode, "SH01");
-    putText(r.AccountID, "10001001");
+    putText(r.AccountID, demo::kAccount);
     r.Amount = amount;
     r.Direction = dir;
     return r;
@@ -645,8 +651,8 @@ CQetoReqBTCapTransferManagerField bt(double amount, char dir) {
 
 TEST(SimCounter, TransferBetweenCountersInTwoPhases) {
     Harness h;
-    h.login('1', "10001001", "123456", 1);
-    h.login('2', "10001001", "123456", 2);
+    h.login('1', demo::kAccount, demo::kPassword, 1);
+    h.login('2', demo::kAccount, demo::kPassword, 2);
     auto u = h.request(ReqBTFundTransfer, bt(250000.0, '1'));
     ASSERT_EQ(u.size(), 1u);
     EXPECT_EQ(u[0].type, RspBTFundTransfer);
@@ -711,7 +717,7 @@ TEST_P(PasswordTest, Rules) {
     Harness h;
     h.login('1');
     CQetoReqUserPasswordUpdateField r{};
-    putText(r.AccountID, "10001001");
+    putText(r.AccountID, demo::kAccount);
     putText(r.OldPassword, c.oldPwd);
     putText(r.NewPassword, c.newPwd);
     auto u = h.request(ReqUpdatePwd, r);
@@ -719,7 +725,7 @@ TEST_P(PasswordTest, Rules) {
     EXPECT_EQ(u[0].type, RspUpdatePwd);
     EXPECT_EQ(val(u[0].info.ErrorID), c.error);
     // Only an accepted change moves the password.
-    const bool newWorks = val(h.login('1', "10001001", c.newPwd, 2)[0].info.ErrorID) == 0;
+    const bool newWorks = val(h.login('1', demo::kAccount, c.newPwd, 2)[0].info.ErrorID) == 0;
     EXPECT_EQ(newWorks, c.error == 0);
 }
 
@@ -735,7 +741,7 @@ INSTANTIATE_TEST_SUITE_P(Sim, PasswordTest,
 
 TEST(SimCounter, PasswordSameAsOldIsRefused) {
     Harness h;
-    h.login('1', "10001002", "Abc_123456");
+    h.login('1', demo::kSecondAccount, demo::kSecondPassword);
     CQetoReqUserPasswordUpdateField r{};
     putText(r.OldPassword, "Abc_123456");
     putText(r.NewPassword, "Abc_123456");

@@ -3,13 +3,14 @@
 // memory stays within kRssBoundKb of what it used before the row (32 MB; the eight clients that
 // never read cost about 8 MB, where each could hold 256 MB before).
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <netinet/tcp.h>
 
 #include <chrono>
 #include <functional>
 #include <random>
 
-#include "sim_process.h"
+#include "sim_client.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ struct Row {
     const char *name;
     std::vector<std::string> args;
     long nofile;  // descriptor limit of the simulator, 0: inherited
-    std::function<void(SimChild &, Held &)> attack;
+    std::function<void(SimProcess &, Held &)> attack;
 };
 
 void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
@@ -57,7 +58,7 @@ bool wellBehavedSoon(int port) {
 
 // The simulator works through what was sent after the row returns: its highest resident size
 // until it stops changing (300 ms steady, 3 s at most).
-long peakRssKb(const SimChild &sim) {
+long peakRssKb(const SimProcess &sim) {
     long peak = sim.rssKb(), last = peak;
     int steady = 0;
     for (int i = 0; i < 60 && steady < 6; ++i) {
@@ -72,7 +73,7 @@ long peakRssKb(const SimChild &sim) {
 
 void setNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
 
-void randomBytes(SimChild &sim, Held &) {
+void randomBytes(SimProcess &sim, Held &) {
     std::mt19937 rng(42);
     std::vector<uint8_t> junk(64 << 10);
     for (int i = 0; i < 16; ++i) {
@@ -88,7 +89,7 @@ void randomBytes(SimChild &sim, Held &) {
     }
 }
 
-void oversizedLengths(SimChild &sim, Held &held) {
+void oversizedLengths(SimProcess &sim, Held &held) {
     for (uint32_t length : {0xFFFFFFFFu, qeto::wire::kMaxPayload + 1}) {
         const int fd = connectTo(sim.counterPort);
         const auto f = requestFrame(qeto::wire::ReqQryOrder, nullptr, 0, 0, length);
@@ -108,7 +109,7 @@ void oversizedLengths(SimChild &sim, Held &held) {
     }
 }
 
-void connectAndDrop(SimChild &sim, Held &) {
+void connectAndDrop(SimProcess &sim, Held &) {
     const auto deadline = Clock::now() + std::chrono::seconds(10);
     for (int i = 0; i < 1000 && Clock::now() < deadline; ++i) {
         const int fd = connectTo(i % 2 ? sim.mdPort : sim.counterPort);
@@ -122,7 +123,7 @@ void connectAndDrop(SimChild &sim, Held &) {
 }
 
 // Eight clients ask for full pages of orders and never read an answer.
-void neverReads(SimChild &sim, Held &held) {
+void neverReads(SimProcess &sim, Held &held) {
     std::vector<std::vector<uint8_t>> queries;  // the session id is checked per request
     for (int c = 0; c < 8; ++c) {
         const int fd = connectTo(sim.counterPort);
@@ -151,13 +152,13 @@ void neverReads(SimChild &sim, Held &held) {
 }
 
 // The same with a total bound below what the eight queues hold: the largest ones are dropped.
-void neverReadsPastTotal(SimChild &sim, Held &held) {
+void neverReadsPastTotal(SimProcess &sim, Held &held) {
     neverReads(sim, held);
     for (int i = 0; i < 100 && occurrences(sim.errors(), "wait across connections") == 0; ++i) poll(nullptr, 0, 20);
     EXPECT_GE(occurrences(sim.errors(), "wait across connections"), 1) << sim.errors();
 }
 
-void beyondCap(SimChild &sim, Held &held) {
+void beyondCap(SimProcess &sim, Held &held) {
     for (int i = 0; i < 4; ++i) {
         const int c = connectTo(sim.counterPort);
         ASSERT_NE(login(c), 0u);
@@ -181,7 +182,7 @@ void beyondCap(SimChild &sim, Held &held) {
 
 // Descriptors run out: the simulator waits instead of spinning, and takes new logins once some
 // are free again.
-void descriptorsRunOut(SimChild &sim, Held &held) {
+void descriptorsRunOut(SimProcess &sim, Held &held) {
     for (int i = 0; i < 64; ++i) {
         const int fd = connectTo(sim.counterPort);  // the kernel completes it even unaccepted
         ASSERT_GE(fd, 0);
@@ -198,7 +199,7 @@ void descriptorsRunOut(SimChild &sim, Held &held) {
 
 // Silent or stalled peers are closed past their limits; a market-data reader that only reads
 // is not.
-void silentAndStalled(SimChild &sim, Held &held) {
+void silentAndStalled(SimProcess &sim, Held &held) {
     const int silent = connectTo(sim.counterPort);
     const int reader = connectTo(sim.mdPort);
     const int stalledMd = connectTo(sim.mdPort);
@@ -254,8 +255,9 @@ class SimHostile : public ::testing::TestWithParam<Row> {};
 
 TEST_P(SimHostile, SurvivesAndServesOthers) {
     const Row &row = GetParam();
-    SimChild sim(simPath(), row.args, row.nofile);
-    ASSERT_GT(sim.counterPort, 0) << sim.portLine();
+    SimProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.start(simPath(), row.args, &error, row.nofile)) << error;
     ASSERT_TRUE(wellBehavedSession(sim.counterPort));
     const long baseline = sim.rssKb();
     {
@@ -266,11 +268,11 @@ TEST_P(SimHostile, SurvivesAndServesOthers) {
         if (kCheckRss) {
             EXPECT_LT(rss - baseline, kRssBoundKb) << "resident KiB before " << baseline << ", during " << rss;
         }
-        ASSERT_TRUE(sim.alive());
+        ASSERT_TRUE(sim.running());
         // Other sessions go on while the attack's connections are still held (unless it let go).
         EXPECT_TRUE(wellBehavedSoon(sim.counterPort)) << sim.errors();
     }
-    EXPECT_TRUE(sim.alive());
+    EXPECT_TRUE(sim.running());
     EXPECT_TRUE(wellBehavedSoon(sim.counterPort)) << sim.errors();
 }
 

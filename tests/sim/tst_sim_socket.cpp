@@ -11,12 +11,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "qeto_demo_accounts.h"
 #include "qeto_md_level1.h"
 #include "qeto_wire.h"
-#include "sim_process.h"
+#include "sim_client.h"
+
+namespace demo = qeto::sim::demo;
 
 
 
@@ -45,8 +49,9 @@ bool heartbeatAnswered(int fd) {
 }
 
 TEST(SimSocket, FaultyFramesCloseOnlyTheirConnection) {
-    SimChild sim(simPath(), {"--md-interval-ms", "50", "--md-codes", "20"});
-    ASSERT_GT(sim.counterPort, 0) << sim.portLine();
+    SimProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.start(simPath(), {"--md-interval-ms", "50", "--md-codes", "20"}, &error)) << error;
     ASSERT_GT(sim.mdPort, 0);
 
     const int healthy = connectTo(sim.counterPort);
@@ -107,12 +112,13 @@ TEST(SimSocket, FaultyFramesCloseOnlyTheirConnection) {
 }
 
 TEST(SimSocket, LoginOverTheWire) {
-    SimChild sim(simPath(), {"--deterministic"});
-    ASSERT_GT(sim.counterPort, 0) << sim.portLine();
+    SimProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.start(simPath(), {"--deterministic"}, &error)) << error;
     const int fd = connectTo(sim.counterPort);
     uint8_t body[sizeof(GatewayUserReqLoginField) + sizeof(GatewayTerminalInfoField)] = {};
     GatewayUserReqLoginField l{};
-    std::memcpy(l.AccountID, "10001001", 8);
+    std::memcpy(l.AccountID, demo::kAccount, std::strlen(demo::kAccount));
     std::memcpy(l.Password, "123456", 6);
     std::memcpy(l.BranchID, "0001", 4);
     std::memcpy(l.AppID, "qeto-desk", 9);
@@ -137,6 +143,35 @@ TEST(SimSocket, LoginOverTheWire) {
     EXPECT_EQ(val(info.ErrorID), 0u);
     close(fd);
     EXPECT_EQ(WEXITSTATUS(sim.stop(SIGINT)), 0);
+}
+
+// A simulator started by a test that crashes goes with it instead of holding the runner's output.
+TEST(SimSocket, EndsWithTheProcessThatStartedIt) {
+    int pids[2];
+    ASSERT_EQ(pipe(pids), 0);
+    const pid_t starter = fork();
+    if (starter == 0) {
+        SimProcess sim;
+        const long pid = sim.start(simPath(), {}) ? sim.pid() : -1;
+        (void)!write(pids[1], &pid, sizeof pid);
+        std::abort();
+    }
+    close(pids[1]);
+    long simPid = -1;
+    ASSERT_TRUE(readExactly(pids[0], &simPid, sizeof simPid, 30000));
+    close(pids[0]);
+    int status = 0;
+    waitpid(starter, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_GT(simPid, 0);
+    // Gone, or a zombie left to whoever reaps orphans here.
+    auto running = [simPid] {
+        std::ifstream stat("/proc/" + std::to_string(simPid) + "/stat");
+        std::string pid, name, state;
+        return stat >> pid >> name >> state && state != "Z";
+    };
+    for (int i = 0; i < 200 && running(); ++i) poll(nullptr, 0, 25);
+    EXPECT_FALSE(running());
 }
 
 }  // namespace

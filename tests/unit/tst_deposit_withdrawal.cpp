@@ -10,12 +10,15 @@
 #include "basicControl/base_table_widget.h"
 #include "constants.h"
 #include "modal_box.h"
+#include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
 #include "spi_answers.h"
 #include "user/queryWindow/depositandwithdrawal_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
 #include "utils/signal_interface.h"
+
+namespace demo = qeto::sim::demo;
 
 namespace {
 
@@ -93,7 +96,7 @@ void TestDepositWithdrawal::initTestCase() {
 void TestDepositWithdrawal::init() {
     qeto::fake::reset();
     registerSpi(ApiClientUtils::spiTable(), ApiClientUtils::mEntryNo);
-    ApiClientUtils::mAccount = QStringLiteral("10001001");
+    ApiClientUtils::mAccount = QLatin1String(demo::kAccount);
     ApiClientUtils::mAccountSessionId = 77;
     ApiClientUtils::mRequestId = 5;
     mBoxes = new ModalBoxWatcher(this);
@@ -150,8 +153,9 @@ void TestDepositWithdrawal::sendsRequest_data() {
     QTest::addColumn<QString>("account");
     QTest::addColumn<double>("amount");
     QTest::addColumn<QByteArray>("accountBytes");
-    QTest::newRow("deposit with exponent") << "1e3" << false << "10001001" << 1000.0 << QByteArray("10001001");
-    QTest::newRow("withdrawal, two decimals") << "12.34" << true << "10001001" << 12.34 << QByteArray("10001001");
+    QTest::newRow("deposit with exponent") << "1e3" << false << demo::kAccount << 1000.0 << QByteArray(demo::kAccount);
+    QTest::newRow("withdrawal, two decimals")
+        << "12.34" << true << demo::kAccount << 12.34 << QByteArray(demo::kAccount);
     QTest::newRow("long account cut at 15 bytes")
         << "5" << false << "1234567890123456789" << 5.0 << QByteArray("123456789012345");
 }
@@ -298,7 +302,7 @@ void TestDepositWithdrawal::refreshQueriesOncePerSecond() {
     QCOMPARE(qeto::fake::countOf("reqQryInOutFundRecord"), 1);
     QVERIFY(!refresh->isEnabled());
     QByteArray expected(83, '\0');
-    expected.replace(4, 8, "10001001");
+    expected.replace(4, 8, demo::kAccount);
     QCOMPARE(bytesOf(qeto::fake::callsOf("reqQryInOutFundRecord").front().record), expected);
 
     QTRY_VERIFY(refresh->isEnabled());

@@ -11,6 +11,7 @@
 #include "basicControl/my_double_spin_box.h"
 #include "constants.h"
 #include "modal_box.h"
+#include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
 #include "spi_answers.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_operation_widget.h"
@@ -19,6 +20,8 @@
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
 #include "utils/signal_interface.h"
+
+namespace demo = qeto::sim::demo;
 
 namespace {
 
@@ -109,7 +112,7 @@ void TestFundTransfer::initTestCase() {
 void TestFundTransfer::init() {
     qeto::fake::reset();
     registerSpi(ApiClientUtils::spiTable(), ApiClientUtils::mEntryNo);
-    ApiClientUtils::mAccount = QStringLiteral("10001001");
+    ApiClientUtils::mAccount = QLatin1String(demo::kAccount);
     ApiClientUtils::mLoginRspCode = QStringLiteral("AB12");
     ApiClientUtils::mAccountSessionId = 91;
     ApiClientUtils::mRequestId = 20;
@@ -162,17 +165,18 @@ void TestFundTransfer::requestBytes_data() {
     QTest::addColumn<bool>("chosenBack");  // Shenzhen-to-Shanghai chosen, then Shanghai-to-Shenzhen again
     QTest::newRow("four-character code fills its field")
         << "AB12"
-        << "10001001" << false << 1500.25 << QByteArray("AB1210001001").leftJustified(20, '\0') << false;
+        << demo::kAccount << false << 1500.25 << QByteArray("AB1210001001").leftJustified(20, '\0') << false;
     QTest::newRow("short code zero-padded")
         << "X1"
-        << "10001001" << true << 0.01 << (QByteArray("X1\0\0", 4) + QByteArray("10001001").leftJustified(16, '\0'))
+        << demo::kAccount << true << 0.01
+        << (QByteArray("X1\0\0", 4) + QByteArray(demo::kAccount).leftJustified(16, '\0'))
         << false;
     QTest::newRow("long values cut at their fields")
         << "ABCDEF"
         << "12345678901234567890" << false << 2147483647.0 << QByteArray("ABCD1234567890123456") << false;
     QTest::newRow("direction chosen back to Shanghai to Shenzhen")
         << "SH01"
-        << "10001001" << false << 300.0 << QByteArray("SH0110001001").leftJustified(20, '\0') << true;
+        << demo::kAccount << false << 300.0 << QByteArray("SH0110001001").leftJustified(20, '\0') << true;
 }
 
 void TestFundTransfer::requestBytes() {

@@ -16,11 +16,14 @@
 #include "login/login_widget.h"
 #include "mainwindow.h"
 #include "modal_box.h"
+#include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
 #include "utils/api_client_utils.h"
 #include "utils/config_param_reader.h"
 #include "utils/error_msg.h"
 #include "utils/signal_interface.h"
+
+namespace demo = qeto::sim::demo;
 
 namespace {
 
@@ -198,15 +201,15 @@ void TstLogin::loginRecord_data() {
     QTest::addColumn<char>("operway");
     QTest::addColumn<char>("market");
 
-    QTest::newRow("shanghai") << "10001001"
+    QTest::newRow("shanghai") << demo::kAccount
                               << "123456"
                               << "0001"
                               << "qeto-desk" << '7' << '1';
-    QTest::newRow("shenzhen") << "10001001"
+    QTest::newRow("shenzhen") << demo::kAccount
                               << "123456"
                               << "0001"
                               << "qeto-desk" << '7' << '2';
-    QTest::newRow("10-char password then branch") << "10001001"
+    QTest::newRow("10-char password then branch") << demo::kAccount
                                                   << "abcdefghij"
                                                   << "000123"
                                                   << "a" << '7' << '1';
@@ -275,7 +278,7 @@ void TstLogin::terminalRecord() {
     LoginReq::setTerminalProbesForTests(fixedProbes(values[0], values[1], values[2], values[3], values[4]));
     LoginReq req;
     QSignalSpy failures(&req, &LoginReq::signalReqLoginStatus);
-    req.slotStartApi("10001001", "123456", "qeto-desk", '7', '1', "0001");
+    req.slotStartApi(demo::kAccount, demo::kPassword, "qeto-desk", '7', '1', "0001");
     req.slotSendLogin();
     QCOMPARE(failures.count(), 0);
     QCOMPARE(qeto::fake::countOf("reqLogin"), 1);
@@ -285,7 +288,7 @@ void TstLogin::terminalRecord() {
 
 void TstLogin::startRecord() {
     LoginReq req;
-    req.slotStartApi("10001001", "123456", "qeto-desk", '7', '1', "0001");
+    req.slotStartApi(demo::kAccount, demo::kPassword, "qeto-desk", '7', '1', "0001");
     QCOMPARE(qeto::fake::countOf("startApi"), 1);
     const QByteArray bytes = bytesOf(qeto::fake::callsOf("startApi")[0].record);
     QCOMPARE(bytes.size(), 4188);
@@ -336,7 +339,7 @@ void TstLogin::failureTable() {
     qeto::fake::setHandler("release", [&](const qeto::fake::Call &) { emittedAtRelease = emitted.load(); });
     QSignalSpy spy(&req, &LoginReq::signalReqLoginStatus);
 
-    req.slotStartApi("10001001", "123456", "qeto-desk", '7', '1', "0001");
+    req.slotStartApi(demo::kAccount, demo::kPassword, "qeto-desk", '7', '1', "0001");
     if (failing == "reqLogin") req.slotSendLogin();
 
     QCOMPARE(spy.count(), 1);
@@ -354,7 +357,7 @@ void TstLogin::missingKeyEndsAfterCreate() {
     gCreatesAtExit = -1;
     ConfigParamReader::setExitFunction(&recordExit);
     LoginReq req;
-    req.slotStartApi("10001001", "123456", "qeto-desk", '7', '1', "0001");
+    req.slotStartApi(demo::kAccount, demo::kPassword, "qeto-desk", '7', '1', "0001");
     QCOMPARE(gExitStatus.load(), ConfigParamReader::kExitStatus);
     QCOMPARE(gCreatesAtExit.load(), 1);
 }
@@ -387,7 +390,7 @@ void TstLogin::checkOrder_data() {
                                       << "api_config.txt缺少配置项[SuperLog]！";
     QTest::newRow("missing URL") << 1 << "1"
                                  << "2" << kSettings << QByteArray("URL") << "api_config.txt缺少配置项[URL]！";
-    QTest::newRow("all good") << 1 << "10001001"
+    QTest::newRow("all good") << 1 << demo::kAccount
                               << "123456" << kSettings << QByteArray() << "";
 }
 
@@ -517,7 +520,7 @@ void TstLogin::exchangeReloadsCatalogue() {
 void TstLogin::loginSucceeds() {
     LoginWidget *w = makeWidget();
     QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
-    fill(w, 1, "10001001", "123456");
+    fill(w, 1, demo::kAccount, demo::kPassword);
     auto *button = w->findChild<QPushButton *>("loginButton");
     ApiClientUtils::CanSendLogin = 1;
     QTest::mouseClick(button, Qt::LeftButton);
@@ -564,7 +567,7 @@ void TstLogin::refusalShown() {
     QFETCH(QString, shown);
     LoginWidget *w = makeWidget();
     QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
-    fill(w, 0, "10001001", "654321");
+    fill(w, 0, demo::kAccount, "654321");
     QTest::mouseClick(w->findChild<QPushButton *>("loginButton"), Qt::LeftButton);
     QTRY_COMPARE(qeto::fake::countOf("startApi"), 1);
     fireFrontConnect();
@@ -617,7 +620,7 @@ void TstLogin::libraryFailureLeavesTimer() {
     qeto::fake::setResult("createTraderApi", -2);
     LoginWidget *w = makeWidget(400);
     QSignalSpy disconnects(SignalInterface::instance(), &SignalInterface::signal_onFrontDisconnected);
-    fill(w, 0, "10001001", "123456");
+    fill(w, 0, demo::kAccount, demo::kPassword);
     QTest::ignoreMessage(QtInfoMsg, "login time out : mLogStatus is [1] and CanSendLogin is [2]");
     QTest::mouseClick(w->findChild<QPushButton *>("loginButton"), Qt::LeftButton);
     QTRY_COMPARE(mBoxes->count(), 1);
@@ -632,7 +635,7 @@ void TstLogin::timeoutThenLateSuccess() {
     LoginWidget *w = makeWidget(200);
     QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
     QSignalSpy disconnects(SignalInterface::instance(), &SignalInterface::signal_onFrontDisconnected);
-    fill(w, 0, "10001001", "123456");
+    fill(w, 0, demo::kAccount, demo::kPassword);
     QTest::mouseClick(w->findChild<QPushButton *>("loginButton"), Qt::LeftButton);
     QTRY_COMPARE(qeto::fake::countOf("startApi"), 1);
 
@@ -659,7 +662,7 @@ void TstLogin::timeoutThenLateSuccess() {
 
 void TstLogin::resetClearsForm() {
     LoginWidget *w = makeWidget();
-    fill(w, 1, "10001001", "123456");
+    fill(w, 1, demo::kAccount, demo::kPassword);
     w->setLoginButtonState(false);
     ApiClientUtils::mRequestId = 9;
     QSignalSpy released(w, &LoginWidget::signalRelease);
@@ -685,7 +688,7 @@ void TstLogin::enterKey() {
     QTRY_COMPARE(mBoxes->count(), 1);
     QCOMPARE(mBoxes->last().text, QString("请选择正确的交易所！"));
 
-    fill(w, 0, "10001001", "123456");
+    fill(w, 0, demo::kAccount, demo::kPassword);
     QTest::keyClick(w, Qt::Key_Enter);
     QTRY_COMPARE(qeto::fake::countOf("startApi"), 1);
     // Enter again while the attempt runs starts no second one.
@@ -723,7 +726,7 @@ void TstLogin::mainWindowPages() {
     QVERIFY(window.loginWidget()->isAncestorOf(window.stack()->widget(0)) ||
             window.stack()->widget(0)->isAncestorOf(window.loginWidget()));
 
-    fill(window.loginWidget(), 1, "10001001", "123456");
+    fill(window.loginWidget(), 1, demo::kAccount, demo::kPassword);
     if (loginResult >= 0) emit window.loginWidget()->signalLoginSuccess(static_cast<LoginStatus>(loginResult));
     const int page = loginResult == int(LoginSuccess) ? 1 : 0;
     QCOMPARE(window.stack()->currentIndex(), page);
@@ -739,7 +742,7 @@ void TstLogin::mainWindowPages() {
     QCOMPARE(window.stack()->currentIndex(), 0);
     QCOMPARE(mBoxes->count(), boxShown ? 1 : 0);
     if (!boxShown) {
-        QCOMPARE(window.loginWidget()->findChild<QLineEdit *>("accountEdit")->text(), QString("10001001"));
+        QCOMPARE(window.loginWidget()->findChild<QLineEdit *>("accountEdit")->text(), QString(demo::kAccount));
         return;
     }
     QCOMPARE(mBoxes->last().title, QString("错误"));

@@ -15,10 +15,13 @@
 #include "mainwindow.h"
 #include "modal_box.h"
 #include "my_message_box.h"
+#include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
 #include "user/user_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"
+
+namespace demo = qeto::sim::demo;
 
 namespace {
 void writeConfig(const QString &name, const QByteArray &bytes) {
@@ -60,7 +63,7 @@ void TstMainWindow::init() {
     qeto::fake::reset();
     mBoxes->clear();
     ApiClientUtils::mMarket = '1';
-    ApiClientUtils::mAccount = QStringLiteral("10001001");
+    ApiClientUtils::mAccount = QLatin1String(demo::kAccount);
 }
 
 void TstMainWindow::loginShowsWorkspace() {
@@ -101,7 +104,7 @@ void TstMainWindow::disconnectDropsWorkspace() {
 
     // The next login builds a fresh workspace with the header of that login.
     ApiClientUtils::mMarket = '2';
-    ApiClientUtils::mAccount = QStringLiteral("10001002");
+    ApiClientUtils::mAccount = QLatin1String(demo::kSecondAccount);
     emit window.loginWidget()->signalLoginSuccess(LoginSuccess);
     UserWidget *second = window.workspace();
     QVERIFY(second);
@@ -115,7 +118,8 @@ void TstMainWindow::disconnectDropsWorkspace() {
         QCOMPARE(table->rowCount(), 0);
     }
     bool accountShown = false;
-    for (QLabel *label : second->findChildren<QLabel *>()) accountShown |= label->text() == QStringLiteral("10001002");
+    for (QLabel *label : second->findChildren<QLabel *>())
+        accountShown |= label->text() == QLatin1String(demo::kSecondAccount);
     QVERIFY(accountShown);
 
     // A second disconnect while the first box would be open finds the login page: no new box.

@@ -7,9 +7,12 @@
 #include <QtTest>
 #include <cstring>
 
+#include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
 #include "user/personal_inf_dialog.h"
 #include "utils/api_client_utils.h"
+
+namespace demo = qeto::sim::demo;
 
 namespace {
 
@@ -70,7 +73,7 @@ void TestPersonalInfDialog::initTestCase() { ApiClientUtils::initSpi(); }
 void TestPersonalInfDialog::init() {
     qeto::fake::reset();
     registerSpi(ApiClientUtils::spiTable(), ApiClientUtils::mEntryNo);
-    ApiClientUtils::mAccount = QStringLiteral("10001001");
+    ApiClientUtils::mAccount = QLatin1String(demo::kAccount);
     ApiClientUtils::mAccountSessionId = 77;
     ApiClientUtils::mRequestId = 5;
     mDialog.reset(new PersonalInfDialog(nullptr));
@@ -111,7 +114,7 @@ void TestPersonalInfDialog::layoutInDisplayOrder() {
 
 void TestPersonalInfDialog::requestRecord_data() {
     QTest::addColumn<QString>("account");
-    QTest::newRow("demo account") << QStringLiteral("10001001");
+    QTest::newRow("demo account") << QString::fromLatin1(demo::kAccount);
     QTest::newRow("15 characters") << QStringLiteral("123456789012345");
     QTest::newRow("longer than the field") << QStringLiteral("12345678901234567890");
 }

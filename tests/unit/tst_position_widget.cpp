@@ -13,12 +13,15 @@
 #include "constants.h"
 #include "log_capture.h"
 #include "modal_box.h"
+#include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
 #include "spi_answers.h"
 #include "user/queryWindow/position_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"
 #include "local_text.h"
+
+namespace demo = qeto::sim::demo;
 
 namespace {
 
@@ -96,7 +99,7 @@ void TestPositionWidget::cleanupTestCase() { mLog.reset(); }
 void TestPositionWidget::init() {
     qeto::fake::reset();
     registerSpi(ApiClientUtils::spiTable(), ApiClientUtils::mEntryNo);
-    ApiClientUtils::mAccount = QStringLiteral("10001001");
+    ApiClientUtils::mAccount = QLatin1String(demo::kAccount);
     ApiClientUtils::mAccountSessionId = 42;
     mBoxes->clear();
     mLog->clear();
@@ -115,13 +118,13 @@ void TestPositionWidget::requestBytes_data() {
     QTest::addColumn<QByteArray>("accountBytes");
     QTest::addColumn<QByteArray>("codeBytes");
 
-    QTest::newRow("every position") << "10001001"
-                                    << "" << QByteArray("10001001") << QByteArray();
-    QTest::newRow("one code") << "10001001"
-                              << "600000" << QByteArray("10001001") << QByteArray("600000");
+    QTest::newRow("every position") << demo::kAccount
+                                    << "" << QByteArray(demo::kAccount) << QByteArray();
+    QTest::newRow("one code") << demo::kAccount
+                              << "600000" << QByteArray(demo::kAccount) << QByteArray("600000");
     // A full-width account must not run into the code field.
     // Six characters may be more than the field holds: the code is cut so its terminator fits.
-    QTest::newRow("wide code") << "10001001" << QStringLiteral("上证50ET") << QByteArray("10001001")
+    QTest::newRow("wide code") << demo::kAccount << QStringLiteral("上证50ET") << QByteArray(demo::kAccount)
                                << QStringLiteral("上证5").toUtf8();
     QTest::newRow("full-width account") << "123456789012345"
                                         << "000001" << QByteArray("123456789012345") << QByteArray("000001");

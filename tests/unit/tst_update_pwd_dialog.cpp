@@ -8,10 +8,13 @@
 #include <cstring>
 
 #include "modal_box.h"
+#include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
 #include "user/update_pwd_dialog.h"
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
+
+namespace demo = qeto::sim::demo;
 
 namespace {
 
@@ -71,7 +74,7 @@ void TestUpdatePwdDialog::initTestCase() {
 void TestUpdatePwdDialog::init() {
     qeto::fake::reset();
     registerSpi(ApiClientUtils::spiTable(), ApiClientUtils::mEntryNo);
-    ApiClientUtils::mAccount = QStringLiteral("10001001");
+    ApiClientUtils::mAccount = QLatin1String(demo::kAccount);
     ApiClientUtils::mAccountSessionId = 91;
     ApiClientUtils::mRequestId = 12;
     mBoxes->clear();
@@ -159,13 +162,13 @@ void TestUpdatePwdDialog::confirmedSendsRecord_data() {
     QTest::addColumn<QString>("account");
     QTest::addColumn<QString>("oldPwd");
     QTest::addColumn<QString>("newPwd");
-    QTest::newRow("underscore") << "10001001"
+    QTest::newRow("underscore") << demo::kAccount
                                 << "123456"
                                 << "Abcdef_123";
     QTest::newRow("other special, full fields") << "123456789012345"
                                                 << "Old_pwd123"
                                                 << "zZ9!zZ9!zZ";
-    QTest::newRow("space counts as special") << "10001001"
+    QTest::newRow("space counts as special") << demo::kAccount
                                              << "x"
                                              << "aB3 aaaaaa";
 }

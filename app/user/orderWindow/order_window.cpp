@@ -14,6 +14,7 @@ OrderWindow::OrderWindow(QWidget *parent)
       mTitle(new MyLabel(QStringLiteral("委托"), this)),
       mOrderWidget(new OrderWidget(this)),
       mLevelWidget(new LevelWidget(this)) {
+    setObjectName(QStringLiteral("orderWindow"));
     mTitle->setRedStyle();
     mTitle->setFixedHeight(30);
     mTitle->setContentsMargins(10, 0, 0, 0);

@@ -50,6 +50,11 @@ DepositAndWithdrawalWidget::DepositAndWithdrawalWidget(QWidget *parent)
       mDepositButton(new MyPushButton(QStringLiteral("入金"), this)),
       mClearButton(new MyPushButton(QStringLiteral("清空"), this)),
       mRefreshButton(new MyPushButton(QStringLiteral("刷新"), this)) {
+    mAmountEdit->setObjectName(QStringLiteral("amountEdit"));
+    mWithdrawButton->setObjectName(QStringLiteral("withdrawButton"));
+    mDepositButton->setObjectName(QStringLiteral("depositButton"));
+    mClearButton->setObjectName(QStringLiteral("clearButton"));
+    mRefreshButton->setObjectName(QStringLiteral("refreshButton"));
     mClearButton->setGreenStyle();
 
     auto *validator = new QDoubleValidator(mAmountEdit);
@@ -202,6 +207,7 @@ void DepositAndWithdrawalWidget::slot_rspQryInOutFundRecord(CQetoRspQryCapTransf
 
 DepositAndWithdrawalDialog::DepositAndWithdrawalDialog(QWidget *parent)
     : QDialog(parent), mWidget(new DepositAndWithdrawalWidget(this)) {
+    setObjectName(QStringLiteral("depositDialog"));
     setMinimumSize(660, 265);
     setWindowFlags(Qt::Tool | Qt::WindowCloseButtonHint);
     mWidget->setHeader(kInOutFundColumns.size(), kInOutFundColumns);

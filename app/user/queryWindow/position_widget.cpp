@@ -37,6 +37,12 @@ PositionWidget::PositionWidget(QWidget *parent)
       mClearButton(new MyPushButton(QStringLiteral("清空"), this)),
       mExportButton(new MyPushButton(QStringLiteral("导出"), this)),
       mExportAllButton(new MyPushButton(QStringLiteral("全部导出"), this)) {
+    mCodeEdit->setObjectName(QStringLiteral("codeEdit"));
+    mSearchButton->setObjectName(QStringLiteral("searchButton"));
+    mMoreButton->setObjectName(QStringLiteral("moreButton"));
+    mClearButton->setObjectName(QStringLiteral("clearButton"));
+    mExportButton->setObjectName(QStringLiteral("exportButton"));
+    mExportAllButton->setObjectName(QStringLiteral("exportAllButton"));
     mCodeEdit->setMaxLength(6);
     mMoreButton->setEnabled(false);
     mClearButton->setGreenStyle();

@@ -41,6 +41,12 @@ TransactionWidget::TransactionWidget(QWidget *parent)
       mMoreButton(new MyPushButton(QStringLiteral("更多"), this)),
       mExportButton(new MyPushButton(QStringLiteral("导出"), this)),
       mExportAllButton(new MyPushButton(QStringLiteral("全部导出"), this)) {
+    mCodeEdit->setObjectName(QStringLiteral("codeEdit"));
+    mQueryButton->setObjectName(QStringLiteral("queryButton"));
+    mMoreButton->setObjectName(QStringLiteral("moreButton"));
+    mClearButton->setObjectName(QStringLiteral("clearButton"));
+    mExportButton->setObjectName(QStringLiteral("exportButton"));
+    mExportAllButton->setObjectName(QStringLiteral("exportAllButton"));
     mCodeEdit->setMaxLength(6);
     mOrderNoEdit->setMaxLength(9);
     for (MyTimeEdit *edit : {mStartEdit, mEndEdit}) {

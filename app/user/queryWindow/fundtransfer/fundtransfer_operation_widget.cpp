@@ -25,6 +25,11 @@ FundTransferOperationWidget::FundTransferOperationWidget(QWidget *parent)
       mClearButton(new MyPushButton(QStringLiteral("清空"), this)),
       mTransferButton(new MyPushButton(QStringLiteral("调拨"), this)) {
     std::memset(&mRequest, 0, sizeof mRequest);
+    mShToSzButton->setObjectName(QStringLiteral("shToSzButton"));
+    mSzToShButton->setObjectName(QStringLiteral("szToShButton"));
+    mAmountBox->setObjectName(QStringLiteral("amountBox"));
+    mClearButton->setObjectName(QStringLiteral("clearButton"));
+    mTransferButton->setObjectName(QStringLiteral("transferButton"));
 
     mDirectionLabel->setFixedHeight(20);
     mDirectionLabel->setRedStyle();

@@ -32,6 +32,7 @@ QString directionText(char direction) {
 FundTransferTableWidget::FundTransferTableWidget(QWidget *parent)
     : QueryWindow(QStringLiteral("资金调拨记录"), parent),
       mRefreshButton(new MyPushButton(QStringLiteral("刷新"), this)) {
+    mRefreshButton->setObjectName(QStringLiteral("refreshButton"));
     mTopLayout->addStretch();
     mTopLayout->addWidget(mRefreshButton, 0, Qt::AlignRight);
 

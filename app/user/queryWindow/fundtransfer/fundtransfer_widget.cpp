@@ -10,6 +10,7 @@ FundTransferWidget::FundTransferWidget(QWidget *parent)
     : QDialog(parent),
       mOperationWidget(new FundTransferOperationWidget(this)),
       mTableWidget(new FundTransferTableWidget(this)) {
+    setObjectName(QStringLiteral("transferDialog"));
     setWindowFlags(Qt::Tool | Qt::WindowCloseButtonHint);
     setMinimumSize(924, 265);
     mTableWidget->setHeader(kTransferColumns.size(), kTransferColumns);

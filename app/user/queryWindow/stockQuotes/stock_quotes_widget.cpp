@@ -43,6 +43,9 @@ StockQuotesWidget::StockQuotesWidget(QWidget *parent)
       mCodeRows(std::make_unique<QMap<QString, int>>()),
       mShownRows(std::make_shared<ShownRows>()) {
     mSearchEdit->setPlaceholderText(tr("证券代码"));
+    mSearchEdit->setObjectName(QStringLiteral("searchEdit"));
+    mSearchButton->setObjectName(QStringLiteral("searchButton"));
+    mClearButton->setObjectName(QStringLiteral("clearButton"));
     // The search sets the scroll bar to a row number, which holds while scrolling is per row.
     mTable->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     mClearButton->setGreenStyle();

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QPushButton>
 
 ModalBoxWatcher::ModalBoxWatcher(QObject *parent) : QObject(parent) {
@@ -28,6 +29,11 @@ void ModalBoxWatcher::poll() {
     // boxes built with button texts is the order they were added.
     for (QAbstractButton *b : buttons) seen.buttons << b->text();
     mBoxes << seen;
+    if (mOnBox) {
+        const QPointer<QMessageBox> alive(box);
+        mOnBox(box);
+        if (!alive || !alive->isVisible()) return;
+    }
 
     if (mQueued.isEmpty() && !mAnswerText.isEmpty()) {
         for (QAbstractButton *b : buttons) {
@@ -38,6 +44,12 @@ void ModalBoxWatcher::poll() {
         }
     }
     int answer = mQueued.isEmpty() ? mAnswer : mQueued.takeFirst();
+    if (answer == kLeaveOpen) return;
+    if (answer == kDefaultButton) {
+        QAbstractButton *b = box->defaultButton() ? box->defaultButton() : buttons.value(0);
+        if (b) b->click();
+        return;
+    }
     if (answer < 0 || answer >= buttons.size()) {
         QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(box, &esc);

@@ -1,17 +1,15 @@
 #include "gate_test_support.h"
 
+#include "qeto_demo_accounts.h"
+
 #include <arpa/inet.h>
 #include <dirent.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/eventfd.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -249,7 +247,7 @@ void FakeCounter::defaultHandler(Conn &c, const wire::FrameHeader &h, const uint
         c.send(headerOnly(0, wire::RspHeartbeat, 0));
     } else if (h.type == wire::ReqLogin) {
         GatewayUserRspLoginField r{};
-        GT_PUT(r.AccountID, "10001001");
+        GT_PUT(r.AccountID, qeto::sim::demo::kAccount);
         GT_PUT(r.LoginRspCode, "SH01");
         r.MaxUserLocalID = 41;
         r.ExchangeCode = '1';
@@ -343,95 +341,6 @@ void FakeCounter::loop() {
 std::string headerOnly(uint32_t length, uint16_t type, uint16_t count) {
     const wire::FrameHeader h = wire::frameHeader(type, length, 0, 0, count);
     return std::string(reinterpret_cast<const char *>(&h), sizeof h);
-}
-
-// ---------------------------------------------------------------- simulator
-
-std::string SimProcess::path() {
-    if (const char *env = std::getenv("QETO_SIM"); env && *env && ::access(env, X_OK) == 0) return env;
-#ifdef QETO_SIM_PATH
-    if (::access(QETO_SIM_PATH, X_OK) == 0) return QETO_SIM_PATH;
-#endif
-    return {};
-}
-
-SimProcess::~SimProcess() { stop(); }
-
-bool SimProcess::start(const std::vector<std::string> &args, std::string *error) {
-    const std::string exe = path();
-    if (exe.empty()) {
-        if (error) *error = "no simulator";
-        return false;
-    }
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) return false;
-    std::vector<std::string> all{exe, "--counter-port", "0", "--md-port", "0"};
-    all.insert(all.end(), args.begin(), args.end());
-    const pid_t parent = ::getpid();
-    pid = ::fork();
-    if (pid == 0) {
-        // A crashed test must not leave a simulator behind holding the test runner's output.
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() != parent) ::_exit(127);
-        ::dup2(fds[1], 1);
-        std::vector<char *> argv;
-        for (auto &a : all) argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(exe.c_str(), argv.data());
-        ::_exit(127);
-    }
-    ::close(fds[1]);
-    outFd_ = fds[0];
-    std::string line;
-    const auto deadline = std::chrono::steady_clock::now() + 15s;
-    while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-        pollfd p{outFd_, POLLIN, 0};
-        if (::poll(&p, 1, 200) <= 0) continue;
-        char c;
-        if (::read(outFd_, &c, 1) != 1) break;
-        line += c;
-    }
-    unsigned cp = 0, mp = 0;
-    if (std::sscanf(line.c_str(), "counter_port=%u md_port=%u", &cp, &mp) != 2) {
-        if (error) *error = "unexpected first line: " + line;
-        stop();
-        return false;
-    }
-    counterPort = static_cast<uint16_t>(cp);
-    mdPort = static_cast<uint16_t>(mp);
-    // Keep reading so that the child never blocks on a full pipe.
-    drain_ = std::thread([fd = outFd_] {
-        char buf[4096];
-        while (::read(fd, buf, sizeof buf) > 0) {
-        }
-    });
-    return true;
-}
-
-void SimProcess::signal(int sig) {
-    if (pid > 0) ::kill(pid, sig);
-}
-
-void SimProcess::stop() {
-    if (pid > 0) {
-        ::kill(pid, SIGTERM);
-        int status = 0;
-        bool gone = false;
-        for (int i = 0; i < 100 && !gone; ++i) {
-            gone = ::waitpid(pid, &status, WNOHANG) == pid;
-            if (!gone) std::this_thread::sleep_for(50ms);
-        }
-        if (!gone) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-        }
-        pid = -1;
-    }
-    if (drain_.joinable()) drain_.join();
-    if (outFd_ >= 0) {
-        ::close(outFd_);
-        outFd_ = -1;
-    }
 }
 
 // ---------------------------------------------------------------- misc

@@ -1,9 +1,7 @@
 // Helpers shared by the gateway library suites: a recording callback table, a small fake
-// counter on a local port, the simulator as a child process and parameter files.
+// counter on a local port and parameter files.
 #ifndef GATE_TEST_SUPPORT_H
 #define GATE_TEST_SUPPORT_H
-
-#include <sys/types.h>
 
 #include <atomic>
 #include <chrono>
@@ -18,6 +16,7 @@
 
 #include "qeto_gate_api.h"
 #include "qeto_wire.h"
+#include "sim_process.h"
 
 namespace gatetest {
 
@@ -157,21 +156,8 @@ std::string answerFrame(uint16_t type, const std::vector<R> &records, const std:
 std::string headerOnly(uint32_t length, uint16_t type, uint16_t count);
 
 // The simulator as a child process on free ports.
-class SimProcess {
-public:
-    static std::string path();  // empty when there is no simulator to run
-    ~SimProcess();
-    bool start(const std::vector<std::string> &args, std::string *error = nullptr);
-    void signal(int sig);
-    void stop();
-    uint16_t counterPort = 0;
-    uint16_t mdPort = 0;
-    pid_t pid = -1;
-
-private:
-    std::thread drain_;
-    int outFd_ = -1;
-};
+using qeto::test::SimProcess;
+using qeto::test::simPath;
 
 // Checks state the recorder does not see (the fake counter's, the process's) until it holds.
 bool pollUntil(const std::function<bool()> &pred, std::chrono::milliseconds timeout = 10s);

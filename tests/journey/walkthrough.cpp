@@ -12,12 +12,14 @@
 
 #include "journey_driver.h"
 #include "mainwindow.h"
+#include "sim_process.h"
 #include "utils/immediate_exit.h"
 
 namespace {
 
 struct Picture {
     QString file;
+    QString name;
     QString caption;
 };
 
@@ -35,7 +37,8 @@ bool writeGallery(const QString &folder, const QList<Picture> &pictures, const Q
         << "<h1>Qeto-Desk " << htmlEscaped(JourneyDriver::appVersion()) << ": a trader's day against qeto-sim</h1>\n";
     if (!failure.isEmpty()) out << "<p class=\"fail\">The journey stopped: " << htmlEscaped(failure) << "</p>\n";
     for (int i = 0; i < pictures.size(); ++i) {
-        out << "<figure><figcaption>" << (i + 1) << ". " << htmlEscaped(pictures.at(i).caption)
+        out << "<figure id=\"" << pictures.at(i).name << "\"><figcaption>" << (i + 1) << ". "
+            << htmlEscaped(pictures.at(i).caption)
             << "</figcaption><img src=\"" << pictures.at(i).file << "\" alt=\"" << htmlEscaped(pictures.at(i).caption)
             << "\"></figure>\n";
     }
@@ -50,7 +53,7 @@ int main(int argc, char *argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    QString sim = QStringLiteral(QETO_SIM_PATH);
+    QString sim = QString::fromStdString(qeto::test::simPath());
     QString folder = QDir::current().filePath(QStringLiteral("walkthrough"));
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
@@ -72,9 +75,9 @@ int main(int argc, char *argv[]) {
 
     QList<Picture> pictures;
     JourneyDriver driver(sim, folder + QStringLiteral("/exports"));
-    driver.setShot([&](const QString &caption, QWidget *widget) {
-        const QString file = QStringLiteral("%1.png").arg(pictures.size() + 1, 2, 10, QLatin1Char('0'));
-        if (widget->grab().save(folder + QLatin1Char('/') + file)) pictures.append({file, caption});
+    driver.setShot([&](const QString &name, const QString &caption, QWidget *widget) {
+        const QString file = QStringLiteral("%1-%2.png").arg(pictures.size() + 1, 2, 10, QLatin1Char('0')).arg(name);
+        if (widget->grab().save(folder + QLatin1Char('/') + file)) pictures.append({file, name, caption});
         std::fprintf(stderr, "  %s  %s\n", qPrintable(file), caption.toUtf8().constData());
     });
 

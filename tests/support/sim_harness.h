@@ -11,6 +11,7 @@
 
 #include "engine.h"
 #include "market.h"
+#include "qeto_demo_accounts.h"
 
 namespace qeto::sim::test {
 
@@ -116,8 +117,9 @@ public:
         for (auto &t : pending) t();
     }
 
-    std::vector<Unit> login(char exchange, const std::string &account = "10001001", const std::string &pwd = "123456",
-                            ConnId conn = 1, const std::string &branch = "0001", const std::string &app = "qeto-desk",
+    std::vector<Unit> login(char exchange, const std::string &account = demo::kAccount,
+                            const std::string &pwd = demo::kPassword, ConnId conn = 1,
+                            const std::string &branch = "0001", const std::string &app = "qeto-desk",
                             bool terminal = true) {
         uint8_t body[sizeof(GatewayUserReqLoginField) + sizeof(GatewayTerminalInfoField)] = {};
         GatewayUserReqLoginField l{};

@@ -1,145 +1,27 @@
-// A qeto-sim child on loopback for process-level suites and benchmarks: free ports, stderr kept
-// in a file, an optional descriptor limit, its resident memory and CPU time from /proc, and a
-// plain blocking client (login, fund query).
-#ifndef QETO_SIM_PROCESS_H
-#define QETO_SIM_PROCESS_H
+// A plain blocking client of qeto-sim on loopback for process-level suites and benchmarks
+// (login, fund and order queries), beside the simulator child of sim_process.h.
+#ifndef QETO_SIM_CLIENT_H
+#define QETO_SIM_CLIENT_H
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "qeto_demo_accounts.h"
 #include "qeto_wire.h"
+#include "sim_process.h"
 
 namespace qeto::sim::test {
 
-#ifdef QETO_SIM_PATH
-// The simulator under test: $QETO_SIM, else the one this suite was built with.
-inline std::string simPath() {
-    const char *env = std::getenv("QETO_SIM");
-    return env && *env ? env : QETO_SIM_PATH;
-}
-#endif
-
-class SimChild {
-public:
-    // nofile > 0: the child runs with that many descriptors at most.
-    SimChild(const std::string &path, std::vector<std::string> extra, long nofile = 0) {
-        char tmpl[] = "/tmp/qeto-sim-stderr.XXXXXX";
-        const int errFd = mkstemp(tmpl);
-        mErrPath = tmpl;
-        int out[2];
-        if (errFd < 0 || pipe(out) != 0) return;
-        std::vector<std::string> args = {path, "--counter-port", "0", "--md-port", "0"};
-        args.insert(args.end(), extra.begin(), extra.end());
-        std::vector<char *> argv;
-        for (auto &a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        mPid = fork();
-        if (mPid == 0) {
-            if (nofile > 0) {
-                rlimit rl{static_cast<rlim_t>(nofile), static_cast<rlim_t>(nofile)};
-                setrlimit(RLIMIT_NOFILE, &rl);
-            }
-            dup2(out[1], 1);
-            dup2(errFd, 2);
-            close(out[0]);
-            close(out[1]);
-            close(errFd);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        close(errFd);
-        std::string line;
-        char ch;
-        pollfd p{out[0], POLLIN, 0};
-        while (mPid > 0 && poll(&p, 1, 20000) > 0 && read(out[0], &ch, 1) == 1 && ch != '\n') line += ch;
-        close(out[0]);
-        mLine = line;
-        std::sscanf(line.c_str(), "counter_port=%d md_port=%d", &counterPort, &mdPort);
-    }
-    ~SimChild() {
-        if (mPid > 0 && !mReaped) {
-            kill(mPid, SIGKILL);
-            waitpid(mPid, nullptr, 0);
-        }
-        if (!mErrPath.empty()) unlink(mErrPath.c_str());
-    }
-    SimChild(const SimChild &) = delete;
-    SimChild &operator=(const SimChild &) = delete;
-
-    // Signals the child and waits for it; its wait status.
-    int stop(int sig) {
-        kill(mPid, sig);
-        int status = 0;
-        waitpid(mPid, &status, 0);
-        mReaped = true;
-        return status;
-    }
-    void signal(int sig) { kill(mPid, sig); }
-
-    bool alive() const { return mPid > 0 && waitpid(mPid, nullptr, WNOHANG) == 0; }
-    pid_t pid() const { return mPid; }
-    const std::string &portLine() const { return mLine; }
-
-    // VmRSS in KiB, -1 when unknown.
-    long rssKb() const {
-        std::ifstream f("/proc/" + std::to_string(mPid) + "/status");
-        std::string key;
-        while (f >> key) {
-            if (key == "VmRSS:") {
-                long kb = -1;
-                f >> kb;
-                return kb;
-            }
-            std::getline(f, key);
-        }
-        return -1;
-    }
-    // User plus system CPU time in clock ticks.
-    long cpuTicks() const {
-        std::ifstream f("/proc/" + std::to_string(mPid) + "/stat");
-        std::string all((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-        const auto close = all.rfind(')');
-        if (close == std::string::npos) return -1;
-        std::istringstream rest(all.substr(close + 2));
-        std::string field;
-        long utime = 0, stime = 0;
-        for (int i = 3; i <= 15 && rest >> field; ++i) {
-            if (i == 14) utime = std::atol(field.c_str());
-            if (i == 15) stime = std::atol(field.c_str());
-        }
-        return utime + stime;
-    }
-    std::string errors() const {
-        std::ifstream f(mErrPath);
-        return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    }
-
-    int counterPort = 0;
-    int mdPort = 0;
-
-private:
-    pid_t mPid = -1;
-    bool mReaped = false;
-    std::string mLine;
-    std::string mErrPath;
-};
+using qeto::test::SimProcess;
+using qeto::test::simPath;
 
 inline int connectTo(int port) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -211,7 +93,7 @@ inline bool closedByPeer(int fd, int timeoutMs = 5000) {
     }
 }
 
-inline std::vector<uint8_t> loginFrame(const char *account = "10001001", const char *password = "123456") {
+inline std::vector<uint8_t> loginFrame(const char *account = demo::kAccount, const char *password = demo::kPassword) {
     uint8_t body[sizeof(GatewayUserReqLoginField) + sizeof(GatewayTerminalInfoField)] = {};
     GatewayUserReqLoginField l{};
     std::memcpy(l.AccountID, account, std::strlen(account));

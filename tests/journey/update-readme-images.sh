@@ -13,19 +13,19 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"${JOBS:-2}" --target qeto-walkthrough qeto-sim
 QT_QPA_PLATFORM=offscreen build/walkthrough/qeto-walkthrough "$GALLERY" >/dev/null
 
-# picture <caption start> <file> <width>: the first picture whose caption starts so.
+# picture <step> <file> <width>: the picture of the journey step of that name.
 picture() {
   local src
-  src=$(grep -F "figcaption>" "$GALLERY/index.html" | grep -F ". $1" | head -n1 | sed 's/.*img src="\([^"]*\)".*/\1/')
-  if [ -z "$src" ]; then echo "no picture captioned '$1'" >&2; exit 1; fi
+  src=$(grep -F "<figure id=\"$1\">" "$GALLERY/index.html" | head -n1 | sed 's/.*img src="\([^"]*\)".*/\1/')
+  if [ -z "$src" ]; then echo "no picture of step '$1'" >&2; exit 1; fi
   convert "$GALLERY/$src" -resize "$3x>" -strip -colors 256 -define png:exclude-chunks=date,time "PNG8:$OUT/$2"
 }
 
 mkdir -p "$OUT"
-picture "Login page filled in: 上交" login.png 640
-picture "Order table (委托查询): the two resting orders" workspace.png 960
-picture "Order window: a marketable buy" order-window.png 510
-picture "Funds dialog after the fill" funds.png 260
-picture "出入金: a deposit" deposit.png 660
-picture "沪深资金调拨: 3000 to Shenzhen" transfer.png 800
+picture login-wrong-password login.png 640
+picture orders-ticked workspace.png 960
+picture order-window-marketable order-window.png 510
+picture funds-after-fill funds.png 260
+picture deposit-withdrawal deposit.png 660
+picture transfer transfer.png 800
 du -ch "$OUT"/*.png | tail -n1

@@ -14,12 +14,14 @@
 #include <functional>
 #include <memory>
 
-#include "sim_child.h"
+#include "modal_box.h"
+#include "qeto_demo_accounts.h"
+#include "sim_process.h"
 
 class MainWindow;
 class QAbstractButton;
+class QDialog;
 class QMessageBox;
-class QPushButton;
 class QTableWidget;
 class QWidget;
 class UserWidget;
@@ -27,8 +29,9 @@ class UserWidget;
 class JourneyDriver : public QObject {
     Q_OBJECT
 public:
-    // caption: what the picture shows; widget: the window, dialog or message box to grab.
-    using Shot = std::function<void(const QString &caption, QWidget *widget)>;
+    // name: the step the picture is of, unique in a run; caption: what it shows; widget: the
+    // window, dialog or message box to grab.
+    using Shot = std::function<void(const QString &name, const QString &caption, QWidget *widget)>;
 
     JourneyDriver(const QString &simProgram, const QString &workDir);
     ~JourneyDriver() override;
@@ -57,52 +60,79 @@ public:
     static void routeClientLog(const QString &file);
 
 private:
-    struct Box {
-        QString title;
-        QString text;
+    struct DropCounts {
+        int reconnects = 0;
+        int drops = 0;
     };
 
     bool fail(const QString &what, int line);
     bool waitFor(const std::function<bool()> &condition, int timeoutMs);
     void figure(const QString &name, qint64 ms);
-    void shot(const QString &caption, QWidget *widget);
-    void pollBoxes();
+    // name: what the walkthrough's gallery and the README's pictures pick the picture by.
+    void shot(const QString &name, const QString &caption, QWidget *widget);
+    void onBox(QMessageBox *box);
     bool waitBox(const QString &text, int timeoutMs = 20000);
     int boxesWith(const QString &text) const;
 
+    // The page: the workspace, its tabs, tables and dialogs, controls by their object names.
     bool writeConfig(quint16 counterPort, quint16 mdPort);
-    bool login(int exchangeIndex, const QString &account, const QString &password);
-    bool loginToWorkspace(int exchangeIndex, const QString &password, const QString &caption);
-    bool dropCounter(const QString &caption);
     void typeInto(QWidget *edit, const QString &text);
     bool click(QAbstractButton *button);
-    QPushButton *button(QWidget *root, const QString &text, bool directChildOnly = false) const;
     UserWidget *workspace() const;
     QTableWidget *quoteTable() const;
     QWidget *queryTab(const QString &title) const;
-    bool funds(double *available, double *fee, const QString &caption);
-    bool orderFromWatchList(const QString &code, const QString &priceLabel, int quantity, const QString &caption);
-    bool searchOrders(const QString &code);
-    bool checkRow(QTableWidget *table, int row);
+    QDialog *shownDialog(const char *name) const;
+    bool waitDialog(const char *name, QDialog **shown);
+    bool openDialog(const char *button, const char *name, QDialog **opened);
     int findRow(QTableWidget *table, const std::function<bool(int row)> &match) const;
+    bool checkRow(QTableWidget *table, int row);
+
+    // Moves made more than once.
+    bool login(int exchangeIndex, const QString &account, const QString &password, const QString &name);
+    bool loginToWorkspace(int exchangeIndex, const QString &password, const QString &name, const QString &caption);
+    bool dropCounter(const QString &name, const QString &caption);
+    bool funds(double *available, double *fee, const QString &name, const QString &caption);
+    bool openOrderWindow(const QString &code, QDialog **window);
+    bool fillOrder(QDialog *window, const QString &priceLabel, int quantity);
+    bool orderFromWatchList(const QString &code, const QString &priceLabel, int quantity, const QString &name,
+                            const QString &caption);
+    bool searchOrders(const QString &code);
+    bool startMdServer(const std::string &port, const char *codes);
+
+    // The steps' parts, in journey order.
+    bool restTwoBuys();
+    bool cancelBoth();
+    bool marketableBuy(double *tradePrice);
+    bool boughtToday();
+    bool paidForTheFill(double availableBefore, double feeBefore, double tradePrice);
+    int shanghaiOrders() const;
+    bool searchEveryOrder(QWidget *tab);
+    bool exportOrders(QWidget *tab);
+    bool pageToTheEnd(QWidget *tab);
+    bool depositAndWithdraw();
+    bool transferBothWays(double shCash);
+    bool transferRecordsShow(QDialog *transfer);
+    bool secondDropWhileMessageOpen();
+    QString dropAgain(const DropCounts &counts, int messages, const QPointer<UserWidget> &workspace);
+    bool mdServerOfItsOwn();
+    bool mdServerComesBack();
 
     QString mSimProgram;
     QString mWorkDir;
-    SimChild mSim;
-    SimChild mMdSim;
+    qeto::test::SimProcess mSim;
+    qeto::test::SimProcess mMdSim;
     std::unique_ptr<MainWindow> mWindow;
     Shot mShot;
     QString mError;
     QList<QPair<QString, qint64>> mFigures;
 
-    QTimer mBoxTimer;
-    QList<Box> mBoxes;
+    ModalBoxWatcher mBoxes;
     int mBoxMark = 0;  // boxes before this one were already waited for
     // Runs for the next box instead of answering it, inside the box's own event loop (the
     // only place code can run while a modal box is open); the box is answered after it.
     std::function<void(QMessageBox *)> mWhileOpen;
 
-    QString mPassword = QStringLiteral("123456");
+    QString mPassword = QLatin1String(qeto::sim::demo::kPassword);
     QString mShCode;  // the Shanghai code traded
     double mSzAvailableAtStart = 0;
     double mTransferredToSz = 0;
