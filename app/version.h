@@ -4,8 +4,9 @@
 
 #include <QString>
 
-// Longest version taken from the file; a longer first line is cut here.
-constexpr int kMaxVersionLength = 64;
+// Longest version taken from the file; a longer first line is cut here. Far above any real
+// version, so only a damaged file is cut, and small enough that a huge one costs nothing.
+constexpr int kMaxVersionLength = 4096;
 
 // First line of applicationDirPath() + kVersionFile without its line end, at most
 // kMaxVersionLength characters; empty when the file is missing or unreadable.

@@ -4,19 +4,30 @@
 #   sim  -> qeto-sim:  /usr/bin/qeto-sim and its README.
 # Each gets a -dbgsym .ddeb with the split debug files under /usr/lib/debug/.build-id.
 #   cmake --build build --target Qeto-Desk qeto-sim && (cd build && cpack -G DEB)
-# Destinations are relative to a prefix of "/", so DESTDIR=/some/root cmake --install build
-# lays out the same tree the packages hold.
+# The GNU directories under the prefix, which defaults to the packages' /usr, so
+# DESTDIR=/some/root cmake --install build lays out the same tree the packages hold. Under the
+# prefix /usr the client goes to /opt/qeto-desk, as an add-on does there; under any other
+# prefix (cmake --install build --prefix ~/.local) to <prefix>/libexec/qeto-desk, where the
+# launcher looks first. The prefix is known only at install time, hence the variable there.
 if(NOT TARGET Qeto-Desk OR NOT TARGET qeto-sim)
   return()
 endif()
 
-if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
-  set(CMAKE_INSTALL_PREFIX "/" CACHE PATH "Install prefix" FORCE)
+# "/" is what earlier versions of these rules forced; /usr now gives that same tree.
+if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT OR CMAKE_INSTALL_PREFIX STREQUAL "/")
+  set(CMAKE_INSTALL_PREFIX "/usr" CACHE PATH "Install prefix" FORCE)
 endif()
+include(GNUInstallDirs)
 
 set(QETO_PKG_DIR ${PROJECT_SOURCE_DIR}/packaging)
 set(QETO_PKG_OUT ${PROJECT_BINARY_DIR}/packaging)
-set(QETO_OPT_DIR opt/qeto-desk)
+set(QETO_CLIENT_DEST "\${QETO_CLIENT_DIR}")
+set(QETO_DATA_DIR ${CMAKE_INSTALL_DATAROOTDIR})
+install(CODE "if(CMAKE_INSTALL_PREFIX MATCHES \"^/usr/?$\")
+  set(QETO_CLIENT_DIR ../opt/qeto-desk)
+else()
+  set(QETO_CLIENT_DIR ${CMAKE_INSTALL_LIBEXECDIR}/qeto-desk)
+endif()" COMPONENT desk)
 
 # Debian version from the first line of version.txt. A version without a hyphen is a native
 # one, which keeps the file name <name>_<version>_<arch>.deb; characters Debian does not allow
@@ -50,33 +61,33 @@ endforeach()
 # --- qeto-desk ---------------------------------------------------------------------------
 # The client finds the gateway library beside itself, never on a system path.
 set_target_properties(Qeto-Desk PROPERTIES INSTALL_RPATH "$ORIGIN")
-install(TARGETS Qeto-Desk RUNTIME DESTINATION ${QETO_OPT_DIR} COMPONENT desk)
-install(TARGETS QetoGateAPI LIBRARY DESTINATION ${QETO_OPT_DIR} COMPONENT desk
+install(TARGETS Qeto-Desk RUNTIME DESTINATION ${QETO_CLIENT_DEST} COMPONENT desk)
+install(TARGETS QetoGateAPI LIBRARY DESTINATION ${QETO_CLIENT_DEST} COMPONENT desk
         NAMELINK_SKIP)
 # Read-only for the client; the administrator edits config/ in place.
-install(FILES ${PROJECT_SOURCE_DIR}/version.txt DESTINATION ${QETO_OPT_DIR} COMPONENT desk)
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/config/ DESTINATION ${QETO_OPT_DIR}/config COMPONENT desk
+install(FILES ${PROJECT_SOURCE_DIR}/version.txt DESTINATION ${QETO_CLIENT_DEST} COMPONENT desk)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/config/ DESTINATION ${QETO_CLIENT_DEST}/config COMPONENT desk
         FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-install(PROGRAMS ${QETO_PKG_DIR}/qeto-desk DESTINATION usr/bin COMPONENT desk)
-install(FILES ${QETO_PKG_DIR}/qeto-desk.desktop DESTINATION usr/share/applications COMPONENT desk)
-install(FILES ${QETO_PKG_DIR}/icons/qeto-desk.svg DESTINATION usr/share/icons/hicolor/scalable/apps
+install(PROGRAMS ${QETO_PKG_DIR}/qeto-desk DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT desk)
+install(FILES ${QETO_PKG_DIR}/qeto-desk.desktop DESTINATION ${QETO_DATA_DIR}/applications COMPONENT desk)
+install(FILES ${QETO_PKG_DIR}/icons/qeto-desk.svg DESTINATION ${QETO_DATA_DIR}/icons/hicolor/scalable/apps
         COMPONENT desk)
 foreach(size 16 24 32 48 64 128 256)
   install(FILES ${QETO_PKG_DIR}/icons/hicolor/${size}x${size}/qeto-desk.png
-          DESTINATION usr/share/icons/hicolor/${size}x${size}/apps COMPONENT desk)
+          DESTINATION ${QETO_DATA_DIR}/icons/hicolor/${size}x${size}/apps COMPONENT desk)
 endforeach()
-install(FILES ${QETO_PKG_OUT}/qeto-desk/qeto-desk.1.gz DESTINATION usr/share/man/man1 COMPONENT desk)
+install(FILES ${QETO_PKG_OUT}/qeto-desk/qeto-desk.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT desk)
 install(FILES ${QETO_PKG_DIR}/copyright ${QETO_PKG_OUT}/qeto-desk/changelog.gz
-        DESTINATION usr/share/doc/qeto-desk COMPONENT desk)
-install(FILES ${QETO_PKG_DIR}/qeto-desk.lintian-overrides DESTINATION usr/share/lintian/overrides
+        DESTINATION ${QETO_DATA_DIR}/doc/qeto-desk COMPONENT desk)
+install(FILES ${QETO_PKG_DIR}/qeto-desk.lintian-overrides DESTINATION ${QETO_DATA_DIR}/lintian/overrides
         RENAME qeto-desk COMPONENT desk)
 
 # --- qeto-sim ----------------------------------------------------------------------------
-install(TARGETS qeto-sim RUNTIME DESTINATION usr/bin COMPONENT sim)
+install(TARGETS qeto-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT sim)
 install(FILES ${PROJECT_SOURCE_DIR}/sim/README.md ${QETO_PKG_DIR}/copyright
               ${QETO_PKG_OUT}/qeto-sim/changelog.gz
-        DESTINATION usr/share/doc/qeto-sim COMPONENT sim)
-install(FILES ${QETO_PKG_OUT}/qeto-sim/qeto-sim.1.gz DESTINATION usr/share/man/man1 COMPONENT sim)
+        DESTINATION ${QETO_DATA_DIR}/doc/qeto-sim COMPONENT sim)
+install(FILES ${QETO_PKG_OUT}/qeto-sim/qeto-sim.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT sim)
 
 # --- CPack -------------------------------------------------------------------------------
 set(CPACK_GENERATOR DEB)
@@ -84,7 +95,10 @@ set(CPACK_PACKAGE_NAME qeto-desk)
 set(CPACK_PACKAGE_VERSION ${QETO_DEB_VERSION})
 set(CPACK_PACKAGE_VENDOR "Qeto-Desk developers")
 set(CPACK_PACKAGE_CONTACT "Qeto-Desk developers <packaging@qeto-desk.example>")
-set(CPACK_PACKAGING_INSTALL_PREFIX "/")
+# The packages' prefix is the install prefix the rules see (DESTDIR staging), which puts the
+# client in /opt.
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_SET_DESTDIR ON)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_COMPONENTS_ALL desk sim)
 set(CPACK_DEB_COMPONENT_INSTALL ON)

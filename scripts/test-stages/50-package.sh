@@ -146,4 +146,23 @@ started() { grep -qsF "version : $version" "$WORK"/xdg/qeto-desk/log/Qeto-Desk-*
 waitFor 60 started || fail "no day log under \$XDG_DATA_HOME/qeto-desk/log"
 kill -TERM "$client2"
 wait "$client2" || true
+# --- an install under a prefix stays under it: <prefix>/bin, <prefix>/libexec, <prefix>/share ------
+PREFIX=$WORK/prefix
+cmake --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log" 2>&1 || { cat "$WORK/install.log"; fail "install"; }
+[ ! -e "$PREFIX/usr" ] && [ ! -e "$PREFIX/opt" ] || fail "--prefix install wrote $PREFIX/usr or $PREFIX/opt"
+for f in bin/qeto-desk bin/qeto-sim libexec/qeto-desk/Qeto-Desk libexec/qeto-desk/version.txt \
+  share/applications/qeto-desk.desktop share/icons/hicolor/scalable/apps/qeto-desk.svg share/man/man1/qeto-sim.1.gz; do
+  [ -e "$PREFIX/$f" ] || fail "--prefix install lacks <prefix>/$f"
+done
+(exec env XDG_DATA_HOME="$WORK/xdg-prefix" QT_QPA_PLATFORM=offscreen "$PREFIX/bin/qeto-desk") \
+  >"$WORK/client3.out" 2>&1 &
+client3=$!
+pids+=("$client3")
+startedUnderPrefix() { grep -qsF "version : $version" "$WORK"/xdg-prefix/qeto-desk/log/Qeto-Desk-*.log; }
+waitFor 60 startedUnderPrefix ||
+  fail "the launcher under the prefix did not start its client: $(cat "$WORK/client3.out")"
+kill -TERM "$client3"
+wait "$client3" || true
+say "--prefix install: $(cd "$PREFIX" && find . -type f | wc -l) files under bin/, libexec/ and share/, client started"
+
 say "ok"

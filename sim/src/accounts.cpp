@@ -8,23 +8,30 @@
 
 namespace qeto::sim {
 
-double Counter::withdrawable() const { return std::max(0.0, available - unsettled); }
+Cents Counter::withdrawable() const { return std::max<Cents>(0, available - unsettled); }
 
 Order *Counter::findOrder(uint32_t sysId) {
     auto it = orderIndex.find(sysId);
     return it == orderIndex.end() ? nullptr : &orders[it->second];
 }
 
-static void setCash(Counter &c, const std::string &code, double cash) {
+// False when the amount is not one a counter can hold.
+static bool setCash(Counter &c, const std::string &code, double cash) {
+    const std::optional<Cents> cents = centsOf(cash);
+    if (!cents || *cents < 0 || *cents > kMaxBalance) return false;
     c.loginCode = code;
-    c.available = cash;
-    c.startWithdrawable = cash;
+    c.available = *cents;
+    c.startWithdrawable = *cents;
+    return true;
 }
 
-static void hold(Counter &c, const std::string &code, uint32_t qty, double cost) {
+static bool hold(Counter &c, const std::string &code, uint32_t qty, double cost) {
+    const std::optional<Cents> amount = centsOf(cost * qty);
+    if (!amount) return false;
     Position &p = c.positions[code];
     p.yesterday = qty;
-    p.costAmount = cost * qty;
+    p.costAmount = *amount;
+    return true;
 }
 
 AccountList demoAccounts() {
@@ -91,10 +98,10 @@ bool loadAccounts(const std::string &path, AccountList *out, std::string *error)
             std::string code;
             double cash = 0;
             if (list.empty()) return fail("counter before any account");
-            if (!(words >> exch >> code >> cash) || (exch != 1 && exch != 2) || cash < 0)
+            if (!(words >> exch >> code >> cash) || (exch != 1 && exch != 2) ||
+                !setCash(list.back()->counters[exch - 1], code, cash))
                 return fail("counter <1|2> <login code> <cash>");
             counter = &list.back()->counters[exch - 1];
-            setCash(*counter, code, cash);
         } else if (kind == "position") {
             std::string code;
             long qty = 0;
@@ -103,7 +110,8 @@ bool loadAccounts(const std::string &path, AccountList *out, std::string *error)
             if (!(words >> code >> qty) || code.size() != 6 || qty < 0)
                 return fail("position <code> <quantity> [cost]");
             words >> cost;
-            hold(*counter, code, static_cast<uint32_t>(qty), cost);
+            if (!hold(*counter, code, static_cast<uint32_t>(qty), cost))
+                return fail("position <code> <quantity> [cost]");
         } else {
             return fail("unknown line kind '" + kind + "'");
         }

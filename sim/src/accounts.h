@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "money.h"
+
 namespace qeto::sim {
 
 struct Position {
@@ -17,7 +19,7 @@ struct Position {
     uint32_t todayBuy = 0;
     uint32_t todaySell = 0;
     uint32_t frozenSell = 0;  // shares held by open sell orders
-    double costAmount = 0;    // money paid for what is held, fees included
+    Cents costAmount = 0;     // money paid for what is held, fees included
 
     // Shares bought today become sellable only tomorrow.
     uint32_t available() const { return yesterday - todaySell - frozenSell; }
@@ -29,18 +31,19 @@ struct Order {
     uint32_t userLocalId = 0;
     std::string code;
     char direction = '1';
-    double price = 0;
+    double price = 0;  // as asked: the records echo it
+    PriceUnits priceUnits = 0;  // the same once checked, for the money
     uint32_t volume = 0;
     uint32_t traded = 0;
-    double tradeAmount = 0;
+    Cents tradeAmount = 0;
     char status = '2';
     int insertMs = 0;
     uint16_t errorCode = 0;
     uint8_t securityType = 1;
     // Money still frozen for a buy; fees already taken from the frozen fee.
-    double frozenCash = 0;
-    double frozenFee = 0;
-    double feeCharged = 0;
+    Cents frozenCash = 0;
+    Cents frozenFee = 0;
+    Cents feeCharged = 0;
     int32_t requestId = 0;
     bool fillPending = false;
 
@@ -60,21 +63,21 @@ struct Trade {
 };
 
 struct CashRecord {
-    double amount = 0;
+    Cents amount = 0;
     char direction = '1';  // '1' deposit, '2' withdrawal
     std::string operTime;  // yyyy-MM-dd hh:mm:ss
 };
 
 struct Counter {
     std::string loginCode;
-    double available = 0;
-    double frozenCash = 0;
-    double frozenFee = 0;
-    double fees = 0;
-    double todayBuyAmount = 0;
-    double todaySellAmount = 0;
-    double startWithdrawable = 0;
-    double unsettled = 0;  // today's net sale proceeds: usable for buying, not withdrawable
+    Cents available = 0;
+    Cents frozenCash = 0;
+    Cents frozenFee = 0;
+    Cents fees = 0;
+    Cents todayBuyAmount = 0;
+    Cents todaySellAmount = 0;
+    Cents startWithdrawable = 0;
+    Cents unsettled = 0;  // today's net sale proceeds: usable for buying, not withdrawable
     std::map<std::string, Position> positions;
     std::vector<Order> orders;
     std::unordered_map<uint32_t, std::size_t> orderIndex;
@@ -82,13 +85,13 @@ struct Counter {
     std::vector<CashRecord> cashRecords;
     uint32_t maxUserLocalId = 0;
 
-    double withdrawable() const;
+    Cents withdrawable() const;
     Order *findOrder(uint32_t sysId);
 };
 
 struct TransferRecord {
     uint32_t id = 0;
-    double amount = 0;
+    Cents amount = 0;
     char direction = '1';  // '1' Shanghai -> Shenzhen, '2' Shenzhen -> Shanghai
     int timeMs = 0;
     uint32_t errorCode = 0;

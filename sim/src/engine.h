@@ -13,6 +13,7 @@
 #include "accounts.h"
 #include "engine_codes.h"
 #include "market.h"
+#include "money.h"
 #include "qeto_wire.h"
 #include "sim_text.h"
 
@@ -25,9 +26,6 @@ struct EngineOptions {
     int rtnDelayMs = 200;                    // second phase of transfers, fills of resting orders
     Encoding textEncoding = Encoding::Utf8;  // Chinese refusal texts
 };
-
-// Fee of one order's traded amount: commission 0.025% (at least 5.00), plus 0.05% stamp duty on sells.
-double tradeFee(double amount, char direction);
 
 class Engine {
 public:

@@ -37,7 +37,7 @@ void setOutcome(Order &o, int n) {
             o.traded = o.volume;
             break;
     }
-    o.tradeAmount = roundCents(o.price * o.traded);
+    o.tradeAmount = amountOf(o.priceUnits, o.traded);
 }
 
 Order demoOrder(int n, const Quote &q, int timeMs) {
@@ -45,6 +45,7 @@ Order demoOrder(int n, const Quote &q, int timeMs) {
     o.code = q.code;
     o.direction = (n / 2) % 3 == 2 ? Side::Sell : Side::Buy;
     o.price = std::round(q.preClose * (1.0 + 0.001 * ((n % 7) - 3)) / q.tick) * q.tick;
+    o.priceUnits = unitsOf(o.price);
     o.volume = 100u * (1 + n % 20);
     o.insertMs = timeMs;
     o.securityType = q.securityType;

@@ -11,7 +11,6 @@
 
 namespace qeto::sim {
 
-constexpr double kEps = 1e-6;
 constexpr int32_t kMaxOrderVolume = 1000000;
 
 template <class T>

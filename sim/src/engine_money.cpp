@@ -1,6 +1,5 @@
 // Money and password: deposits, withdrawals, Shanghai–Shenzhen transfers and the password change.
 #include <algorithm>
-#include <cmath>
 
 #include "engine_internal.h"
 
@@ -27,9 +26,7 @@ bool passwordRulesMet(const std::string &pwd) {
     return lower && upper && digit && special;
 }
 
-bool validAmount(double requested, double rounded) {
-    return std::isfinite(requested) && rounded > 0 && rounded <= 1e12;
-}
+bool validAmount(const std::optional<Cents> &amount) { return amount && *amount > 0 && *amount <= kMaxAmount; }
 
 Exchange sourceOf(char direction) { return direction == TransferDirection::ShanghaiToShenzhen ? Shanghai : Shenzhen; }
 
@@ -62,16 +59,17 @@ void Engine::cashTransfer(Session &s, int32_t req, const CQetoReqCapTransferFiel
     zero(rsp);
     std::memcpy(rsp.AccountID, r.AccountID, sizeof rsp.AccountID);
     rsp.Amount = r.Amount;
-    const double amount = roundCents(r.Amount);
+    const std::optional<Cents> amount = centsOf(r.Amount);
     Refusal error = Refusal::None;
-    if (!validAmount(r.Amount, amount))
+    // A balance past kMaxBalance is refused rather than let the cents overflow.
+    if (!validAmount(amount) || (deposit && *amount > kMaxBalance - c.available))
         error = Refusal::BadAmount;
-    else if (!deposit && amount > c.withdrawable() + kEps)
+    else if (!deposit && *amount > c.withdrawable())
         error = Refusal::NotWithdrawable;
     if (error == Refusal::None) {
-        c.available = roundCents(c.available + (deposit ? amount : -amount));
+        c.available += deposit ? *amount : -*amount;
         CashRecord rec;
-        rec.amount = amount;
+        rec.amount = *amount;
         rec.direction = deposit ? CashDirection::Deposit : CashDirection::Withdrawal;
         rec.operTime = dateTimeText();
         c.cashRecords.push_back(rec);
@@ -92,16 +90,17 @@ void Engine::btTransfer(Session &s, int32_t req, const CQetoReqBTCapTransferMana
 
     TransferRecord rec;
     rec.id = mNextTransferId++;
-    rec.amount = roundCents(r.Amount);
+    const std::optional<Cents> amount = centsOf(r.Amount);
+    rec.amount = amount.value_or(0);
     rec.direction = r.Direction;
     rec.timeMs = msOfDay();
     rsp.TransferID = rec.id;
 
     Refusal error = Refusal::None;
-    if (!validAmount(r.Amount, rec.amount) ||
+    if (!validAmount(amount) ||
         (r.Direction != TransferDirection::ShanghaiToShenzhen && r.Direction != TransferDirection::ShenzhenToShanghai))
         error = Refusal::BadAmount;
-    else if (rec.amount > a->counters[sourceOf(r.Direction)].withdrawable() + kEps)
+    else if (rec.amount > a->counters[sourceOf(r.Direction)].withdrawable())
         error = Refusal::TransferShort;
     rec.errorCode = idOf(error);
     rec.status = error != Refusal::None ? TransferStatus::Received : TransferStatus::OutSent;
@@ -121,18 +120,18 @@ void Engine::completeBtTransfer(Account *a, uint32_t transferId, int32_t req) {
     Counter &to = a->counters[targetOf(it->direction)];
     // Funds may have been spent between the two phases.
     Refusal error = Refusal::None;
-    if (it->amount > from.withdrawable() + kEps) {
+    if (it->amount > from.withdrawable()) {
         error = Refusal::TransferShort;
         it->errorCode = idOf(error);
     } else {
-        from.available = roundCents(from.available - it->amount);
-        to.available = roundCents(to.available + it->amount);
+        from.available -= it->amount;
+        to.available += it->amount;
     }
     it->status = TransferStatus::Finished;
     CQetoRtnBtCapTransferManagerField rtn;
     zero(rtn);
     putText(rtn.AccountID, a->id);
-    rtn.Amount = it->amount;
+    rtn.Amount = yuanOf(it->amount);
     rtn.Direction = it->direction;
     rtn.TransferID = it->id;
     rtn.TransferStatus = it->status;

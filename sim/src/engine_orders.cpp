@@ -46,14 +46,14 @@ std::string orderText(const Order &o, uint32_t extra) {
 // Holds the money of a buy (price × quantity + fee) or the shares of a sell.
 Refusal freeze(Counter &c, Order &o) {
     if (o.direction == Side::Buy) {
-        const double amount = roundCents(o.price * o.volume);
-        const double fee = tradeFee(amount, Side::Buy);
-        if (c.available + kEps < amount + fee) return Refusal::NoFunds;
+        const Cents amount = amountOf(o.priceUnits, o.volume);
+        const Cents fee = tradeFeeCents(amount, Side::Buy);
+        if (c.available < amount + fee) return Refusal::NoFunds;
         o.frozenCash = amount;
         o.frozenFee = fee;
-        c.available = roundCents(c.available - amount - fee);
-        c.frozenCash = roundCents(c.frozenCash + amount);
-        c.frozenFee = roundCents(c.frozenFee + fee);
+        c.available -= amount + fee;
+        c.frozenCash += amount;
+        c.frozenFee += fee;
         return Refusal::None;
     }
     auto pos = c.positions.find(o.code);
@@ -65,9 +65,9 @@ Refusal freeze(Counter &c, Order &o) {
 // Gives back what an order no longer needs once it is closed.
 void releaseFreeze(Counter &c, Order &o) {
     if (o.direction == Side::Buy) {
-        c.frozenCash = roundCents(c.frozenCash - o.frozenCash);
-        c.frozenFee = roundCents(c.frozenFee - o.frozenFee);
-        c.available = roundCents(c.available + o.frozenCash + o.frozenFee);
+        c.frozenCash -= o.frozenCash;
+        c.frozenFee -= o.frozenFee;
+        c.available += o.frozenCash + o.frozenFee;
         o.frozenCash = 0;
         o.frozenFee = 0;
     } else {
@@ -76,28 +76,28 @@ void releaseFreeze(Counter &c, Order &o) {
 }
 
 // A buy's fill: the frozen part of the money goes, the traded amount and fee are paid.
-void settleBuy(Counter &c, Order &o, Position &pos, uint32_t qty, double amount, double feeInc) {
-    const double relCash = std::min(o.frozenCash, roundCents(o.price * qty));
-    const double relFee = std::min(o.frozenFee, feeInc);
-    o.frozenCash = roundCents(o.frozenCash - relCash);
-    o.frozenFee = roundCents(o.frozenFee - relFee);
-    c.frozenCash = roundCents(c.frozenCash - relCash);
-    c.frozenFee = roundCents(c.frozenFee - relFee);
-    c.available = roundCents(c.available + relCash + relFee - amount - feeInc);
-    c.todayBuyAmount = roundCents(c.todayBuyAmount + amount);
+void settleBuy(Counter &c, Order &o, Position &pos, uint32_t qty, Cents amount, Cents feeInc) {
+    const Cents relCash = std::min(o.frozenCash, amountOf(o.priceUnits, qty));
+    const Cents relFee = std::min(o.frozenFee, feeInc);
+    o.frozenCash -= relCash;
+    o.frozenFee -= relFee;
+    c.frozenCash -= relCash;
+    c.frozenFee -= relFee;
+    c.available += relCash + relFee - amount - feeInc;
+    c.todayBuyAmount += amount;
     pos.todayBuy += qty;
-    pos.costAmount = roundCents(pos.costAmount + amount + feeInc);
+    pos.costAmount += amount + feeInc;
 }
 
 // A sell's fill: usable at once, withdrawable only tomorrow.
-void settleSell(Counter &c, Position &pos, uint32_t qty, double amount, double feeInc) {
+void settleSell(Counter &c, Position &pos, uint32_t qty, Cents amount, Cents feeInc) {
     const uint32_t before = pos.total();
     pos.frozenSell -= qty;
     pos.todaySell += qty;
-    if (before > 0) pos.costAmount = roundCents(pos.costAmount * (before - qty) / before);
-    c.available = roundCents(c.available + amount - feeInc);
-    c.unsettled = roundCents(c.unsettled + amount - feeInc);
-    c.todaySellAmount = roundCents(c.todaySellAmount + amount);
+    if (before > 0) pos.costAmount = scaleRound(pos.costAmount, before - qty, before);
+    c.available += amount - feeInc;
+    c.unsettled += amount - feeInc;
+    c.todaySellAmount += amount;
 }
 
 CQetoRtnTradeField tradeReturn(const Trade &t) {
@@ -115,13 +115,6 @@ CQetoRtnTradeField tradeReturn(const Trade &t) {
 
 }  // namespace
 
-double tradeFee(double amount, char direction) {
-    if (amount <= 0) return 0;
-    double fee = std::max(5.0, roundCents(amount * 0.00025));
-    if (direction == Side::Sell) fee += roundCents(amount * 0.0005);
-    return roundCents(fee);
-}
-
 void Engine::sendOrderReturn(Account *a, Exchange ex, const Order &o, int32_t requestId, int timeMs, uint32_t extra) {
     CQetoRtnOrderField r;
     putOrderFields(r, o);
@@ -138,10 +131,11 @@ Refusal Engine::checkOrder(Exchange ex, Order &o, const CQetoReqOrderInsertField
     const Quote *q = mMarket.find(o.code);
     if (!q || q->exchange != ex) return Refusal::UnknownSecurity;
     o.securityType = q->securityType;
-    const double onTick = std::round(o.price / q->tick) * q->tick;
-    if (r.OrderPriceType != PriceType::Limit || !std::isfinite(o.price) || std::fabs(onTick - o.price) > kEps ||
-        !mMarket.withinLimits(*q, o.price))
+    if (r.OrderPriceType != PriceType::Limit || !std::isfinite(o.price) || !mMarket.withinLimits(*q, o.price))
         return Refusal::BadPrice;
+    const std::optional<PriceUnits> units = requestedUnitsOf(o.price);
+    if (!units || *units % unitsOf(q->tick) != 0) return Refusal::BadPrice;
+    o.priceUnits = *units;
     if (r.Volume <= 0 || r.Volume > kMaxOrderVolume || (o.direction != Side::Buy && o.direction != Side::Sell) ||
         (o.direction == Side::Buy && r.Volume % 100 != 0))
         return Refusal::BadVolume;
@@ -195,8 +189,8 @@ void Engine::answerInsert(const Session &s, int32_t req, const Order &o, const C
 bool Engine::marketable(const Order &o) const {
     const Quote *q = mMarket.find(o.code);
     if (!q) return false;
-    if (o.direction == Side::Buy) return q->ask[0] > 0 && q->askVolume[0] > 0 && q->ask[0] <= o.price + kEps;
-    return q->bid[0] > 0 && q->bidVolume[0] > 0 && q->bid[0] >= o.price - kEps;
+    if (o.direction == Side::Buy) return q->ask[0] > 0 && q->askVolume[0] > 0 && unitsOf(q->ask[0]) <= o.priceUnits;
+    return q->bid[0] > 0 && q->bidVolume[0] > 0 && unitsOf(q->bid[0]) >= o.priceUnits;
 }
 
 void Engine::match(Account *a, Exchange ex, uint32_t sysId) {
@@ -209,7 +203,7 @@ void Engine::match(Account *a, Exchange ex, uint32_t sysId) {
         const double px = buy ? q->ask[i] : q->bid[i];
         uint64_t &vol = buy ? q->askVolume[i] : q->bidVolume[i];
         if (px <= 0 || vol == 0) continue;
-        if (buy ? px > o->price + kEps : px < o->price - kEps) break;
+        if (buy ? unitsOf(px) > o->priceUnits : unitsOf(px) < o->priceUnits) break;
         const uint32_t take = static_cast<uint32_t>(std::min<uint64_t>(o->leaves(), vol));
         vol -= take;
         fill(a, ex, *o, px, take);
@@ -219,13 +213,13 @@ void Engine::match(Account *a, Exchange ex, uint32_t sysId) {
 void Engine::fill(Account *a, Exchange ex, Order &o, double price, uint32_t qty) {
     Counter &c = a->counters[ex];
     Position &pos = c.positions[o.code];
-    const double amount = roundCents(price * qty);
+    const Cents amount = amountOf(unitsOf(price), qty);
     o.traded += qty;
-    o.tradeAmount = roundCents(o.tradeAmount + amount);
+    o.tradeAmount += amount;
     // The fee grows with the order's traded amount, so an order pays its minimum once.
-    const double feeInc = roundCents(tradeFee(o.tradeAmount, o.direction) - o.feeCharged);
-    o.feeCharged = roundCents(o.feeCharged + feeInc);
-    c.fees = roundCents(c.fees + feeInc);
+    const Cents feeInc = tradeFeeCents(o.tradeAmount, o.direction) - o.feeCharged;
+    o.feeCharged += feeInc;
+    c.fees += feeInc;
     if (o.direction == Side::Buy)
         settleBuy(c, o, pos, qty, amount, feeInc);
     else

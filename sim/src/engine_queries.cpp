@@ -46,7 +46,7 @@ CQetoRspQryOrderField orderRecord(const Order &o) {
     f.NodeNo = 1;
     putOrderNo(f.OrderNo, o.sysId);
     f.SecurityType = o.securityType;
-    f.TradeAmount = o.tradeAmount;
+    f.TradeAmount = yuanOf(o.tradeAmount);
     return f;
 }
 
@@ -142,7 +142,7 @@ void Engine::queryPositions(Session &s, int32_t req, const CQetoReqQryStockPosit
         f.TodayBuyVolume = p.todayBuy;
         f.TodaySellVolume = p.todaySell;
         f.YesterdayVolume = p.yesterday;
-        f.PositionCost = p.total() > 0 ? p.costAmount / p.total() : 0.0;
+        f.PositionCost = p.total() > 0 ? yuanOf(p.costAmount) / p.total() : 0.0;
         f.AvailableVolume = p.available();
         out.push_back(f);
     }
@@ -151,22 +151,23 @@ void Engine::queryPositions(Session &s, int32_t req, const CQetoReqQryStockPosit
 
 void Engine::queryFund(Session &s, int32_t req) {
     const Counter &c = s.account->counters[s.exchange];
-    double marketValue = 0;
+    PriceUnits marketValue = 0;
     for (const auto &[code, p] : c.positions)
-        if (const Quote *q = mMarket.find(code)) marketValue += q->last * p.total();
+        if (const Quote *q = mMarket.find(code)) marketValue += unitsOf(q->last) * p.total();
     CQetoRspQryStockClientAccountField f;
     zero(f);
     putText(f.AccountID, s.account->id);
-    f.FrozenCash = c.frozenCash;
-    f.FrozenFee = c.frozenFee;
-    f.Fee = c.fees;
-    f.OnExchangeCash = roundCents(c.available + c.frozenCash + c.frozenFee);
-    f.TotalAsset = roundCents(f.OnExchangeCash + marketValue);
-    f.TodaySellAmount = c.todaySellAmount;
-    f.TodayBuyAmount = c.todayBuyAmount;
-    f.AvailableCash = c.available;
-    f.WithdrawableCash = c.withdrawable();
-    f.StartWithdrawableCash = c.startWithdrawable;
+    const Cents onExchange = c.available + c.frozenCash + c.frozenFee;
+    f.FrozenCash = yuanOf(c.frozenCash);
+    f.FrozenFee = yuanOf(c.frozenFee);
+    f.Fee = yuanOf(c.fees);
+    f.OnExchangeCash = yuanOf(onExchange);
+    f.TotalAsset = yuanOf(onExchange + divRound(marketValue, kUnitsPerCent));
+    f.TodaySellAmount = yuanOf(c.todaySellAmount);
+    f.TodayBuyAmount = yuanOf(c.todayBuyAmount);
+    f.AvailableCash = yuanOf(c.available);
+    f.WithdrawableCash = yuanOf(c.withdrawable());
+    f.StartWithdrawableCash = yuanOf(c.startWithdrawable);
     answer(s, RspQryFund, req, f, Refusal::None);
 }
 
@@ -185,7 +186,7 @@ void Engine::queryCashRecords(Session &s, int32_t req) {
     }
     std::vector<CQetoRspQryCapTransferRecordField> out;
     for (const CashRecord &rec : c.cashRecords) {
-        f.Amount = rec.amount;
+        f.Amount = yuanOf(rec.amount);
         f.Direction = rec.direction;
         putText(f.OperTime, rec.operTime);
         out.push_back(f);
@@ -202,7 +203,7 @@ void Engine::queryBtRecords(Session &s, int32_t req) {
         putText(f.LoginRspCode, s.account->counters[s.exchange].loginCode);
         putText(f.OrgCode, s.account->branch);
         putText(f.AccountID, s.account->id);
-        f.Amount = t.amount;
+        f.Amount = yuanOf(t.amount);
         f.Direction = t.direction;
         putText(f.OperTime, timeText(t.timeMs));
         f.ErrorCode = t.errorCode;
@@ -217,8 +218,8 @@ void Engine::queryBtRecords(Session &s, int32_t req) {
 void Engine::queryRate(Session &s, int32_t req) {
     CQetoRspQryStockFeeField f;
     zero(f);
-    f.FeeRate = 0.00025;
-    f.MinFee = 5.0;
+    f.FeeRate = kCommissionRate;
+    f.MinFee = yuanOf(kMinCommission);
     answer(s, RspQryRate, req, f, Refusal::None);
 }
 

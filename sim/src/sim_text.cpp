@@ -1,6 +1,5 @@
 #include "sim_text.h"
 
-#include <cmath>
 #include <cstdio>
 
 #include "platform.h"
@@ -62,7 +61,5 @@ uint64_t timeNumber(int ms) {
     const uint64_t h = ms / 3600000, m = (ms / 60000) % 60, s = (ms / 1000) % 60, z = ms % 1000;
     return ((h * 100 + m) * 100 + s) * 1000 + z;
 }
-
-double roundCents(double v) { return std::round(v * 100.0) / 100.0; }
 
 }  // namespace qeto::sim

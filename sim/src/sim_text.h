@@ -41,8 +41,6 @@ int parseTimeText(const char *field9);
 // Milliseconds since local midnight -> hhmmssmmm as a number.
 uint64_t timeNumber(int msOfDay);
 
-double roundCents(double v);
-
 }  // namespace qeto::sim
 
 #endif

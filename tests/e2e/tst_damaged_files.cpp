@@ -176,9 +176,9 @@ void TstDamagedFiles::damagedFile_data() {
     QTest::newRow("version missing") << version << "missing" << fallback << workspace;
     QTest::newRow("version empty") << version << "empty" << fallback << workspace;
     QTest::newRow("version binary") << version << "binary"
-                                    << "Qeto-Desk .{1,64}" << workspace;
+                                    << "Qeto-Desk .{1,4096}" << workspace;
     QTest::newRow("version 50 MB") << version << "50 MB"
-                                   << "Qeto-Desk 1\\.0\\.7x{59}" << workspace;
+                                   << "Qeto-Desk 1\\.0\\.7x{4091}" << workspace;
     QTest::newRow("version a directory") << version << "a directory" << fallback << workspace;
     QTest::newRow("version a named pipe") << version << "a named pipe" << fallback << workspace;
 

@@ -359,6 +359,37 @@ TEST(SimCounter, TodaysBuysAreNotSellableUntilTomorrow) {
     EXPECT_EQ(val(u[0].as<CQetoRspQryStockPositionField>().AvailableVolume), 8500u);
 }
 
+// Fees that fall on half a cent round up, whatever the binary fraction of the amount; the
+// cash figures are whole cents.
+struct FeeCase {
+    const char *name;
+    char direction;
+    double price;
+    int32_t volume;
+    double frozenFee;
+    double fee;
+    double withdrawable;
+};
+
+class FeeTest : public ::testing::TestWithParam<FeeCase> {};
+
+TEST_P(FeeTest, HalfCentsRoundUpAndCashStaysOnTheCent) {
+    const FeeCase &c = GetParam();
+    Harness h;
+    h.login('1');
+    ASSERT_EQ(val(h.order("600000", c.direction, c.price, c.volume)[0].info.ErrorID), 0u);
+    const auto f = h.fund();
+    EXPECT_EQ(val(f.FrozenFee), c.frozenFee);
+    EXPECT_EQ(val(f.Fee), c.fee);
+    EXPECT_EQ(val(f.WithdrawableCash), c.withdrawable);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sim, FeeTest,
+                         ::testing::Values(FeeCase{"restingBuy", '1', 9.50, 3400, 8.08, 0.0, 967691.92},
+                                           FeeCase{"sellStampDuty", '2', 10.50, 860, 0.0, 9.52, 1000000.0},
+                                           FeeCase{"sellWalkingTheBids", '2', 10.48, 5000, 0.0, 39.33, 1000000.0}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 TEST(SimCounter, CancelStatesAndRefusals) {
     Harness h;
     h.login('1');
