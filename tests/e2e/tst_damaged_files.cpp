@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "config_files.h"
 #include "sim_process.h"
 
 namespace {
@@ -23,10 +24,8 @@ namespace {
 constexpr qint64 kBigFile = 50 << 20;
 constexpr int kHangGuardMs = 20000;
 
-QByteArray repoFile(const QString &name) {
-    QFile f(QStringLiteral(QETO_SOURCE_DIR "/config/") + name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using cfgtest::repoFile;
+using cfgtest::writeFile;
 
 QByteArray randomBytes(int n, quint32 seed) {
     QRandomGenerator gen(seed);
@@ -44,11 +43,6 @@ bool writeBig(const QString &path, const QByteArray &head, const QByteArray &fil
     while (f.size() < kBigFile)
         if (f.write(chunk) != chunk.size()) return false;
     return f.write(tail) == tail.size();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 // A hard link where the file system allows it (the binaries are large), else a copy.

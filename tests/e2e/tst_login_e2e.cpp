@@ -13,6 +13,7 @@
 #include "login/login_widget.h"
 #include "modal_box.h"
 #include "qeto_demo_accounts.h"
+#include "config_files.h"
 #include "sim_process.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"
@@ -21,18 +22,9 @@ namespace demo = qeto::sim::demo;
 
 namespace {
 
-QString configPath(const QString &name) { return QCoreApplication::applicationDirPath() + "/config/" + name; }
-
-QByteArray repoFile(const QString &name) {
-    QFile f(QStringLiteral(QETO_SOURCE_DIR "/config/") + name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeConfig(const QString &name, const QByteArray &bytes) {
-    QDir().mkpath(QCoreApplication::applicationDirPath() + "/config");
-    QFile f(configPath(name));
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
+using cfgtest::configPath;
+using cfgtest::repoFile;
+using cfgtest::writeConfig;
 
 // The repository's parameter file with its URL line pointing at the given port.
 QByteArray apiConfigFor(quint16 port) {

@@ -9,6 +9,7 @@
 
 #include "basicControl/base_table_widget.h"
 #include "constants.h"
+#include "config_files.h"
 #include "modal_box.h"
 #include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
@@ -82,12 +83,7 @@ private:
 };
 
 void TestDepositWithdrawal::initTestCase() {
-    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/config");
-    QDir().mkpath(dir);
-    QFile file(QCoreApplication::applicationDirPath() + kErrorMsgFile);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(kCatalogue);
-    file.close();
+    QVERIFY(cfgtest::writeBesideApp(kErrorMsgFile, kCatalogue));
     ApiClientUtils::mMarket = '1';
     QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
     ApiClientUtils::initSpi();

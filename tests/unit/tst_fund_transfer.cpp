@@ -10,6 +10,7 @@
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_double_spin_box.h"
 #include "constants.h"
+#include "config_files.h"
 #include "modal_box.h"
 #include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
@@ -99,11 +100,7 @@ private:
 };
 
 void TestFundTransfer::initTestCase() {
-    QDir().mkpath(QCoreApplication::applicationDirPath() + QStringLiteral("/config"));
-    QFile file(QCoreApplication::applicationDirPath() + kErrorMsgFile);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(kCatalogue);
-    file.close();
+    QVERIFY(cfgtest::writeBesideApp(kErrorMsgFile, kCatalogue));
     ApiClientUtils::mMarket = '1';
     QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
     ApiClientUtils::initSpi();

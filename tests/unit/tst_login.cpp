@@ -15,6 +15,7 @@
 #include "login/login_req.h"
 #include "login/login_widget.h"
 #include "mainwindow.h"
+#include "config_files.h"
 #include "modal_box.h"
 #include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
@@ -29,29 +30,8 @@ namespace {
 
 const QByteArray kSettings = "[TRADE]\noperway=7\nbranchid=0001\nappid=qeto-desk\n\n[MD]\nswitch=0\n";
 
-QString configPath(const QString &name) { return QCoreApplication::applicationDirPath() + "/config/" + name; }
-
-// QSettings caches an INI file by size and modification time: two rewrites of equal size
-// within one clock tick would read back the old values. A fresh, distinct time stamp per
-// write keeps each test's settings its own.
-void stampUnique(QFile &f) {
-    static qint64 tick = 0;
-    f.flush();
-    f.setFileTime(QDateTime::currentDateTime().addSecs(++tick), QFileDevice::FileModificationTime);
-}
-
-void writeConfig(const QString &name, const QByteArray &bytes) {
-    QDir().mkpath(QCoreApplication::applicationDirPath() + "/config");
-    QFile f(configPath(name));
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(f.fileName()));
-    f.write(bytes);
-    stampUnique(f);
-}
-
-QByteArray repoFile(const QString &name) {
-    QFile f(QStringLiteral(QETO_SOURCE_DIR "/config/") + name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using cfgtest::configPath;
+using cfgtest::repoFile;
 
 QByteArray apiConfigWithout(const QByteArray &key) {
     QByteArray out;
@@ -151,16 +131,16 @@ private:
 };
 
 void TstLogin::initTestCase() {
-    writeConfig("api_config.txt", repoFile("api_config.txt"));
-    writeConfig("qeto_desk_config.ini", kSettings);
-    writeConfig("error_msg.json", repoFile("error_msg.json"));
+    QVERIFY(cfgtest::writeConfig("api_config.txt", repoFile("api_config.txt")));
+    QVERIFY(cfgtest::writeConfig("qeto_desk_config.ini", kSettings));
+    QVERIFY(cfgtest::writeConfig("error_msg.json", repoFile("error_msg.json")));
     QVERIFY(!repoFile("api_config.txt").isEmpty());
     ApiClientUtils::initSpi();
 }
 
 void TstLogin::init() {
-    writeConfig("api_config.txt", repoFile("api_config.txt"));
-    writeConfig("qeto_desk_config.ini", kSettings);
+    QVERIFY(cfgtest::writeConfig("api_config.txt", repoFile("api_config.txt")));
+    QVERIFY(cfgtest::writeConfig("qeto_desk_config.ini", kSettings));
     qeto::fake::reset();
     ApiClientUtils::CanSendLogin = 2;
     ApiClientUtils::mRequestId = 0;
@@ -352,7 +332,7 @@ void TstLogin::failureTable() {
 }
 
 void TstLogin::missingKeyEndsAfterCreate() {
-    writeConfig("api_config.txt", apiConfigWithout("SuperLog"));
+    QVERIFY(cfgtest::writeConfig("api_config.txt", apiConfigWithout("SuperLog")));
     gExitStatus = -1;
     gCreatesAtExit = -1;
     ConfigParamReader::setExitFunction(&recordExit);
@@ -403,7 +383,7 @@ void TstLogin::checkOrder() {
     QFETCH(QString, message);
 
     if (settings.isEmpty()) QFile::remove(configPath("qeto_desk_config.ini"));
-    if (!missingKey.isEmpty()) writeConfig("api_config.txt", apiConfigWithout(missingKey));
+    if (!missingKey.isEmpty()) QVERIFY(cfgtest::writeConfig("api_config.txt", apiConfigWithout(missingKey)));
 
     LoginWidget *w = makeWidget();
     auto *box = w->findChild<QComboBox *>("exchangeBox");
@@ -487,7 +467,7 @@ void TstLogin::readConfigValues() {
     QFETCH(QString, branch);
     QFETCH(QString, appid);
     QFETCH(QString, log);
-    writeConfig("qeto_desk_config.ini", ini);
+    QVERIFY(cfgtest::writeConfig("qeto_desk_config.ini", ini));
     LoginWidget *w = makeWidget();
     QTest::ignoreMessage(QtInfoMsg, log.toUtf8().constData());
     QVERIFY(w->readConfig());

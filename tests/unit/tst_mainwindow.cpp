@@ -13,6 +13,7 @@
 
 #include "login/login_widget.h"
 #include "mainwindow.h"
+#include "config_files.h"
 #include "modal_box.h"
 #include "my_message_box.h"
 #include "qeto_demo_accounts.h"
@@ -24,13 +25,6 @@
 namespace demo = qeto::sim::demo;
 
 namespace {
-void writeConfig(const QString &name, const QByteArray &bytes) {
-    QDir().mkpath(QCoreApplication::applicationDirPath() + "/config");
-    QFile f(QCoreApplication::applicationDirPath() + "/config/" + name);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 void disconnectFromLibraryThread(int reason) {
     qeto::fake::fireOnThread(
         [reason](const SpiCallbackTable &) { emit SignalInterface::instance()->signal_onFrontDisconnected(reason); });
@@ -54,8 +48,8 @@ private:
 
 void TstMainWindow::initTestCase() {
     // Market data off: the workspace's client never connects.
-    writeConfig("qeto_desk_config.ini", "[TRADE]\noperway=7\nbranchid=0001\nappid=qeto-desk\n\n[MD]\nswitch=0\n");
-    writeConfig("api_config.txt", "URL=tcp://127.0.0.1:1;\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=T\nBusinessCode=QD01\n");
+    QVERIFY(cfgtest::writeConfig("qeto_desk_config.ini", "[TRADE]\noperway=7\nbranchid=0001\nappid=qeto-desk\n\n[MD]\nswitch=0\n"));
+    QVERIFY(cfgtest::writeConfig("api_config.txt", "URL=tcp://127.0.0.1:1;\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=T\nBusinessCode=QD01\n"));
     mBoxes = new ModalBoxWatcher(this);
 }
 

@@ -1,12 +1,8 @@
 // The order window: the order record and its checks, confirmation and answers through the
 // callback bridge on a thread of the fake library, and the five-level panel fed by a real
 // market-data client reading from a local server.
-#include <QDir>
-#include <QFile>
 #include <QRadioButton>
 #include <QScopedPointer>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest>
 #include <cstring>
 
@@ -17,15 +13,13 @@
 #include "basicControl/my_push_button.h"
 #include "basicControl/my_spin_box.h"
 #include "constants.h"
+#include "md_feed.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
-#include "qeto_md_level1.h"
 #include "spi_answers.h"
 #include "user/orderWindow/level_widget.h"
 #include "user/orderWindow/order_widget.h"
 #include "user/orderWindow/order_window.h"
-#include "user/queryWindow/query_windows_manager.h"
-#include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
 #include "utils/signal_interface.h"
@@ -33,23 +27,15 @@
 
 namespace {
 
-using Record = ClientSecurityMarketDataLevel1;
+using mdtest::Feed;
+using mdtest::Record;
 
 Record quote(const QByteArray &code, double last, const QByteArray &name) {
-    Record r;
-    std::memset(&r, 0, sizeof r);
-    std::strncpy(r.securityId, code.constData(), sizeof r.securityId - 1);
-    std::strncpy(r.securityName, name.constData(), sizeof r.securityName - 1);
-    r.lastPrice = last;
+    Record r = mdtest::makeRecord(code, last, name);
     r.preClosePrice = last - 0.05;
     r.upperLimitPrice = last + 1.05;
     r.lowerLimitPrice = last - 1.05;
-    for (int i = 0; i < 5; ++i) {
-        r.bidPrice[i] = last - 0.01 * (i + 1);
-        r.askPrice[i] = last + 0.01 * (i + 1);
-        r.bidVolume[i] = 100u * (i + 1);
-        r.askVolume[i] = 5000000000ull + i;  // past 32 bits
-    }
+    for (int i = 0; i < 5; ++i) r.askVolume[i] = 5000000000ull + i;  // past 32 bits
     return r;
 }
 
@@ -60,41 +46,6 @@ Record gapQuote() {
     r.bidVolume[2] = 700;
     return r;
 }
-
-// A market-data server on a free port and a client started on its thread as the workspace does.
-class Feed {
-public:
-    Feed() {
-        QVERIFY(mServer.listen(QHostAddress::LocalHost, 0));
-        QDir().mkpath(QCoreApplication::applicationDirPath() + "/config");
-        QFile ini(QCoreApplication::applicationDirPath() + kSettingsFile);
-        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ini.write(
-            QStringLiteral("[MD]\nswitch=1\nprintMD=0\nip=127.0.0.1\nport=%1\n").arg(mServer.serverPort()).toUtf8());
-        ini.close();
-        mManager.reset(new QueryWindowsManager(nullptr));
-        mManager->start();
-        QVERIFY(mServer.waitForNewConnection(10000));
-        mPeer = mServer.nextPendingConnection();
-        QVERIFY(mPeer);
-    }
-    QuotesTcpClient *client() const { return mManager->quotesClient(); }
-    void push(const QList<Record> &records) {
-        QByteArray bytes;
-        for (const Record &r : records) {
-            const int32_t mark = kMdFrameMark;
-            bytes.append(reinterpret_cast<const char *>(&mark), sizeof mark);
-            bytes.append(reinterpret_cast<const char *>(&r), sizeof r);
-        }
-        mPeer->write(bytes);
-        QVERIFY(mPeer->waitForBytesWritten(5000) || mPeer->bytesToWrite() == 0);
-    }
-
-private:
-    QTcpServer mServer;
-    QScopedPointer<QueryWindowsManager> mManager;
-    QTcpSocket *mPeer = nullptr;
-};
 
 // The form's code box text at the moment the window is shown.
 class ShowWatcher : public QObject {
@@ -183,7 +134,7 @@ void TstOrderWindow::initTestCase() {
     ApiClientUtils::initSpi();
     mFeed.reset(new Feed);
     mFeed->push({gapQuote(), quote("600519", 1700, localBytes(QStringLiteral("贵州茅台")))});
-    QTRY_COMPARE_WITH_TIMEOUT(mFeed->client()->quoteTable().size(), 2, 15000);
+    mFeed->waitForSize(2);
     mWindow.reset(new OrderWindow(nullptr));
     mWindow->initDataClass(mFeed->client());
 }

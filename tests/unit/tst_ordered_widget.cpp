@@ -22,6 +22,7 @@
 #include "user/queryWindow/ordered_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
+#include "exported_csv.h"
 #include "local_text.h"
 
 namespace {
@@ -513,11 +514,8 @@ void TstOrderedWidget::exportAll() {
     QCOMPARE(mBoxes->last().title, QStringLiteral("正确"));
     QCOMPARE(mBoxes->last().text, QStringLiteral("文件写入成功"));
 
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
-    const QList<QByteArray> lines = textLines(bytes.mid(3));
+    QList<QByteArray> lines;
+    QVERIFY(readExport(path, lines));
     QCOMPARE(lines.size(), 1 + 25000 + 1);  // header, records, nothing after the last line feed
     QVERIFY(lines.last().isEmpty());
     const QStringList header = QString::fromUtf8(lines.at(0)).split(QLatin1Char(','));

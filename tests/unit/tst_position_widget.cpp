@@ -19,6 +19,7 @@
 #include "user/queryWindow/position_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"
+#include "exported_csv.h"
 #include "local_text.h"
 
 namespace demo = qeto::sim::demo;
@@ -331,11 +332,8 @@ void TestPositionWidget::exportAll() {
     QCOMPARE(mBoxes->last().title, QStringLiteral("成功"));
     QCOMPARE(mBoxes->last().text, QStringLiteral("文件写入成功"));
 
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray content = file.readAll();
-    QVERIFY(content.startsWith("\xEF\xBB\xBF"));
-    const QList<QByteArray> lines = textLines(content.mid(3));
+    QList<QByteArray> lines;
+    QVERIFY(readExport(path, lines));
     QCOMPARE(lines.size(), 1 + 25 + 1);  // header, records, nothing after the last line feed
     QVERIFY(lines.last().isEmpty());
     QCOMPARE(QString::fromUtf8(lines[0]), QStringLiteral("证券代码,今买入,今卖出,昨买仓,总持仓,可用持仓,持仓成本"));

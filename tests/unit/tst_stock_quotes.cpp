@@ -1,11 +1,7 @@
 // The quote list fed by a real market-data client on its own thread, which reads frames pushed
 // by a local server: row order and cap, buttons that follow their row's code, search, texts.
-#include <QDir>
-#include <QFile>
 #include <QPointer>
 #include <QScrollBar>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
@@ -19,9 +15,9 @@
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
+#include "md_feed.h"
 #include "modal_box.h"
 #include "qeto_md_level1.h"
-#include "user/queryWindow/query_windows_manager.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "utils/signal_interface.h"
@@ -29,27 +25,18 @@
 
 namespace {
 
+using mdtest::Feed;
+
+// Bid and ask levels from makeRecord; the prices the list shows set here.
 ClientSecurityMarketDataLevel1 record(const QByteArray &code, double last, const QByteArray &name = "N") {
-    ClientSecurityMarketDataLevel1 r;
-    std::memset(&r, 0, sizeof r);
-    r.lastPrice = last;
+    ClientSecurityMarketDataLevel1 r = mdtest::makeRecord(code, last, name);
     r.openPrice = last - 0.1;
     r.highPrice = last + 0.2;
     r.lowPrice = last - 0.2;
     r.upperLimitPrice = last * 1.1;
     r.lowerLimitPrice = last * 0.9;
     r.preClosePrice = last - 0.05;
-    std::strncpy(r.securityId, code.constData(), sizeof r.securityId - 1);
-    std::strncpy(r.securityName, name.constData(), sizeof r.securityName - 1);
     return r;
-}
-
-QByteArray frame(const ClientSecurityMarketDataLevel1 &r) {
-    QByteArray bytes;
-    const int32_t mark = kMdFrameMark;
-    bytes.append(reinterpret_cast<const char *>(&mark), sizeof mark);
-    bytes.append(reinterpret_cast<const char *>(&r), sizeof r);
-    return bytes;
 }
 
 // Fills the name field to its last byte, so nothing terminates it.
@@ -74,38 +61,6 @@ QStringList expectedTexts(const ClientSecurityMarketDataLevel1 &r) {
 }
 
 QByteArray code(int n) { return QByteArray::number(n).rightJustified(6, '0'); }
-
-// A market-data server on a free port, and a client started on its thread the way the
-// workspace starts it.
-class Feed {
-public:
-    Feed() {
-        QVERIFY(mServer.listen(QHostAddress::LocalHost, 0));
-        QDir().mkpath(QCoreApplication::applicationDirPath() + "/config");
-        QFile ini(QCoreApplication::applicationDirPath() + kSettingsFile);
-        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ini.write(QStringLiteral("[MD]\nswitch=1\nprintMD=0\nip=127.0.0.1\nport=%1\n").arg(mServer.serverPort()).toUtf8());
-        ini.close();
-        mManager.reset(new QueryWindowsManager(nullptr));
-        mManager->start();
-        QVERIFY(mServer.waitForNewConnection(10000));
-        mPeer = mServer.nextPendingConnection();
-        QVERIFY(mPeer);
-    }
-    QuotesTcpClient *client() const { return mManager->quotesClient(); }
-    void push(const std::vector<ClientSecurityMarketDataLevel1> &records) {
-        QByteArray bytes;
-        for (const auto &r : records) bytes += frame(r);
-        mPeer->write(bytes);
-        QVERIFY(mPeer->waitForBytesWritten(5000) || mPeer->bytesToWrite() == 0);
-    }
-    void waitForSize(int size) { QTRY_COMPARE_WITH_TIMEOUT(client()->quoteTable().size(), size, 15000); }
-
-private:
-    QTcpServer mServer;
-    QScopedPointer<QueryWindowsManager> mManager;
-    QTcpSocket *mPeer = nullptr;
-};
 
 QString cell(StockQuotesWidget &w, int row, int column) {
     const QTableWidgetItem *item = w.table()->item(row, column);

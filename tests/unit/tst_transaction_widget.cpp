@@ -17,6 +17,7 @@
 #include "spi_answers.h"
 #include "user/queryWindow/transaction_widget.h"
 #include "utils/api_client_utils.h"
+#include "exported_csv.h"
 #include "local_text.h"
 
 namespace {
@@ -326,11 +327,8 @@ void TestTransactionWidget::exportAll() {
     QCOMPARE(mBoxes->last().title, QStringLiteral("成功"));
     QCOMPARE(mBoxes->last().text, QStringLiteral("文件写入成功"));
 
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray content = file.readAll();
-    QVERIFY(content.startsWith("\xEF\xBB\xBF"));
-    const QList<QByteArray> lines = textLines(content.mid(3));
+    QList<QByteArray> lines;
+    QVERIFY(readExport(path, lines));
     QCOMPARE(lines.size(), 1 + 3 + 1);
     QVERIFY(lines.last().isEmpty());
     QCOMPARE(QString::fromUtf8(lines[0]), kTradeColumns.join(QLatin1Char(',')));

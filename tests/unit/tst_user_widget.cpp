@@ -16,6 +16,7 @@
 #include "basicControl/my_push_button.h"
 #include "constants.h"
 #include "login/login_widget.h"
+#include "config_files.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
 #include "user/orderWindow/level_widget.h"
@@ -43,14 +44,6 @@ const QString kExpectedTabStyle = QStringLiteral(
     "{background:qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1,stop: 0 #fafafa, stop: 0.4 #f4f4f4,stop: 0.5 #e7e7e7, "
     "stop: 1.0 #fafafa);}QTabBar::tab:selected {border-color:#9B9B9B;border-bottom-color:red;}"
     "QTabBar::tab:!selected {margin-top:2px;}");
-
-void writeFile(const QString &suffix, const QByteArray &content) {
-    const QString path = QCoreApplication::applicationDirPath() + suffix;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
 
 QImage pictureOf(const QString &path) {
     return QPixmap::fromImage(QImage(path)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -91,9 +84,9 @@ private:
 
 void TestUserWidget::initTestCase() {
     // No market-data server in these tests: the client stays idle on its thread.
-    writeFile(kSettingsFile, "[MD]\nswitch=0\n");
+    QVERIFY(cfgtest::writeBesideApp(kSettingsFile, "[MD]\nswitch=0\n"));
     // Written before the first reader exists, which fixes whether the file is there.
-    writeFile(kApiConfigFile, kApiConfig);
+    QVERIFY(cfgtest::writeBesideApp(kApiConfigFile, kApiConfig));
     mBoxes = new ModalBoxWatcher(this);
 }
 
@@ -204,7 +197,7 @@ void TestUserWidget::businessCode() {
     QFETCH(QByteArray, line);
     QFETCH(bool, iconShown);
     QFETCH(QString, text);
-    writeFile(kApiConfigFile, kApiConfig + line);
+    QVERIFY(cfgtest::writeBesideApp(kApiConfigFile, kApiConfig + line));
     mWidget->updateHeader();
     QCOMPARE(!mWidget->mBusinessIcon->isHidden(), iconShown);
     QCOMPARE(mWidget->mBusinessText->text(), text);
@@ -289,9 +282,9 @@ void TestUserWidget::defaultTimings() {
         found = mWidget->mOrderWindow->levelWidget()->refreshTimer();
     } else {
         // A client of its own, switched on and started here, towards a port nobody listens on.
-        writeFile(kSettingsFile, "[MD]\nswitch=1\nip=127.0.0.1\nport=1\n");
+        QVERIFY(cfgtest::writeBesideApp(kSettingsFile, "[MD]\nswitch=1\nip=127.0.0.1\nport=1\n"));
         client.reset(new QuotesTcpClient);
-        writeFile(kSettingsFile, "[MD]\nswitch=0\n");
+        QVERIFY(cfgtest::writeBesideApp(kSettingsFile, "[MD]\nswitch=0\n"));
         client->slot_start();
         found = timer == QLatin1String("reconnect") ? client->reconnectTimer() : client->connectLimitTimer();
     }
