@@ -90,10 +90,7 @@ void TstDamagedFiles::cleanupTestCase() { mSim.stop(); }
 
 // The directory as the build lays it out, with sound files pointing at the simulator.
 bool TstDamagedFiles::layOut(const QString &dir) {
-    QByteArray api;
-    for (const QByteArray &line : repoFile("api_config.txt").split('\n'))
-        api +=
-            (line.startsWith("URL=") ? "URL=tcp://127.0.0.1:" + QByteArray::number(mCounterPort) + ";" : line) + '\n';
+    const QByteArray api = cfgtest::apiConfigFor(mCounterPort);
     return QDir(dir).mkpath("config") && placeBeside(QStringLiteral(QETO_DESK_EXE), dir + "/Qeto-Desk") &&
            placeBeside(QStringLiteral(QETO_GATE_LIB),
                        dir + "/" + QFileInfo(QStringLiteral(QETO_GATE_LIB)).fileName()) &&

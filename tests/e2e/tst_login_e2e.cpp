@@ -22,21 +22,10 @@ namespace demo = qeto::sim::demo;
 
 namespace {
 
+using cfgtest::apiConfigFor;
 using cfgtest::configPath;
 using cfgtest::repoFile;
 using cfgtest::writeConfig;
-
-// The repository's parameter file with its URL line pointing at the given port.
-QByteArray apiConfigFor(quint16 port) {
-    QByteArray out;
-    for (const QByteArray &line : repoFile("api_config.txt").split('\n')) {
-        if (line.startsWith("URL="))
-            out += "URL=tcp://127.0.0.1:" + QByteArray::number(port) + ";\n";
-        else
-            out += line + '\n';
-    }
-    return out;
-}
 
 }  // namespace
 

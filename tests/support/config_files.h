@@ -26,8 +26,11 @@ inline bool writeFile(const QString &path, const QByteArray &bytes) {
 inline bool writeBesideApp(const QString &suffix, const QByteArray &bytes) {
     static qint64 tick = 0;
     const QString path = QCoreApplication::applicationDirPath() + suffix;
-    return writeFile(path, bytes) &&
-           QFile(path).setFileTime(QDateTime::currentDateTime().addSecs(++tick), QFileDevice::FileModificationTime);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() || !f.flush()) return false;
+    f.setFileTime(QDateTime::currentDateTime().addSecs(++tick), QFileDevice::FileModificationTime);
+    return true;
 }
 
 inline bool writeConfig(const QString &name, const QByteArray &bytes) { return writeBesideApp("/config/" + name, bytes); }
@@ -36,6 +39,22 @@ inline bool writeConfig(const QString &name, const QByteArray &bytes) { return w
 inline QByteArray repoFile(const QString &name) {
     QFile f(QStringLiteral(QETO_SOURCE_DIR "/config/") + name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The repository's parameter file with its `key=` line replaced by `line`, or dropped without one.
+inline QByteArray apiConfigWith(const QByteArray &key, const QByteArray &line = QByteArray()) {
+    QByteArray out;
+    for (const QByteArray &l : repoFile("api_config.txt").split('\n')) {
+        if (!l.startsWith(key + "="))
+            out += l + '\n';
+        else if (!line.isEmpty())
+            out += line + '\n';
+    }
+    return out;
+}
+
+inline QByteArray apiConfigFor(quint16 counterPort) {
+    return apiConfigWith("URL", "URL=tcp://127.0.0.1:" + QByteArray::number(counterPort) + ";");
 }
 #endif
 

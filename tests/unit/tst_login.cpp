@@ -33,14 +33,6 @@ const QByteArray kSettings = "[TRADE]\noperway=7\nbranchid=0001\nappid=qeto-desk
 using cfgtest::configPath;
 using cfgtest::repoFile;
 
-QByteArray apiConfigWithout(const QByteArray &key) {
-    QByteArray out;
-    for (const QByteArray &line : repoFile("api_config.txt").split('\n')) {
-        if (!line.startsWith(key + "=")) out += line + '\n';
-    }
-    return out;
-}
-
 QByteArray bytesOf(const std::vector<unsigned char> &v) {
     return QByteArray(reinterpret_cast<const char *>(v.data()), static_cast<int>(v.size()));
 }
@@ -332,7 +324,7 @@ void TstLogin::failureTable() {
 }
 
 void TstLogin::missingKeyEndsAfterCreate() {
-    QVERIFY(cfgtest::writeConfig("api_config.txt", apiConfigWithout("SuperLog")));
+    QVERIFY(cfgtest::writeConfig("api_config.txt", cfgtest::apiConfigWith("SuperLog")));
     gExitStatus = -1;
     gCreatesAtExit = -1;
     ConfigParamReader::setExitFunction(&recordExit);
@@ -383,7 +375,7 @@ void TstLogin::checkOrder() {
     QFETCH(QString, message);
 
     if (settings.isEmpty()) QFile::remove(configPath("qeto_desk_config.ini"));
-    if (!missingKey.isEmpty()) QVERIFY(cfgtest::writeConfig("api_config.txt", apiConfigWithout(missingKey)));
+    if (!missingKey.isEmpty()) QVERIFY(cfgtest::writeConfig("api_config.txt", cfgtest::apiConfigWith(missingKey)));
 
     LoginWidget *w = makeWidget();
     auto *box = w->findChild<QComboBox *>("exchangeBox");
