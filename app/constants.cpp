@@ -54,24 +54,35 @@ const QStringList kOrderColumns = {kTickColumn,
                                    QStringLiteral("错误信息"),
                                    QStringLiteral("请求接收时间")};
 
-const QStringList kTradeColumns = {QStringLiteral("报单编号"), kCodeColumn,   kTradePriceColumn,
+const QStringList kTradeColumns = {QStringLiteral("报单编号"), kCodeColumn,        kTradePriceColumn,
                                    kDirectionColumn,           kTradeVolumeColumn, kLeavesColumn,
                                    QStringLiteral("成交时间")};
 
-const QStringList kSecuritiesColumns = {
-    kCodeColumn,                        kNameColumn,                        QStringLiteral("证券类别"),
-    QStringLiteral("限价单最大买单量"), QStringLiteral("限价单最大卖单量"), QStringLiteral("限价单最小买单量"),
-    QStringLiteral("限价单最小卖单量"), QStringLiteral("跌停价"),           QStringLiteral("涨停价"),
-    QStringLiteral("风险等级")};
+const QStringList kSecuritiesColumns = {kCodeColumn,
+                                        kNameColumn,
+                                        QStringLiteral("证券类别"),
+                                        QStringLiteral("限价单最大买单量"),
+                                        QStringLiteral("限价单最大卖单量"),
+                                        QStringLiteral("限价单最小买单量"),
+                                        QStringLiteral("限价单最小卖单量"),
+                                        QStringLiteral("跌停价"),
+                                        QStringLiteral("涨停价"),
+                                        QStringLiteral("风险等级")};
 
 const QStringList kInOutFundColumns = {QStringLiteral("机构代码"), kInOutAmountColumn, kOperationColumn,
                                        QStringLiteral("操作时间")};
 
-const QStringList kTransferColumns = {QStringLiteral("机构代码"), kTransferAmountColumn,     kTransferDirectionColumn,
-                                      QStringLiteral("错误码"),   QStringLiteral("错误信息"), QStringLiteral("操作结果"),
-                                      QStringLiteral("操作时间")};
+const QStringList kTransferColumns = {
+    QStringLiteral("机构代码"), kTransferAmountColumn,      kTransferDirectionColumn,  QStringLiteral("错误码"),
+    QStringLiteral("错误信息"), QStringLiteral("操作结果"), QStringLiteral("操作时间")};
 
-const QStringList kQuoteColumns = {kCodeColumn,              kNameColumn,              QStringLiteral("最新"),
-                                   QStringLiteral("开盘"),   QStringLiteral("最高"),   QStringLiteral("最低"),
-                                   QStringLiteral("涨停"),   QStringLiteral("跌停"),   QStringLiteral("昨收"),
+const QStringList kQuoteColumns = {kCodeColumn,
+                                   kNameColumn,
+                                   QStringLiteral("最新"),
+                                   QStringLiteral("开盘"),
+                                   QStringLiteral("最高"),
+                                   QStringLiteral("最低"),
+                                   QStringLiteral("涨停"),
+                                   QStringLiteral("跌停"),
+                                   QStringLiteral("昨收"),
                                    kOperationColumn};

@@ -34,7 +34,7 @@ private:
     QWidget *mCentralWidget = nullptr;
     QStackedWidget *mStackedWidget = nullptr;
     LoginWidget *mLoginWidget = nullptr;
-    UserWidget *mUserWidget = nullptr;   // null between a disconnect and the next login
+    UserWidget *mUserWidget = nullptr;  // null between a disconnect and the next login
 };
 
 #endif  // QETO_MAINWINDOW_H

@@ -5,9 +5,7 @@
 #include <QStyle>
 
 namespace {
-QPixmap standardPixmap(QStyle::StandardPixmap kind) {
-    return QApplication::style()->standardIcon(kind).pixmap(64, 64);
-}
+QPixmap standardPixmap(QStyle::StandardPixmap kind) { return QApplication::style()->standardIcon(kind).pixmap(64, 64); }
 }  // namespace
 
 MyMessageBox::MyMessageBox(const QString &title, int iconKind, QWidget *parent) : QMessageBox(parent), mTitle(title) {

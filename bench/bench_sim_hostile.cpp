@@ -51,9 +51,10 @@ void neverReaders(const std::string &path, int seconds) {
         }
     }
     const long peak = peakRssKb(sim, seconds * 1000);
-    std::printf("8 clients never reading full order pages: %ld queries sent, resident %ld KiB at start, "
-                "%ld KiB at the peak (+%ld KiB, %ld KiB per client)\n",
-                sent, base, peak, peak - base, (peak - base) / 8);
+    std::printf(
+        "8 clients never reading full order pages: %ld queries sent, resident %ld KiB at start, "
+        "%ld KiB at the peak (+%ld KiB, %ld KiB per client)\n",
+        sent, base, peak, peak - base, (peak - base) / 8);
     for (int fd : fds) close(fd);
 }
 
@@ -84,10 +85,11 @@ void descriptorsRunOut(const std::string &path, int seconds, std::vector<std::st
     const double afterS = std::chrono::duration<double>(Clock::now() - t1).count();
     std::string opts;
     for (const auto &a : args) opts += " " + a;
-    std::printf("1100 idle connections, 1024 descriptors%s: CPU %.0f %% over %.1f s; a login meanwhile %s after "
-                "%.2f s; after 200 are freed a login %s after %.2f s\n",
-                opts.c_str(), 100.0 * cpu / wall, wall, during ? "answered" : "failed", duringS, after ? "answered" : "failed",
-                afterS);
+    std::printf(
+        "1100 idle connections, 1024 descriptors%s: CPU %.0f %% over %.1f s; a login meanwhile %s after "
+        "%.2f s; after 200 are freed a login %s after %.2f s\n",
+        opts.c_str(), 100.0 * cpu / wall, wall, during ? "answered" : "failed", duringS, after ? "answered" : "failed",
+        afterS);
     for (int fd : held) close(fd);
 }
 

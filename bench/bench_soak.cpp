@@ -97,9 +97,10 @@ int main(int argc, char **argv) {
     for (const QByteArray &line : repoFile(QStringLiteral("config/api_config.txt")).split('\n'))
         api += (line.startsWith("URL=") ? "URL=tcp://127.0.0.1:" + QByteArray::number(sim.counterPort) + ';' : line) +
                '\n';
-    const QByteArray ini = "[TRADE]\noperway=7\nbranchid=0001\nappid=qeto-desk\n\n[MD]\nswitch=1\nprintMD=0\n"
-                           "ip=127.0.0.1\nport=" +
-                           QByteArray::number(sim.mdPort) + '\n';
+    const QByteArray ini =
+        "[TRADE]\noperway=7\nbranchid=0001\nappid=qeto-desk\n\n[MD]\nswitch=1\nprintMD=0\n"
+        "ip=127.0.0.1\nport=" +
+        QByteArray::number(sim.mdPort) + '\n';
     if (!writeFile(QStringLiteral("config/api_config.txt"), api) ||
         !writeFile(QStringLiteral("config/qeto_desk_config.ini"), ini) ||
         !writeFile(QStringLiteral("config/error_msg.json"), repoFile(QStringLiteral("config/error_msg.json"))) ||
@@ -130,14 +131,15 @@ int main(int argc, char **argv) {
         sim.stop();
         return 1;
     }
-    std::printf("bench_soak: logged in, quote list %d rows; %d s against qeto-sim --md-codes 5000 "
-                "--md-interval-ms 100\n",
-                quotes->table()->rowCount(), seconds);
+    std::printf(
+        "bench_soak: logged in, quote list %d rows; %d s against qeto-sim --md-codes 5000 "
+        "--md-interval-ms 100\n",
+        quotes->table()->rowCount(), seconds);
     std::printf("  VmRSS before the window %lld KB\n", static_cast<long long>(startKb));
     std::fflush(stdout);
 
     // Samples every 10 s from the login on.
-    std::vector<std::pair<double, double>> samples;   // seconds, KB
+    std::vector<std::pair<double, double>> samples;  // seconds, KB
     // The list keeps showing new prices: its first row's last price, seen at each sample.
     QStringList firstRowPrices;
     QElapsedTimer clock;
@@ -185,9 +187,10 @@ int main(int argc, char **argv) {
     }
     std::printf("\n  VmRSS at 60 s %.0f KB, at the end %.0f KB\n", late.empty() ? 0.0 : late.front().second,
                 samples.back().second);
-    std::printf("  growth after the first minute: %.1f MB/hour (least-squares over %zu samples); "
-                "spread of those samples %.1f MB\n",
-                slopeKbPerS * 3600 / 1024, late.size(), spreadKb / 1024);
+    std::printf(
+        "  growth after the first minute: %.1f MB/hour (least-squares over %zu samples); "
+        "spread of those samples %.1f MB\n",
+        slopeKbPerS * 3600 / 1024, late.size(), spreadKb / 1024);
     int changes = 0;
     for (int i = 1; i < firstRowPrices.size(); ++i) changes += firstRowPrices[i] != firstRowPrices[i - 1];
     std::printf("  quote list rows %d; first row's last price changed between %d of %d samples\n",

@@ -2,6 +2,8 @@
 // the repaint, against the naive refresh that puts new items into every cell.
 // Run with QT_QPA_PLATFORM=offscreen. Prints median and max per refresh and the ratio; exits 3
 // if a refresh left old prices on show.
+#include <time.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -9,9 +11,6 @@
 #include <QTableWidgetItem>
 #include <QTcpServer>
 #include <QTcpSocket>
-
-#include <time.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -78,8 +77,8 @@ void naiveRefresh(StockQuotesWidget *w, const Table &table) {
         const double prices[] = {r.lastPrice,       r.openPrice,       r.highPrice,    r.lowPrice,
                                  r.upperLimitPrice, r.lowerLimitPrice, r.preClosePrice};
         grid->setItem(row, 0, new QTableWidgetItem(it.key()));
-        grid->setItem(row, 1, new QTableWidgetItem(QString::fromUtf8(r.securityName,
-                                                                     int(strnlen(r.securityName, 30)))));
+        grid->setItem(row, 1,
+                      new QTableWidgetItem(QString::fromUtf8(r.securityName, int(strnlen(r.securityName, 30)))));
         for (int c = 0; c < 7; ++c) grid->setItem(row, 2 + c, new QTableWidgetItem(QString::number(prices[c], 'f', 3)));
     }
 }
@@ -188,7 +187,8 @@ int main(int argc, char **argv) {
     const Figures wa = summarise(wallInPlace);
     const Figures wb = summarise(wallRebuilt);
     std::printf("watch list refresh, %d codes, every price changed, %d rounds, refresh + repaint\n", kCodes, kRounds);
-    std::printf("  first fill (items, buttons of the rows on screen; the rest follow in batches): %.2f ms wall\n", firstMs);
+    std::printf("  first fill (items, buttons of the rows on screen; the rest follow in batches): %.2f ms wall\n",
+                firstMs);
     std::printf("  GUI-thread CPU  in-place : median %6.2f ms, max %6.2f ms (refresh alone median %.2f ms)\n", a.median,
                 a.max, summarise(cpuInPlaceData).median);
     std::printf("  GUI-thread CPU  new items: median %6.2f ms, max %6.2f ms (refresh alone median %.2f ms)\n", b.median,

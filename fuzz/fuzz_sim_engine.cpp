@@ -78,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         data += hd.length;
         size -= hd.length;
         std::string why;
-        const bool ok = h.engine.handleFrame(conn, hd, reinterpret_cast<const uint8_t *>(body.data()), body.size(), &why);
+        const bool ok =
+            h.engine.handleFrame(conn, hd, reinterpret_cast<const uint8_t *>(body.data()), body.size(), &why);
         check(ok || !why.empty());
         if (!ok || (hd.reserved[0] & 2)) {
             h.engine.onDisconnect(conn);

@@ -9,7 +9,7 @@
 #pragma pack(push, 1)
 
 struct ClientSecurityMarketDataLevel1Header {
-    int32_t mark;               // 123 for a valid frame
+    int32_t mark;  // 123 for a valid frame
 };
 
 struct ClientSecurityMarketDataLevel1 {

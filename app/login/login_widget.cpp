@@ -19,10 +19,10 @@
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
-#include "utils/settings_value.h"
 #include "login/login_req.h"
 #include "utils/error_msg.h"
 #include "utils/read_api_config.h"
+#include "utils/settings_value.h"
 #include "utils/signal_interface.h"
 
 namespace {

@@ -7,8 +7,8 @@ QVariant settingsValue(QSettings &settings, const QString &key) {
     try {
         return settings.value(key);
     } catch (const std::bad_alloc &) {
-        qWarning("%s", qUtf8Printable(QStringLiteral("%1: value of %2 cannot be read, ignored")
-                                          .arg(settings.fileName(), key)));
+        qWarning("%s", qUtf8Printable(
+                           QStringLiteral("%1: value of %2 cannot be read, ignored").arg(settings.fileName(), key)));
         return QVariant();
     }
 }

@@ -13,15 +13,15 @@
 #include <type_traits>
 
 #if defined(_WIN32)
-#  if defined(QETO_GATE_BUILD)
-#    define QETO_GATE_EXPORT __declspec(dllexport)
-#  elif defined(QETO_GATE_STATIC)
-#    define QETO_GATE_EXPORT
-#  else
-#    define QETO_GATE_EXPORT __declspec(dllimport)
-#  endif
+#if defined(QETO_GATE_BUILD)
+#define QETO_GATE_EXPORT __declspec(dllexport)
+#elif defined(QETO_GATE_STATIC)
+#define QETO_GATE_EXPORT
 #else
-#  define QETO_GATE_EXPORT __attribute__((visibility("default")))
+#define QETO_GATE_EXPORT __declspec(dllimport)
+#endif
+#else
+#define QETO_GATE_EXPORT __attribute__((visibility("default")))
 #endif
 
 #pragma pack(push, 1)
@@ -29,8 +29,8 @@
 // ---------------------------------------------------------------- common records
 
 struct CQetoRspInfo {
-    uint32_t ErrorID;           // 0 = success
-    char ErrorMsg[81];          // NUL-terminated, local 8-bit encoding
+    uint32_t ErrorID;   // 0 = success
+    char ErrorMsg[81];  // NUL-terminated, local 8-bit encoding
 };
 
 struct CQetoSessionInfo {
@@ -43,7 +43,7 @@ struct CQetoSessionInfo {
 struct GatewayStartApiField {
     char ConfigFilePath[4096];  // UTF-8 path of the parameter file
     uint8_t reserved1[84];
-    int32_t Reserved4180;       // always -1
+    int32_t Reserved4180;  // always -1
     uint8_t reserved2[4];
 };
 
@@ -51,7 +51,7 @@ struct GatewayUserReqLoginField {
     char AccountID[18];
     char Password[10];
     char BranchID[6];
-    char ExchangeCode;          // '1' Shanghai, '2' Shenzhen
+    char ExchangeCode;  // '1' Shanghai, '2' Shenzhen
     char OperWay;
     char AppID[29];
 };
@@ -67,7 +67,7 @@ struct GatewayTerminalInfoField {
 struct GatewayUserRspLoginField {
     char AccountID[18];
     uint8_t reserved1[2];
-    char LoginRspCode[10];      // NUL-terminated when shorter than the field
+    char LoginRspCode[10];  // NUL-terminated when shorter than the field
     uint32_t MaxUserLocalID;
     char ExchangeCode;
     uint8_t reserved2[29];
@@ -102,14 +102,14 @@ struct CQetoRspUserPasswordUpdateField {
 struct CQetoReqOrderInsertField {
     uint32_t UserLocalID;
     char SecurityID[8];
-    char Direction;             // '1' buy, '2' sell
+    char Direction;  // '1' buy, '2' sell
     uint8_t reserved1;
     double Price;
     int32_t Volume;
-    char OrderPriceType;        // '2' limit
-    char TimeCondition;         // '0'
+    char OrderPriceType;  // '2' limit
+    char TimeCondition;   // '0'
     uint8_t reserved2[4];
-    char Remark[16];            // "ApiClient"
+    char Remark[16];  // "ApiClient"
 };
 
 struct CQetoRspOrderInsertField {
@@ -122,7 +122,7 @@ struct CQetoRspOrderInsertField {
     char OrderPriceType;
     uint8_t reserved2;
     uint32_t OrderSysID;
-    char InsertTime[9];         // hhmmsszzz
+    char InsertTime[9];  // hhmmsszzz
     char OrderStatus;
     uint16_t ErrorCode;
     uint8_t reserved3[56];
@@ -144,7 +144,7 @@ struct CQetoRtnOrderField {
     char TransactTime[9];
     uint16_t ErrorCode;
     uint8_t reserved3[68];
-    char OrderText[118];        // NUL-terminated UTF-8, up to the end of the record
+    char OrderText[118];  // NUL-terminated UTF-8, up to the end of the record
 };
 
 struct CQetoRtnTradeField {
@@ -162,7 +162,7 @@ struct CQetoReqOrderActionField {
     int32_t UserLocalID;
     uint32_t OrderSysID;
     uint8_t reserved1[33];
-    char ActionFlag;            // '1'
+    char ActionFlag;  // '1'
     uint8_t reserved2[6];
 };
 
@@ -175,13 +175,13 @@ struct CQetoRspOrderActionField {
 };
 
 struct CQetoReqQryOrderField {
-    uint32_t OrderSysID;        // order number filter, 0 = all
-    char SecurityID[12];        // code filter, first 8 bytes used
-    char BeginTime[9];          // hhmmsszzz, no terminator
+    uint32_t OrderSysID;  // order number filter, 0 = all
+    char SecurityID[12];  // code filter, first 8 bytes used
+    char BeginTime[9];    // hhmmsszzz, no terminator
     char EndTime[9];
-    int32_t Position;           // continuation position, 0 = from the start
+    int32_t Position;  // continuation position, 0 = from the start
     uint8_t reserved1[4];
-    uint8_t QueryFlag;          // always 2
+    uint8_t QueryFlag;  // always 2
     uint8_t reserved2[119];
 };
 
@@ -196,7 +196,7 @@ struct CQetoRspQryOrderField {
     uint8_t reserved2[3];
     uint32_t OrderSysID;
     uint8_t reserved3[16];
-    char InsertTime[9];         // hhmmsszzz
+    char InsertTime[9];  // hhmmsszzz
     uint8_t reserved4[20];
     uint32_t TradeVolume;
     uint32_t LeavesVolume;
@@ -204,13 +204,13 @@ struct CQetoRspQryOrderField {
     uint8_t reserved5[71];
     uint8_t NodeNo;
     uint8_t reserved6[8];
-    char OrderNo[10];           // no terminator
+    char OrderNo[10];  // no terminator
     uint8_t reserved7;
     uint8_t SecurityType;
     uint8_t reserved8;
     uint16_t ErrorCode;
-    int32_t Position;           // continuation position
-    uint8_t MoreData;           // non-zero: the counter holds further records
+    int32_t Position;  // continuation position
+    uint8_t MoreData;  // non-zero: the counter holds further records
     uint8_t reserved9[29];
     double TradeAmount;
     uint8_t reserved10[47];
@@ -224,7 +224,7 @@ struct CQetoReqQryTradeField {
     uint8_t reserved1[4];
     int32_t Position;
     uint8_t reserved2[4];
-    uint8_t QueryFlag;          // always 2
+    uint8_t QueryFlag;  // always 2
     uint8_t reserved3[115];
 };
 
@@ -236,12 +236,12 @@ struct CQetoRspQryTradeField {
     int32_t LeavesVolume;
     char SecurityID[8];
     uint8_t reserved2[9];
-    char TradeTime[9];          // hhmmsszzz
+    char TradeTime[9];  // hhmmsszzz
     double TradePrice;
     uint8_t reserved3[34];
     char Direction;
     uint8_t reserved4[65];
-    char OrderNo[10];           // no terminator
+    char OrderNo[10];  // no terminator
     uint8_t reserved5[17];
     int32_t Position;
     uint8_t MoreData;
@@ -298,7 +298,7 @@ struct CQetoRspQryStockClientAccountField {
 
 struct CQetoReqCapTransferField {
     uint8_t reserved1[4];
-    char AccountID[26];         // at most 15 bytes used
+    char AccountID[26];  // at most 15 bytes used
     double Amount;
     uint8_t reserved2[96];
 };
@@ -308,7 +308,7 @@ struct CQetoRspCapTransferField {
     char AccountID[26];
     double Amount;
     uint8_t reserved2[34];
-    int32_t ErrorCode;          // the counter's own code
+    int32_t ErrorCode;  // the counter's own code
     uint8_t reserved3[60];
 };
 
@@ -319,12 +319,12 @@ struct CQetoReqQryCapTransferRecordField {
 };
 
 struct CQetoRspQryCapTransferRecordField {
-    char OrgCode[4];            // up to 4 characters, no terminator when full
+    char OrgCode[4];  // up to 4 characters, no terminator when full
     char AccountID[15];
     double Amount;
-    char Direction;             // '1' deposit, '2' withdrawal, '0' no record
+    char Direction;  // '1' deposit, '2' withdrawal, '0' no record
     uint8_t reserved1[4];
-    char OperTime[32];          // NUL-terminated
+    char OperTime[32];  // NUL-terminated
     uint8_t reserved2[41];
 };
 
@@ -334,7 +334,7 @@ struct CQetoReqBTCapTransferManagerField {
     char LoginRspCode[4];
     char AccountID[16];
     double Amount;
-    char Direction;             // '1' SH->SZ, '2' SZ->SH
+    char Direction;  // '1' SH->SZ, '2' SZ->SH
     uint8_t reserved[63];
 };
 
@@ -370,7 +370,7 @@ struct CQetoRspQryBTCapTransferManagerField {
     char AccountID[16];
     double Amount;
     char Direction;
-    char OperTime[9];           // hhmmsszzz
+    char OperTime[9];  // hhmmsszzz
     uint32_t ErrorCode;
     char TransferStatus;
     uint8_t reserved[66];
@@ -447,9 +447,9 @@ typedef void (*QetoOnApiMsg)(int level, const char *format, ...);
 typedef void (*QetoOnMsgArrivalStatus)(char status, CQetoRspInfo *pRspInfo, CQetoSessionInfo *pSessionInfo,
                                        int nRequestID, bool bIsLast);
 
-#define QETO_ANSWER_CALLBACK(Name, Record) \
-    typedef void (*Name)(Record *pRspField, CQetoRspInfo *pRspInfo, CQetoSessionInfo *pSessionInfo, \
-                         int nRequestID, bool bIsLast)
+#define QETO_ANSWER_CALLBACK(Name, Record)                                                                             \
+    typedef void (*Name)(Record * pRspField, CQetoRspInfo * pRspInfo, CQetoSessionInfo * pSessionInfo, int nRequestID, \
+                         bool bIsLast)
 
 QETO_ANSWER_CALLBACK(QetoOnRspLogin, GatewayUserRspLoginField);
 QETO_ANSWER_CALLBACK(QetoOnRspUpdatePwd, CQetoRspUserPasswordUpdateField);
@@ -479,39 +479,39 @@ QETO_ANSWER_CALLBACK(QetoOnRspQryInOutFundRecord, CQetoRspQryCapTransferRecordFi
 
 // 27 slots, in this order.
 struct SpiCallbackTable {
-    QetoOnFrontConnect onFrontConnect;                               // 0
-    QetoOnRspLogin onRspLogin;                                       // 1
-    QetoOnRspUpdatePwd onRspUpdatePwd;                               // 2
-    QetoOnRspLogout onRspLogout;                                     // 3
-    QetoOnFrontDisconnected onFrontDisconnected;                     // 4
-    QetoOnApiMsg onApiMsg;                                           // 5
-    QetoOnMsgArrivalStatus onMsgArrivalStatus;                       // 6
-    QetoOnRspInsertOrder onRspInsertOrder;                           // 7
-    QetoOnErrRtnInsertOrder onErrRtnInsertOrder;                     // 8
-    QetoOnRspCancelOrder onRspCancelOrder;                           // 9
-    QetoOnErrRtnCancelOrder onErrRtnCancelOrder;                     // 10
-    QetoOnRtnOrder onRtnOrder;                                       // 11
-    QetoOnRtnTrade onRtnTrade;                                       // 12
-    QetoOnRspQryOrder onRspQryOrder;                                 // 13
-    QetoOnRspQryTrade onRspQryTrade;                                 // 14
-    QetoOnRspQryRate onRspQryRate;                                   // 15
-    QetoOnRspQryFund onRspQryFund;                                   // 16
-    QetoOnRspQryPosition onRspQryPosition;                           // 17
-    QetoOnRspQrySecurities onRspQrySecurities;                       // 18
-    QetoOnRspQryRightsAndInterests onRspQryRightsAndInterests;       // 19
-    QetoOnRspQryInvestorInfo onRspQryInvestorInfo;                   // 20
-    QetoOnRspBTFundTransfer onRspBTFundTransfer;                     // 21
-    QetoOnRtnBTFundTransfer onRtnBTFundTransfer;                     // 22
-    QetoOnRspQryBTFundTransferRecord onRspQryBTFundTransferRecord;   // 23
-    QetoOnRspInFund onRspInFund;                                     // 24
-    QetoOnRspOutFund onRspOutFund;                                   // 25
-    QetoOnRspQryInOutFundRecord onRspQryInOutFundRecord;             // 26
+    QetoOnFrontConnect onFrontConnect;                              // 0
+    QetoOnRspLogin onRspLogin;                                      // 1
+    QetoOnRspUpdatePwd onRspUpdatePwd;                              // 2
+    QetoOnRspLogout onRspLogout;                                    // 3
+    QetoOnFrontDisconnected onFrontDisconnected;                    // 4
+    QetoOnApiMsg onApiMsg;                                          // 5
+    QetoOnMsgArrivalStatus onMsgArrivalStatus;                      // 6
+    QetoOnRspInsertOrder onRspInsertOrder;                          // 7
+    QetoOnErrRtnInsertOrder onErrRtnInsertOrder;                    // 8
+    QetoOnRspCancelOrder onRspCancelOrder;                          // 9
+    QetoOnErrRtnCancelOrder onErrRtnCancelOrder;                    // 10
+    QetoOnRtnOrder onRtnOrder;                                      // 11
+    QetoOnRtnTrade onRtnTrade;                                      // 12
+    QetoOnRspQryOrder onRspQryOrder;                                // 13
+    QetoOnRspQryTrade onRspQryTrade;                                // 14
+    QetoOnRspQryRate onRspQryRate;                                  // 15
+    QetoOnRspQryFund onRspQryFund;                                  // 16
+    QetoOnRspQryPosition onRspQryPosition;                          // 17
+    QetoOnRspQrySecurities onRspQrySecurities;                      // 18
+    QetoOnRspQryRightsAndInterests onRspQryRightsAndInterests;      // 19
+    QetoOnRspQryInvestorInfo onRspQryInvestorInfo;                  // 20
+    QetoOnRspBTFundTransfer onRspBTFundTransfer;                    // 21
+    QetoOnRtnBTFundTransfer onRtnBTFundTransfer;                    // 22
+    QetoOnRspQryBTFundTransferRecord onRspQryBTFundTransferRecord;  // 23
+    QetoOnRspInFund onRspInFund;                                    // 24
+    QetoOnRspOutFund onRspOutFund;                                  // 25
+    QetoOnRspQryInOutFundRecord onRspQryInOutFundRecord;            // 26
 };
 
 // ---------------------------------------------------------------- exported functions
 // 0 = done / sent; non-zero = not done. Session id is the counter's, request id the caller's.
 
-QETO_GATE_EXPORT int createTraderApi(int nEntryNo);          // -1 out of range, -2 already created
+QETO_GATE_EXPORT int createTraderApi(int nEntryNo);  // -1 out of range, -2 already created
 QETO_GATE_EXPORT int registerSpi(SpiCallbackTable table, int nEntryNo);
 QETO_GATE_EXPORT int startApi(GatewayStartApiField *pStart, int nEntryNo);
 QETO_GATE_EXPORT int stopApi(int nEntryNo);
@@ -519,8 +519,8 @@ QETO_GATE_EXPORT int release(int nEntryNo);
 // Writes the library's version text (NUL-terminated, at most nLen bytes) into pszVersion.
 QETO_GATE_EXPORT int getVersion(char *pszVersion, int nLen);
 
-QETO_GATE_EXPORT int reqLogin(GatewayUserReqLoginField *pLogin, GatewayTerminalInfoField *pTerminal,
-                              int nRequestID, int nEntryNo);
+QETO_GATE_EXPORT int reqLogin(GatewayUserReqLoginField *pLogin, GatewayTerminalInfoField *pTerminal, int nRequestID,
+                              int nEntryNo);
 QETO_GATE_EXPORT int reqLogout(CQetoReqUserLogoutField *pReq, uint32_t nSessionID, int nRequestID, int nEntryNo);
 
 QETO_GATE_EXPORT int reqInsertOrder(CQetoReqOrderInsertField *pReq, unsigned char *pOpaque, uint32_t nSessionID,
@@ -538,8 +538,8 @@ QETO_GATE_EXPORT int reqUpdatePwd(CQetoReqUserPasswordUpdateField *pReq, uint32_
                                   int nEntryNo);
 QETO_GATE_EXPORT int reqInFund(CQetoReqCapTransferField *pReq, uint32_t nSessionID, int nRequestID, int nEntryNo);
 QETO_GATE_EXPORT int reqOutFund(CQetoReqCapTransferField *pReq, uint32_t nSessionID, int nRequestID, int nEntryNo);
-QETO_GATE_EXPORT int reqQryInOutFundRecord(CQetoReqQryCapTransferRecordField *pReq, uint32_t nSessionID,
-                                           int nRequestID, int nEntryNo);
+QETO_GATE_EXPORT int reqQryInOutFundRecord(CQetoReqQryCapTransferRecordField *pReq, uint32_t nSessionID, int nRequestID,
+                                           int nEntryNo);
 QETO_GATE_EXPORT int reqBTFundTransfer(CQetoReqBTCapTransferManagerField *pReq, uint32_t nSessionID, int nRequestID,
                                        int nEntryNo);
 QETO_GATE_EXPORT int reqQryBTFundTransferRecord(CQetoReqQryBTCapTransferManagerField *pReq, uint32_t nSessionID,

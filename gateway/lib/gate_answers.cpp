@@ -57,7 +57,7 @@ struct AnswerKind {
 };
 
 // The callback's record is the one the wire list gives for its type.
-#define QETO_ANSWER(name, type, record, callback)                                                           \
+#define QETO_ANSWER(name, type, record, callback)                                                         \
     static_assert(std::is_same_v<AnswerOf<decltype(SpiCallbackTable::callback)>::Record, record>, #name); \
     static_assert(AnswerOf<decltype(SpiCallbackTable::callback)>::kSize == wire::answerRecordSize(type), #name);
 QETO_WIRE_ANSWERS(QETO_ANSWER)

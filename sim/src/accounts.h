@@ -31,7 +31,7 @@ struct Order {
     uint32_t userLocalId = 0;
     std::string code;
     char direction = '1';
-    double price = 0;  // as asked: the records echo it
+    double price = 0;           // as asked: the records echo it
     PriceUnits priceUnits = 0;  // the same once checked, for the money
     uint32_t volume = 0;
     uint32_t traded = 0;

@@ -36,8 +36,7 @@ void CounterConnection::deliver(std::vector<uint8_t> frame) {
     if (mClosed) return;
     // The answers to its own request are bounded by the pause below; what else arrives for a
     // client that stopped reading is not.
-    if (!mDispatching && mQueued + frame.size() > kMaxQueuedPerConn)
-        return close("client does not read its answers");
+    if (!mDispatching && mQueued + frame.size() > kMaxQueuedPerConn) return close("client does not read its answers");
     mQueued += frame.size();
     mServer.queuedChanged(static_cast<std::ptrdiff_t>(frame.size()));
     const bool idle = mQueue.empty();
@@ -62,8 +61,7 @@ void CounterConnection::close(const char *why) {
     asio::post(mSocket.get_executor(), [server, id] { server->counterClosed(id); });
 }
 
-void CounterConnection::sweep(SteadyClock::time_point now, SteadyClock::duration silence,
-                              SteadyClock::duration stall) {
+void CounterConnection::sweep(SteadyClock::time_point now, SteadyClock::duration silence, SteadyClock::duration stall) {
     if (mClosed) return;
     char why[96];
     if (stall.count() > 0 && !mQueue.empty() && now - mLastProgress > stall) {

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
-#include <thread>
 #include <string>
+#include <thread>
 
 #include "accounts.h"
 #include "engine.h"

@@ -15,7 +15,7 @@ constexpr PriceUnits kUnitsPerCent = 100;
 constexpr PriceUnits kUnitsPerYuan = 10000;
 // The largest amount a request or an accounts file may name, and the most a counter may hold:
 // far above any real balance, far below where int64 cents overflow.
-constexpr Cents kMaxAmount = 100000000000000;   // 1e12 yuan
+constexpr Cents kMaxAmount = 100000000000000;      // 1e12 yuan
 constexpr Cents kMaxBalance = 100000000000000000;  // 1e15 yuan
 
 // The fee rule: commission 0.025% of the traded amount, at least 5.00, plus 0.05% stamp duty on sells.

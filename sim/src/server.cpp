@@ -145,8 +145,8 @@ void Server::boundTotal() {
             if (c->queued() > 0 && (!largest || c->queued() > largest->queued())) largest = c.get();
         if (!largest) return;
         char why[128];
-        std::snprintf(why, sizeof why, "%zu bytes of answers wait across connections, this one holds %zu",
-                      mQueuedTotal, largest->queued());
+        std::snprintf(why, sizeof why, "%zu bytes of answers wait across connections, this one holds %zu", mQueuedTotal,
+                      largest->queued());
         largest->close(why);
     }
 }

@@ -68,9 +68,9 @@ private:
         const char *name;
         const char *option;
         std::size_t cap;
-        int backoffMs = 0;        // current wait after running out of descriptors
-        bool atCap = false;       // the cap line was logged for this episode
-        bool starved = false;     // the out-of-descriptors line was logged for this episode
+        int backoffMs = 0;     // current wait after running out of descriptors
+        bool atCap = false;    // the cap line was logged for this episode
+        bool starved = false;  // the out-of-descriptors line was logged for this episode
     };
 
     void accept(Listener &l);

@@ -10,10 +10,10 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "config_files.h"
 #include "login/login_widget.h"
 #include "modal_box.h"
 #include "qeto_demo_accounts.h"
-#include "config_files.h"
 #include "sim_process.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"

@@ -195,18 +195,17 @@ void TstMdHostile::cleanupTestCase() {
 void TstMdHostile::hostileServer_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QByteArray>("localCodec");
-    QTest::addColumn<int>("tableSize");      // codes stored at the end
-    QTest::addColumn<qint64>("refused");     // frames refused for a full table
-    QTest::addColumn<int>("rssBoundMb");     // measured growth, with room for noise
+    QTest::addColumn<int>("tableSize");   // codes stored at the end
+    QTest::addColumn<qint64>("refused");  // frames refused for a full table
+    QTest::addColumn<int>("rssBoundMb");  // measured growth, with room for noise
 
     enum { Random, NoNul, BadNames, Many, Flood };
     QTest::newRow("random bytes at full speed") << int(Random) << QByteArray("UTF-8") << kTailCodes << qint64(0) << 40;
-    QTest::newRow("codes without a NUL") << int(NoNul) << QByteArray("UTF-8") << kTailCodes + 20000 << qint64(0)
-                                         << 60;
+    QTest::newRow("codes without a NUL") << int(NoNul) << QByteArray("UTF-8") << kTailCodes + 20000 << qint64(0) << 60;
     QTest::newRow("names not UTF-8") << int(BadNames) << QByteArray("UTF-8") << kTailCodes + 200 << qint64(0) << 40;
     QTest::newRow("names not GBK") << int(BadNames) << QByteArray("GBK") << kTailCodes + 200 << qint64(0) << 40;
-    QTest::newRow("50,000 distinct codes") << int(Many) << QByteArray("UTF-8") << kTailCodes + 50000 << qint64(0)
-                                           << 120;
+    QTest::newRow("50,000 distinct codes")
+        << int(Many) << QByteArray("UTF-8") << kTailCodes + 50000 << qint64(0) << 120;
     QTest::newRow("flood of new codes past the bound")
         << int(Flood) << QByteArray("UTF-8") << QuotesTcpClient::kMaxQuoteCodes
         << qint64(600000 + kTailCodes - QuotesTcpClient::kMaxQuoteCodes) << 250;
@@ -243,7 +242,7 @@ void TstMdHostile::hostileServer() {
         };
         timeLimitMs = 4000;
     } else if (kind == NoNul) {
-        body = codes(100000000, 20000, 2);   // nine digits fill the field
+        body = codes(100000000, 20000, 2);  // nine digits fill the field
     } else if (kind == BadNames) {
         // Bytes 0x80 to 0xFF at random: lone UTF-8 continuation bytes, GBK lead bytes without
         // their trail byte, 0xFF which neither has.
@@ -307,7 +306,7 @@ void TstMdHostile::hostileServer() {
         for (auto it = table.cbegin(); it != table.cend(); ++it) {
             const QByteArray name(it->securityName, int(qstrnlen(it->securityName, sizeof it->securityName)));
             QVERIFY(name.size() < int(sizeof it->securityName));
-            QCOMPARE(QString::fromUtf8(name).toUtf8(), name);   // valid UTF-8, whatever came in
+            QCOMPARE(QString::fromUtf8(name).toUtf8(), name);  // valid UTF-8, whatever came in
             QCOMPARE(it.key().toLatin1(), QByteArray(it->securityId, int(qstrnlen(it->securityId, 9))));
         }
         if (kind == NoNul) QCOMPARE(table.firstKey().size(), 9);
@@ -323,13 +322,14 @@ void TstMdHostile::hostileServer() {
         rssPeak = qMax(rssPeak, residentKb());
         // The list's refresh has run on what the client published.
         QTRY_COMPARE(list.table()->rowCount(), qMin(tableSize, StockQuotesWidget::kMaxRows));
-        qInfo("%s: %.1f MB in %lld ms, %lld frames stored, %lld refused, %lld headers skipped; GUI timer max gap "
-              "%lld ms over %d ticks; VmRSS %lld -> peak %lld KB, growth %.1f MB (bound %d MB)",
-              QTest::currentDataTag(), server.sent() / 1e6, static_cast<long long>(wall.elapsed()),
-              static_cast<long long>(client->framesStored()), static_cast<long long>(client->framesRefused()),
-              static_cast<long long>(client->headersSkipped()), static_cast<long long>(maxGapMs), ticks,
-              static_cast<long long>(rssBefore), static_cast<long long>(rssPeak), (rssPeak - rssBefore) / 1024.0,
-              rssBoundMb);
+        qInfo(
+            "%s: %.1f MB in %lld ms, %lld frames stored, %lld refused, %lld headers skipped; GUI timer max gap "
+            "%lld ms over %d ticks; VmRSS %lld -> peak %lld KB, growth %.1f MB (bound %d MB)",
+            QTest::currentDataTag(), server.sent() / 1e6, static_cast<long long>(wall.elapsed()),
+            static_cast<long long>(client->framesStored()), static_cast<long long>(client->framesRefused()),
+            static_cast<long long>(client->headersSkipped()), static_cast<long long>(maxGapMs), ticks,
+            static_cast<long long>(rssBefore), static_cast<long long>(rssPeak), (rssPeak - rssBefore) / 1024.0,
+            rssBoundMb);
     }
     QVERIFY2(maxGapMs < 10000, "GUI thread stalled");
     QVERIFY((rssPeak - rssBefore) / 1024 < rssBoundMb);

@@ -1,10 +1,10 @@
 // The gateway library against qeto-sim: every request with its answers, order matching,
 // paging, transfers and reconnection. Skipped when the simulator is not built.
-#include <cstring>
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <set>
 

@@ -102,9 +102,7 @@ JourneyDriver::JourneyDriver(const QString &simProgram, const QString &workDir)
     mBoxes.setOnBox([this](QMessageBox *box) { onBox(box); });
 }
 
-JourneyDriver::~JourneyDriver() {
-    QueryWindow::setSaveFileNameProvider({});
-}
+JourneyDriver::~JourneyDriver() { QueryWindow::setSaveFileNameProvider({}); }
 
 void JourneyDriver::stopSimulators() {
     mMdSim.stop();

@@ -38,9 +38,8 @@ bool writeGallery(const QString &folder, const QList<Picture> &pictures, const Q
     if (!failure.isEmpty()) out << "<p class=\"fail\">The journey stopped: " << htmlEscaped(failure) << "</p>\n";
     for (int i = 0; i < pictures.size(); ++i) {
         out << "<figure id=\"" << pictures.at(i).name << "\"><figcaption>" << (i + 1) << ". "
-            << htmlEscaped(pictures.at(i).caption)
-            << "</figcaption><img src=\"" << pictures.at(i).file << "\" alt=\"" << htmlEscaped(pictures.at(i).caption)
-            << "\"></figure>\n";
+            << htmlEscaped(pictures.at(i).caption) << "</figcaption><img src=\"" << pictures.at(i).file << "\" alt=\""
+            << htmlEscaped(pictures.at(i).caption) << "\"></figure>\n";
     }
     out << "</body></html>\n";
     return out.status() == QTextStream::Ok;

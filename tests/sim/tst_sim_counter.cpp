@@ -53,19 +53,16 @@ TEST_P(LoginTest, ChecksEveryField) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sim, LoginTest,
-    ::testing::Values(LoginCase{"shanghai", '1', demo::kAccount, demo::kPassword, "0001", "qeto-desk", true, 0, true},
-                      LoginCase{"shenzhen", '2', demo::kAccount, demo::kPassword, "0001", "qeto-desk", true, 0, true},
-                      LoginCase{"second", '1', demo::kSecondAccount, demo::kSecondPassword, "0001", "qeto-desk", true,
-                                0, true},
-                      LoginCase{"badExchange", '3', demo::kAccount, demo::kPassword, "0001", "qeto-desk", true, 1002,
-                                false},
-                      LoginCase{"wrongPassword", '1', demo::kAccount, "654321", "0001", "qeto-desk", true, 1001, true},
-                      LoginCase{"unknownAccount", '1', "99999999", "123456", "0001", "qeto-desk", true, 1001, true},
-                      LoginCase{"badBranch", '1', demo::kAccount, demo::kPassword, "0002", "qeto-desk", true, 1004,
-                                false},
-                      LoginCase{"badApp", '2', demo::kAccount, demo::kPassword, "0001", "other", true, 1004, false},
-                      LoginCase{"noTerminal", '1', demo::kAccount, demo::kPassword, "0001", "qeto-desk", false, 1003,
-                                true}),
+    ::testing::Values(
+        LoginCase{"shanghai", '1', demo::kAccount, demo::kPassword, "0001", "qeto-desk", true, 0, true},
+        LoginCase{"shenzhen", '2', demo::kAccount, demo::kPassword, "0001", "qeto-desk", true, 0, true},
+        LoginCase{"second", '1', demo::kSecondAccount, demo::kSecondPassword, "0001", "qeto-desk", true, 0, true},
+        LoginCase{"badExchange", '3', demo::kAccount, demo::kPassword, "0001", "qeto-desk", true, 1002, false},
+        LoginCase{"wrongPassword", '1', demo::kAccount, "654321", "0001", "qeto-desk", true, 1001, true},
+        LoginCase{"unknownAccount", '1', "99999999", "123456", "0001", "qeto-desk", true, 1001, true},
+        LoginCase{"badBranch", '1', demo::kAccount, demo::kPassword, "0002", "qeto-desk", true, 1004, false},
+        LoginCase{"badApp", '2', demo::kAccount, demo::kPassword, "0001", "other", true, 1004, false},
+        LoginCase{"noTerminal", '1', demo::kAccount, demo::kPassword, "0001", "qeto-desk", false, 1003, true}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(SimCounter, ChineseRefusalTextFollowsTheTextEncoding) {

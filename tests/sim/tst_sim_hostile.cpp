@@ -2,8 +2,8 @@
 // simulator is alive, a well-behaved session (login, fund query) still works, and its resident
 // memory stays within kRssBoundKb of what it used before the row (32 MB; the eight clients that
 // never read cost about 8 MB, where each could hold 256 MB before).
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/tcp.h>
 
 #include <chrono>
@@ -240,7 +240,9 @@ const Row kRows[] = {
     {"OversizedLengths", {}, 0, oversizedLengths},
     {"ConnectAndDrop", {}, 0, connectAndDrop},
     {"NeverReadsFullPages", {"--preload-orders", "20000", "--deterministic"}, 0, neverReads},
-    {"NeverReadsPastTotal", {"--preload-orders", "20000", "--deterministic", "--max-queued-mb", "4"}, 0,
+    {"NeverReadsPastTotal",
+     {"--preload-orders", "20000", "--deterministic", "--max-queued-mb", "4"},
+     0,
      neverReadsPastTotal},
     {"BeyondCap", {"--max-counter-conns", "4", "--max-md-conns", "4"}, 0, beyondCap},
     {"DescriptorsRunOut", {}, 48, descriptorsRunOut},

@@ -22,8 +22,6 @@
 
 namespace demo = qeto::sim::demo;
 
-
-
 namespace {
 
 using namespace qeto::wire;

@@ -28,12 +28,15 @@ inline bool writeBesideApp(const QString &suffix, const QByteArray &bytes) {
     const QString path = QCoreApplication::applicationDirPath() + suffix;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() || !f.flush()) return false;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() || !f.flush())
+        return false;
     f.setFileTime(QDateTime::currentDateTime().addSecs(++tick), QFileDevice::FileModificationTime);
     return true;
 }
 
-inline bool writeConfig(const QString &name, const QByteArray &bytes) { return writeBesideApp("/config/" + name, bytes); }
+inline bool writeConfig(const QString &name, const QByteArray &bytes) {
+    return writeBesideApp("/config/" + name, bytes);
+}
 
 #ifdef QETO_SOURCE_DIR
 inline QByteArray repoFile(const QString &name) {

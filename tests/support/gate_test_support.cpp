@@ -1,7 +1,5 @@
 #include "gate_test_support.h"
 
-#include "qeto_demo_accounts.h"
-
 #include <arpa/inet.h>
 #include <dirent.h>
 #include <netinet/in.h>
@@ -19,6 +17,8 @@
 #include <fstream>
 #include <map>
 #include <type_traits>
+
+#include "qeto_demo_accounts.h"
 
 namespace gatetest {
 

@@ -156,8 +156,8 @@ std::string answerFrame(uint16_t type, const std::vector<R> &records, const std:
 std::string headerOnly(uint32_t length, uint16_t type, uint16_t count);
 
 // The simulator as a child process on free ports.
-using qeto::test::SimProcess;
 using qeto::test::simPath;
+using qeto::test::SimProcess;
 
 // Checks state the recorder does not see (the fake counter's, the process's) until it holds.
 bool pollUntil(const std::function<bool()> &pred, std::chrono::milliseconds timeout = 10s);

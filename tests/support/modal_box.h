@@ -16,7 +16,7 @@ struct SeenBox {
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QStringList buttons;        // button texts in the box's order
+    QStringList buttons;  // button texts in the box's order
 };
 
 class ModalBoxWatcher : public QObject {

@@ -20,8 +20,8 @@
 
 namespace qeto::sim::test {
 
-using qeto::test::SimProcess;
 using qeto::test::simPath;
+using qeto::test::SimProcess;
 
 inline int connectTo(int port) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);

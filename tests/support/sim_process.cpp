@@ -104,8 +104,7 @@ HANDLE ownerJob() {
 
 }  // namespace
 
-bool SimProcess::start(const std::string &program, const std::vector<std::string> &args, std::string *error,
-                       long) {
+bool SimProcess::start(const std::string &program, const std::vector<std::string> &args, std::string *error, long) {
     stop();
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE inRead = nullptr, inWrite = nullptr, outRead = nullptr, outWrite = nullptr, err = nullptr;
@@ -314,8 +313,8 @@ long SimProcess::cpuTicks() const {
     long utime = 0, stime = 0;
     // After the name: the state, ten counters, then user and system time.
     if (name == std::string::npos ||
-        std::sscanf(all.c_str() + name + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime,
-                    &stime) != 2)
+        std::sscanf(all.c_str() + name + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime, &stime) !=
+            2)
         return -1;
     return utime + stime;
 }

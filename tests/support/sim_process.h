@@ -61,7 +61,7 @@ private:
     void reap(int status);
     long mPid = -1;
     int mOut = -1;
-    int mErr = -1;  // an unlinked file the child's stderr goes to
+    int mErr = -1;                 // an unlinked file the child's stderr goes to
     mutable bool mExited = false;  // reaped by running(); its status kept
     mutable int mStatus = 0;
 #endif

@@ -369,15 +369,19 @@ void TestConfig::settingsValues_data() {
 
     // An "@Variant" whose list claims billions of elements (found by fuzzing: it ended the
     // process with std::bad_alloc).
-    static const char kDamaged[] = "@Variant(\0\0\0\x09" "f\\0\\0\\\xed\\xff)";
+    static const char kDamaged[] =
+        "@Variant(\0\0\0\x09"
+        "f\\0\\0\\\xed\\xff)";
     const QByteArray damaged(kDamaged, sizeof kDamaged - 1);
     QTest::newRow("plain value") << QByteArray("[MD]\nport=9999\n") << "/MD/port" << QVariant("9999");
-    QTest::newRow("sound @Variant") << QByteArray("[MD]\nswitch=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x1)\n")
-                                    << "/MD/switch" << QVariant(1);
-    QTest::newRow("damaged @Variant") << "[MD]\nswitch=" + damaged + "\n" << "/MD/switch" << QVariant();
-    QTest::newRow("its section is lost") << "[MD]\nswitch=" + damaged + "\nport=9999\n" << "/MD/port" << QVariant();
-    QTest::newRow("other sections still read")
-        << "[TRADE]\nappid=" + damaged + "\n[MD]\nport=9999\n" << "/MD/port" << QVariant("9999");
+    QTest::newRow("sound @Variant") << QByteArray("[MD]\nswitch=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x1)\n") << "/MD/switch"
+                                    << QVariant(1);
+    QTest::newRow("damaged @Variant") << "[MD]\nswitch=" + damaged + "\n"
+                                      << "/MD/switch" << QVariant();
+    QTest::newRow("its section is lost") << "[MD]\nswitch=" + damaged + "\nport=9999\n"
+                                         << "/MD/port" << QVariant();
+    QTest::newRow("other sections still read") << "[TRADE]\nappid=" + damaged + "\n[MD]\nport=9999\n"
+                                               << "/MD/port" << QVariant("9999");
 }
 
 void TestConfig::settingsValues() {

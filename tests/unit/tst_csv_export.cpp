@@ -7,10 +7,10 @@
 
 #include "basicControl/base_table_widget.h"
 #include "constants.h"
+#include "local_text.h"
 #include "modal_box.h"
 #include "user/queryWindow/query_window.h"
 #include "user/queryWindow/transaction_widget.h"
-#include "local_text.h"
 
 namespace {
 
@@ -85,11 +85,25 @@ void TestCsvExport::exportShownRows_data() {
     QTest::addColumn<QByteArray>("expected");
 
     const QString orderRow1 = QStringLiteral(
-        "\"1\",\"n\",\"600000\",\"股票\",\"10.000000\",\"100\",\"限价\",\"已报\",\"买\",\"0.000\",\"0\",\"100\",\"0\",\"\","
+        "\"1\",\"n\",\"600000\",\"股票\",\"10.000000\",\"100\",\"限价\",\"已报\",\"买\",\"0.000\",\"0\",\"100\",\"0\","
+        "\"\","
         "\"09:30:00\"\n");
-    QStringList orderCells = {QString(), "1", "n", "600000", QStringLiteral("股票"), "10.000000", "100",
-                              QStringLiteral("限价"), QStringLiteral("已报"), QStringLiteral("买"), "0.000", "0",
-                              "100", "0", "", "09:30:00"};
+    QStringList orderCells = {QString(),
+                              "1",
+                              "n",
+                              "600000",
+                              QStringLiteral("股票"),
+                              "10.000000",
+                              "100",
+                              QStringLiteral("限价"),
+                              QStringLiteral("已报"),
+                              QStringLiteral("买"),
+                              "0.000",
+                              "0",
+                              "100",
+                              "0",
+                              "",
+                              "09:30:00"};
     QStringList orderTitles = kOrderColumns;
     orderTitles.removeFirst();
     QTest::newRow("order window skips the check-box column")
@@ -101,12 +115,12 @@ void TestCsvExport::exportShownRows_data() {
     QTest::newRow("position window skips the action column")
         << kPositionQueryTitle << kPositionColumns
         << Grid{{"600000", "100", "0", "200", "300", "300", "9.500000", "ignored"}}
-        << kBom + (positionTitles.join(',') + "\n" +
-                   "\"600000\",\"100\",\"0\",\"200\",\"300\",\"300\",\"9.500000\"\n")
+        << kBom + (positionTitles.join(',') + "\n" + "\"600000\",\"100\",\"0\",\"200\",\"300\",\"300\",\"9.500000\"\n")
                       .toUtf8();
 
     QTest::newRow("trade window writes every column")
-        << kTradeQueryTitle << kTradeColumns << Grid{{"7", "000001", "1.000000", QStringLiteral("卖"), "5", "0", "10:00:01"}}
+        << kTradeQueryTitle << kTradeColumns
+        << Grid{{"7", "000001", "1.000000", QStringLiteral("卖"), "5", "0", "10:00:01"}}
         << kBom + (kTradeColumns.join(',') + "\n" +
                    QStringLiteral("\"7\",\"000001\",\"1.000000\",\"卖\",\"5\",\"0\",\"10:00:01\"\n"))
                       .toUtf8();
@@ -116,8 +130,7 @@ void TestCsvExport::exportShownRows_data() {
         << Grid{{"say \"hi\"", "1,2", QString()}, {"", "x\"", "y"}}
         << kBom + QByteArray("a,b,c\n\"say \"\"hi\"\"\",\"1,2\",\"\"\n\"\",\"x\"\"\",\"y\"\n");
 
-    QTest::newRow("no rows: only the byte order mark")
-        << kOrderQueryTitle << kOrderColumns << Grid{} << kBom;
+    QTest::newRow("no rows: only the byte order mark") << kOrderQueryTitle << kOrderColumns << Grid{} << kBom;
 }
 
 void TestCsvExport::exportShownRows() {
@@ -158,8 +171,8 @@ void TestCsvExport::flushesInBatchesWithoutLosingRows() {
 void TestCsvExport::failures_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("text");
-    QTest::newRow("directory that does not exist") << QStringLiteral("/nonexistent-dir/x/out.csv")
-                                                   << QStringLiteral("文件打开失败");
+    QTest::newRow("directory that does not exist")
+        << QStringLiteral("/nonexistent-dir/x/out.csv") << QStringLiteral("文件打开失败");
     if (QFile::exists(QStringLiteral("/dev/full")))
         QTest::newRow("device that is full") << QStringLiteral("/dev/full") << QStringLiteral("文件写入失败");
 }

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "basicControl/base_table_widget.h"
-#include "constants.h"
 #include "config_files.h"
+#include "constants.h"
 #include "modal_box.h"
 #include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"

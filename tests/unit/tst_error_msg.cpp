@@ -175,10 +175,10 @@ void TestErrorMsg::entryShapes_data() {
     QTest::newRow("negative id") << QByteArray(R"([{"errorid": -5, "errormsg": "neg"}])") << -5 << "neg" << true;
     // A member named twice: the later one counts (found by fuzzing; the earlier values here are
     // scalars because Qt's parser leaks a replaced array or object).
-    QTest::newRow("errorid named twice") << QByteArray(R"([{"errorid": 1, "errorid": 2, "errormsg": "d"}])") << 2
-                                         << "d" << true;
-    QTest::newRow("manager named twice")
-        << QByteArray(R"(5, "manager": [{"errorid": 9, "errormsg": "later"}])") << 9 << "later" << true;
+    QTest::newRow("errorid named twice") << QByteArray(R"([{"errorid": 1, "errorid": 2, "errormsg": "d"}])") << 2 << "d"
+                                         << true;
+    QTest::newRow("manager named twice") << QByteArray(R"(5, "manager": [{"errorid": 9, "errormsg": "later"}])") << 9
+                                         << "later" << true;
 }
 
 void TestErrorMsg::entryShapes() {

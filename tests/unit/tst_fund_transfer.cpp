@@ -9,8 +9,8 @@
 
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_double_spin_box.h"
-#include "constants.h"
 #include "config_files.h"
+#include "constants.h"
 #include "modal_box.h"
 #include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
@@ -161,19 +161,15 @@ void TestFundTransfer::requestBytes_data() {
     QTest::addColumn<QByteArray>("head");  // bytes 0 to 19
     QTest::addColumn<bool>("chosenBack");  // Shenzhen-to-Shanghai chosen, then Shanghai-to-Shenzhen again
     QTest::newRow("four-character code fills its field")
-        << "AB12"
-        << demo::kAccount << false << 1500.25 << QByteArray("AB1210001001").leftJustified(20, '\0') << false;
+        << "AB12" << demo::kAccount << false << 1500.25 << QByteArray("AB1210001001").leftJustified(20, '\0') << false;
     QTest::newRow("short code zero-padded")
-        << "X1"
-        << demo::kAccount << true << 0.01
-        << (QByteArray("X1\0\0", 4) + QByteArray(demo::kAccount).leftJustified(16, '\0'))
-        << false;
+        << "X1" << demo::kAccount << true << 0.01
+        << (QByteArray("X1\0\0", 4) + QByteArray(demo::kAccount).leftJustified(16, '\0')) << false;
     QTest::newRow("long values cut at their fields")
         << "ABCDEF"
         << "12345678901234567890" << false << 2147483647.0 << QByteArray("ABCD1234567890123456") << false;
     QTest::newRow("direction chosen back to Shanghai to Shenzhen")
-        << "SH01"
-        << demo::kAccount << false << 300.0 << QByteArray("SH0110001001").leftJustified(20, '\0') << true;
+        << "SH01" << demo::kAccount << false << 300.0 << QByteArray("SH0110001001").leftJustified(20, '\0') << true;
 }
 
 void TestFundTransfer::requestBytes() {

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "constants.h"
+#include "local_text.h"
 #include "log_handler.h"
 #include "version.h"
-#include "local_text.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <atomic>
 #include <cstring>
 
+#include "config_files.h"
 #include "login/login_req.h"
 #include "login/login_widget.h"
 #include "mainwindow.h"
-#include "config_files.h"
 #include "modal_box.h"
 #include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
@@ -173,16 +173,13 @@ void TstLogin::loginRecord_data() {
     QTest::addColumn<char>("operway");
     QTest::addColumn<char>("market");
 
-    QTest::newRow("shanghai") << demo::kAccount
-                              << "123456"
+    QTest::newRow("shanghai") << demo::kAccount << "123456"
                               << "0001"
                               << "qeto-desk" << '7' << '1';
-    QTest::newRow("shenzhen") << demo::kAccount
-                              << "123456"
+    QTest::newRow("shenzhen") << demo::kAccount << "123456"
                               << "0001"
                               << "qeto-desk" << '7' << '2';
-    QTest::newRow("10-char password then branch") << demo::kAccount
-                                                  << "abcdefghij"
+    QTest::newRow("10-char password then branch") << demo::kAccount << "abcdefghij"
                                                   << "000123"
                                                   << "a" << '7' << '1';
     QTest::newRow("over-long texts cut at width") << QString(20, '9') << "12345678901"
@@ -362,8 +359,7 @@ void TstLogin::checkOrder_data() {
                                       << "api_config.txt缺少配置项[SuperLog]！";
     QTest::newRow("missing URL") << 1 << "1"
                                  << "2" << kSettings << QByteArray("URL") << "api_config.txt缺少配置项[URL]！";
-    QTest::newRow("all good") << 1 << demo::kAccount
-                              << "123456" << kSettings << QByteArray() << "";
+    QTest::newRow("all good") << 1 << demo::kAccount << "123456" << kSettings << QByteArray() << "";
 }
 
 void TstLogin::checkOrder() {
@@ -469,8 +465,9 @@ void TstLogin::readConfigValues() {
 
     // Edits between attempts count: a deleted file fails the next read.
     QFile::remove(configPath("qeto_desk_config.ini"));
-    QTest::ignoreMessage(QtWarningMsg,
-                         ("can not found qeto_desk_config.ini file " + configPath("qeto_desk_config.ini")).toUtf8().constData());
+    QTest::ignoreMessage(
+        QtWarningMsg,
+        ("can not found qeto_desk_config.ini file " + configPath("qeto_desk_config.ini")).toUtf8().constData());
     QVERIFY(!w->readConfig());
 }
 

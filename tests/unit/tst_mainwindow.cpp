@@ -3,17 +3,17 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QStackedWidget>
 #include <QStyle>
-#include <QLabel>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QThread>
 #include <QtTest>
 
+#include "config_files.h"
 #include "login/login_widget.h"
 #include "mainwindow.h"
-#include "config_files.h"
 #include "modal_box.h"
 #include "my_message_box.h"
 #include "qeto_demo_accounts.h"
@@ -48,8 +48,10 @@ private:
 
 void TstMainWindow::initTestCase() {
     // Market data off: the workspace's client never connects.
-    QVERIFY(cfgtest::writeConfig("qeto_desk_config.ini", "[TRADE]\noperway=7\nbranchid=0001\nappid=qeto-desk\n\n[MD]\nswitch=0\n"));
-    QVERIFY(cfgtest::writeConfig("api_config.txt", "URL=tcp://127.0.0.1:1;\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=T\nBusinessCode=QD01\n"));
+    QVERIFY(cfgtest::writeConfig("qeto_desk_config.ini",
+                                 "[TRADE]\noperway=7\nbranchid=0001\nappid=qeto-desk\n\n[MD]\nswitch=0\n"));
+    QVERIFY(cfgtest::writeConfig(
+        "api_config.txt", "URL=tcp://127.0.0.1:1;\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=T\nBusinessCode=QD01\n"));
     mBoxes = new ModalBoxWatcher(this);
 }
 
@@ -66,7 +68,7 @@ void TstMainWindow::loginShowsWorkspace() {
     QVERIFY(first);
     QCOMPARE(window.stack()->currentIndex(), 0);
     QCOMPARE(window.stack()->indexOf(first), 1);
-    QCOMPARE(first->findChild<QTabWidget *>()->count(), 0);   // the tables are built at the login
+    QCOMPARE(first->findChild<QTabWidget *>()->count(), 0);  // the tables are built at the login
 
     emit window.loginWidget()->signalLoginSuccess(StartApiFailed);
     QCOMPARE(window.stack()->currentIndex(), 0);
@@ -151,10 +153,8 @@ void TstMainWindow::messageBoxIcons() {
     QCOMPARE(box->windowTitle(), QStringLiteral("标题"));
     QCOMPARE(box->keptTitle(), QStringLiteral("标题"));
     QVERIFY(box->testAttribute(Qt::WA_DeleteOnClose));
-    const QImage expected = QApplication::style()
-                                ->standardIcon(static_cast<QStyle::StandardPixmap>(pixmap))
-                                .pixmap(64, 64)
-                                .toImage();
+    const QImage expected =
+        QApplication::style()->standardIcon(static_cast<QStyle::StandardPixmap>(pixmap)).pixmap(64, 64).toImage();
     QCOMPARE(box->iconPixmap().toImage(), expected);
     delete box;
 

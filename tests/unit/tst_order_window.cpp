@@ -13,6 +13,7 @@
 #include "basicControl/my_push_button.h"
 #include "basicControl/my_spin_box.h"
 #include "constants.h"
+#include "local_text.h"
 #include "md_feed.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
@@ -23,7 +24,6 @@
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
 #include "utils/signal_interface.h"
-#include "local_text.h"
 
 namespace {
 
@@ -315,9 +315,10 @@ void TstOrderWindow::returnsOnlyLog() {
     // An order text filling its field to the record's end: the log line stops there.
     const QString orderText(118, QLatin1Char('A'));
     const CQetoRspInfo refused = rspInfo(7, "no funds");
-    QTest::ignoreMessage(
-        QtWarningMsg,
-        QStringLiteral("%1交易失败[7]%2").arg(orderText, ErrorMsg::instance()->getErrorMsg(refused)).toUtf8().constData());
+    QTest::ignoreMessage(QtWarningMsg, QStringLiteral("%1交易失败[7]%2")
+                                           .arg(orderText, ErrorMsg::instance()->getErrorMsg(refused))
+                                           .toUtf8()
+                                           .constData());
     QTest::ignoreMessage(QtInfoMsg, (orderText + QStringLiteral("交易成功")).toUtf8().constData());
 
     qeto::fake::fireOnThread([&](const SpiCallbackTable &t) {

@@ -15,6 +15,8 @@
 #include "basicControl/my_push_button.h"
 #include "basicControl/my_time_edit.h"
 #include "constants.h"
+#include "exported_csv.h"
+#include "local_text.h"
 #include "log_capture.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
@@ -22,8 +24,6 @@
 #include "user/queryWindow/ordered_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
-#include "exported_csv.h"
-#include "local_text.h"
 
 namespace {
 

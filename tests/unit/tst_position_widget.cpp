@@ -11,6 +11,8 @@
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
+#include "exported_csv.h"
+#include "local_text.h"
 #include "log_capture.h"
 #include "modal_box.h"
 #include "qeto_demo_accounts.h"
@@ -19,8 +21,6 @@
 #include "user/queryWindow/position_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"
-#include "exported_csv.h"
-#include "local_text.h"
 
 namespace demo = qeto::sim::demo;
 
@@ -119,10 +119,8 @@ void TestPositionWidget::requestBytes_data() {
     QTest::addColumn<QByteArray>("accountBytes");
     QTest::addColumn<QByteArray>("codeBytes");
 
-    QTest::newRow("every position") << demo::kAccount
-                                    << "" << QByteArray(demo::kAccount) << QByteArray();
-    QTest::newRow("one code") << demo::kAccount
-                              << "600000" << QByteArray(demo::kAccount) << QByteArray("600000");
+    QTest::newRow("every position") << demo::kAccount << "" << QByteArray(demo::kAccount) << QByteArray();
+    QTest::newRow("one code") << demo::kAccount << "600000" << QByteArray(demo::kAccount) << QByteArray("600000");
     // A full-width account must not run into the code field.
     // Six characters may be more than the field holds: the code is cut so its terminator fits.
     QTest::newRow("wide code") << demo::kAccount << QStringLiteral("上证50ET") << QByteArray(demo::kAccount)

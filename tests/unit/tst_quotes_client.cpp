@@ -9,9 +9,9 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTcpServer>

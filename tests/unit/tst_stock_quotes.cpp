@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
-
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -15,13 +14,13 @@
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
+#include "local_text.h"
 #include "md_feed.h"
 #include "modal_box.h"
 #include "qeto_md_level1.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "utils/signal_interface.h"
-#include "local_text.h"
 
 namespace {
 
@@ -146,7 +145,7 @@ void TestStockQuotes::showsOnlyTheSmallestCodes() {
         if (cell(*w, row, 0) != QString::fromLatin1(code(100000 + row * 7)))
             QFAIL(qPrintable(QStringLiteral("row %1 shows %2").arg(row).arg(cell(*w, row, 0))));
     }
-    QTRY_VERIFY(button(*w, 4095));   // rows off screen get theirs a batch at a time
+    QTRY_VERIFY(button(*w, 4095));  // rows off screen get theirs a batch at a time
     QVERIFY(!button(*w, 4096));
 }
 
@@ -210,7 +209,7 @@ void TestStockQuotes::search() {
         for (int i = 0; i < 300; ++i) records.push_back(record(code(i), 5.0));
         feed->push(records);
         feed->waitForSize(300);
-    if (QTest::currentTestFailed()) return;
+        if (QTest::currentTestFailed()) return;
     }
     StockQuotesWidget w(nullptr);
     w.setHeader(kQuoteColumns.size(), kQuoteColumns);
@@ -239,10 +238,12 @@ void TestStockQuotes::rowTexts_data() {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QStringList>("cells");
     QTest::newRow("three decimals, rounded")
-        << 10.1234 << QByteArray("PF") << QStringList{"600000", "PF", "10.123", "10.023", "10.323", "9.923", "11.136", "9.111", "10.073"};
+        << 10.1234 << QByteArray("PF")
+        << QStringList{"600000", "PF", "10.123", "10.023", "10.323", "9.923", "11.136", "9.111", "10.073"};
     QTest::newRow("zero prices, utf-8 name")
         << 0.0 << QStringLiteral("浦发银行").toUtf8()
-        << QStringList{"600000", QStringLiteral("浦发银行"), "0.000", "-0.100", "0.200", "-0.200", "0.000", "0.000", "-0.050"};
+        << QStringList{"600000", QStringLiteral("浦发银行"), "0.000", "-0.100", "0.200", "-0.200", "0.000", "0.000",
+                       "-0.050"};
 }
 
 void TestStockQuotes::rowTexts() {
@@ -261,9 +262,9 @@ void TestStockQuotes::rowTexts() {
 
 void TestStockQuotes::priceTextMatchesGeneralFormat_data() {
     QTest::addColumn<double>("value");
-    const double cases[] = {0.0,     -0.0,     0.0004,    0.0005,  0.0015,   0.0625,  0.1875,     2.5625,
-                            1.0005,  10.0005,  9.9995,    999.9995, 0.001,   1e-300,   123456.789, 999999999.9994,
-                            1e9,     1e12,     -0.0001,   -1.5,    -10.0625, 1700.125, 3.14159,    12.3456789};
+    const double cases[] = {0.0,    -0.0,    0.0004,  0.0005,   0.0015,   0.0625,   0.1875,     2.5625,
+                            1.0005, 10.0005, 9.9995,  999.9995, 0.001,    1e-300,   123456.789, 999999999.9994,
+                            1e9,    1e12,    -0.0001, -1.5,     -10.0625, 1700.125, 3.14159,    12.3456789};
     for (double v : cases) QTest::newRow(qPrintable(QString::number(v, 'g', 17))) << v;
     QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN();
     QTest::newRow("inf") << std::numeric_limits<double>::infinity();

@@ -68,12 +68,11 @@ void TstTerminalInfo::diskToolOutput_data() {
                                         << "S3Z1NB0K123456" << QByteArray();
     QTest::newRow("UTF-16LE heading and blank lines only")
         << utf16le("SerialNumber  \r\n\r\n  \r\n", true) << "" << QByteArray();
-    QTest::newRow("UTF-16LE without mark") << utf16le("SerialNumber\r\nWD-1234  \r\n", false) << "WD-1234"
-                                           << QByteArray();
+    QTest::newRow("UTF-16LE without mark")
+        << utf16le("SerialNumber\r\nWD-1234  \r\n", false) << "WD-1234" << QByteArray();
     // wmic through a pipe on Windows: the ANSI code page, CR CR LF line ends.
-    QTest::newRow("ANSI code page 936")
-        << QByteArray("SerialNumber  \r\r\n\r\r\n\xD3\xB2\xC5\xCC-01  \r\r\n\r\r\n") << QStringLiteral("硬盘-01")
-        << QByteArray("GBK");
+    QTest::newRow("ANSI code page 936") << QByteArray("SerialNumber  \r\r\n\r\r\n\xD3\xB2\xC5\xCC-01  \r\r\n\r\r\n")
+                                        << QStringLiteral("硬盘-01") << QByteArray("GBK");
 }
 
 void TstTerminalInfo::diskToolOutput() {

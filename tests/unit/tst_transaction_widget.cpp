@@ -11,14 +11,14 @@
 #include "basicControl/my_push_button.h"
 #include "basicControl/my_time_edit.h"
 #include "constants.h"
+#include "exported_csv.h"
+#include "local_text.h"
 #include "log_capture.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
 #include "spi_answers.h"
 #include "user/queryWindow/transaction_widget.h"
 #include "utils/api_client_utils.h"
-#include "exported_csv.h"
-#include "local_text.h"
 
 namespace {
 

@@ -162,14 +162,12 @@ void TestUpdatePwdDialog::confirmedSendsRecord_data() {
     QTest::addColumn<QString>("account");
     QTest::addColumn<QString>("oldPwd");
     QTest::addColumn<QString>("newPwd");
-    QTest::newRow("underscore") << demo::kAccount
-                                << "123456"
+    QTest::newRow("underscore") << demo::kAccount << "123456"
                                 << "Abcdef_123";
     QTest::newRow("other special, full fields") << "123456789012345"
                                                 << "Old_pwd123"
                                                 << "zZ9!zZ9!zZ";
-    QTest::newRow("space counts as special") << demo::kAccount
-                                             << "x"
+    QTest::newRow("space counts as special") << demo::kAccount << "x"
                                              << "aB3 aaaaaa";
 }
 

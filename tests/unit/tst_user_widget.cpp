@@ -14,9 +14,9 @@
 #include "basicControl/my_header_view.h"
 #include "basicControl/my_label.h"
 #include "basicControl/my_push_button.h"
+#include "config_files.h"
 #include "constants.h"
 #include "login/login_widget.h"
-#include "config_files.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
 #include "user/orderWindow/level_widget.h"
@@ -53,8 +53,7 @@ QImage shown(const MyLabel *label) {
     return label->pixmap(Qt::ReturnByValue).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-const QByteArray kApiConfig =
-    "URL=tcp://127.0.0.1:8888;\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=GatewayApiTest2\n";
+const QByteArray kApiConfig = "URL=tcp://127.0.0.1:8888;\nSuperLog=0\nCpuCore=-1\nPlatformSerialNum=GatewayApiTest2\n";
 
 }  // namespace
 

@@ -1,7 +1,5 @@
 #include "user/queryWindow/query_window.h"
 
-#include "utils/utils.h"
-
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -15,6 +13,7 @@
 #include "basicControl/my_label.h"
 #include "constants.h"
 #include "qeto_gate_api.h"
+#include "utils/utils.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-
 #include <functional>
 
 class BaseTableWidget;

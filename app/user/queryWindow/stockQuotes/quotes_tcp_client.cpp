@@ -271,7 +271,8 @@ void QuotesTcpClient::rebuildBack() {
     // Keys come in order, so each insert at the end is constant time. Entries stay where they
     // are when the tables are swapped, so their iterators stay valid.
     for (auto it = mSlotByCode.cbegin(); it != mSlotByCode.cend(); ++it)
-        entryAt[std::size_t(it.value())] = mBackTable.insert(mBackTable.cend(), it.key(), mSlots[std::size_t(it.value())]);
+        entryAt[std::size_t(it.value())] =
+            mBackTable.insert(mBackTable.cend(), it.key(), mSlots[std::size_t(it.value())]);
 }
 
 ClientSecurityMarketDataLevel1 QuotesTcpClient::lookupQuote(QString code) const {

@@ -72,7 +72,7 @@ private:
     int mPort = 0;
     QTcpSocket *mSocket = nullptr;
     bool mConnected = false;
-    bool mConnecting = false;   // an attempt is under way
+    bool mConnecting = false;  // an attempt is under way
     QTimer *mConnectLimit = nullptr;
     // Two tables take turns: readers copy the implicitly-shared handle of the published one
     // (constant time) or one record of it under the lock; the client's thread brings the other
@@ -106,14 +106,14 @@ private:
     std::vector<IdEntry> mSlotById;  // open addressing, power-of-two size, at most half full
     int mIdCount = 0;
     QMap<QString, int> mSlotByCode;
-    std::vector<QString> mSlotCode;               // per slot: its code
+    std::vector<QString> mSlotCode;  // per slot: its code
     // Per table, per slot: the slot's entry, or null. The entries of mBackTable are those of
     // mEntryAt[mBackIndex]; a swap of the tables flips the index.
     std::vector<QuoteMap::iterator> mEntryAt[2];
     int mBackIndex = 1;
-    std::vector<char> mSlotDirty;   // per slot: changed since the last publish
+    std::vector<char> mSlotDirty;  // per slot: changed since the last publish
     std::vector<int> mDirtySlots;
-    std::vector<int> mBackStale;    // changed before the last publish, so missing from mBackTable
+    std::vector<int> mBackStale;  // changed before the last publish, so missing from mBackTable
     bool mFullWarned = false;
     QTimer *mPublishTimer = nullptr;
     QElapsedTimer mSincePublish;

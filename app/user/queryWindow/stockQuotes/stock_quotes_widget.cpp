@@ -4,7 +4,6 @@
 #include <QScrollBar>
 #include <QTableWidgetItem>
 #include <QTimer>
-
 #include <cmath>
 #include <cstring>
 
@@ -191,12 +190,12 @@ void StockQuotesWidget::putVisibleButtons() {
     if (mButtonsDue == 0) return;
     const int first = mTable->rowAt(0);
     int last = mTable->rowAt(mTable->viewport()->height() - 1);
-    if (last < 0) last = int(mButtonDue.size()) - 1;   // the rows end above the viewport's bottom
+    if (last < 0) last = int(mButtonDue.size()) - 1;  // the rows end above the viewport's bottom
     putDueButtons(first < 0 ? 0 : first, last);
 }
 
 void StockQuotesWidget::putNextButtonBatch() {
-    constexpr int kBatch = 128;   // about 30 ms of widget building per event-loop turn
+    constexpr int kBatch = 128;  // about 30 ms of widget building per event-loop turn
     int made = 0;
     for (size_t row = 0; row < mButtonDue.size() && made < kBatch && mButtonsDue > 0; ++row) {
         if (!mButtonDue[row]) continue;

@@ -5,7 +5,6 @@
 
 #include <QMap>
 #include <QString>
-
 #include <array>
 #include <memory>
 #include <vector>
@@ -76,7 +75,7 @@ private:
     QuotesTcpClient *mQuoteClient = nullptr;
     // Shared with the cells, which the table owns and may outlive this object's members.
     std::shared_ptr<ShownRows> mShownRows;
-    std::vector<char> mButtonDue;   // per row: a new order button is owed
+    std::vector<char> mButtonDue;  // per row: a new order button is owed
     int mButtonsDue = 0;
     QTimer *mButtonTimer = nullptr;
 };
