@@ -9,7 +9,7 @@ PKGS=(
   libasio-dev googletest libgtest-dev
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei xdotool
   g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix wine64 nsis locales
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   gdb elfutils
   dpkg-dev fakeroot file lintian desktop-file-utils librsvg2-bin
 )
