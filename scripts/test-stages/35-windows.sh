@@ -21,16 +21,8 @@ JOBS=${JOBS:-2}
 say() { echo "35-windows: $*"; }
 fail() { echo "35-windows: FAIL $*" >&2; exit 1; }
 
-# Waits until a command succeeds, at most $1 seconds.
-waitFor() {
-  local limit=$1
-  shift
-  local end=$((SECONDS + limit))
-  until "$@"; do
-    [ "$SECONDS" -lt "$end" ] || return 1
-    sleep 0.3
-  done
-}
+# shellcheck source=scripts/stage-lib.sh
+source "$ROOT/scripts/stage-lib.sh"
 
 t0=$SECONDS
 INSTALLER=$(bash scripts/build-windows.sh | tail -n 1)

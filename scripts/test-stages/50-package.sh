@@ -65,16 +65,8 @@ grep -qF 'RUNPATH) Library runpath: [$ORIGIN]' <<<"$(readelf -d "$TREE/opt/qeto-
   fail "Qeto-Desk does not find its library through \$ORIGIN"
 grep -q ', stripped' <<<"$(file "$TREE/opt/qeto-desk/Qeto-Desk")" || fail "installed client not stripped"
 
-# Waits until a command succeeds, at most $1 seconds.
-waitFor() {
-  local limit=$1
-  shift
-  local end=$((SECONDS + limit))
-  until "$@"; do
-    [ "$SECONDS" -lt "$end" ] || return 1
-    sleep 0.2
-  done
-}
+# shellcheck source=scripts/stage-lib.sh
+source "$ROOT/scripts/stage-lib.sh"
 
 # --- the simulator, on free ports; the throwaway tree's config points at them -----------------
 "$TREE/usr/bin/qeto-sim" --counter-port 0 --md-port 0 >"$WORK/sim.out" 2>"$WORK/sim.err" &
