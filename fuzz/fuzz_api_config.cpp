@@ -5,17 +5,9 @@
 #include <QSet>
 #include <QString>
 #include <cstdint>
-#include <cstdlib>
 
+#include "fuzz_check.h"
 #include "utils/read_api_config.h"
-
-namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<int>(size));

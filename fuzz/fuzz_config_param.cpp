@@ -5,13 +5,10 @@
 #include <sstream>
 #include <string>
 
+#include "fuzz_check.h"
 #include "utils/config_param_reader.h"
 
 namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
 
 int gExits = 0;
 void recordExit(int) { ++gExits; }

@@ -4,23 +4,15 @@
 #include <QString>
 #include <QtGlobal>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
+#include "fuzz_check.h"
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
 
 // The harness links the catalogue without the callback bridge; this is the one value of the
 // bridge that the catalogue reads.
 char ApiClientUtils::mMarket = '0';
-
-namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
-
-}  // namespace
 
 // Qt 5.15's JSON parser leaks the earlier value of a member named twice when that value is an
 // array or an object ({"SS": [..], "SS": [..]}). Qt is built without frame pointers, so the

@@ -5,22 +5,18 @@
 // the rest is taken as raw bytes or as a recipe for frames with consistent headers.
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "gate_answers.h"
 
 using qeto::gate::AnswerResult;
 namespace wire = qeto::wire;
 
 namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
 
 struct Delivery {
     int slot;

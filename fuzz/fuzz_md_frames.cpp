@@ -5,17 +5,13 @@
 #include <QTextCodec>
 #include <QtGlobal>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "user/queryWindow/stockQuotes/md_frame_parser.h"
 
 namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
 
 bool validUtf8(const char *s, int len) { return QString::fromUtf8(s, len).toUtf8() == QByteArray(s, len); }
 

@@ -6,17 +6,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cstdint>
-#include <cstdlib>
 
+#include "fuzz_check.h"
 #include "utils/settings_value.h"
-
-namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
-
-}  // namespace
 
 // The client runs on the system allocator, which answers an impossible request with null (and
 // Qt then throws std::bad_alloc); the sanitizer must do the same instead of stopping.

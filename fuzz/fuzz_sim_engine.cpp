@@ -11,20 +11,16 @@
 // reserved[0] bit 0 of a header picks the connection, bit 1 drops that connection after the frame.
 // Every answer frame must be well formed: length within the limit, count × unit size = length.
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "fuzz_check.h"
 #include "sim_harness.h"
 
 namespace {
 
 using namespace qeto::sim;
 using qeto::wire::FrameHeader;
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
 
 void checkAnswers(test::Harness &h) {
     for (const auto &[conn, f] : h.frames) {

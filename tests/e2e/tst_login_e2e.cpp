@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "box_checks.h"
 #include "config_files.h"
 #include "login/login_widget.h"
 #include "modal_box.h"
@@ -110,8 +111,7 @@ void TstLoginE2e::wrongPasswordShowsCatalogueText() {
     QSignalSpy success(w, &LoginWidget::signalLoginSuccess);
     clickLogin(w, demo::kAccount, "999999");
     QTRY_COMPARE_WITH_TIMEOUT(mBoxes->count(), 1, 30000);
-    QCOMPARE(mBoxes->last().title, QString("消息"));
-    QCOMPARE(mBoxes->last().text, QString("[1001]资金账户或密码错误"));
+    QCOMPARE_BOX(mBoxes->last(), "消息", "[1001]资金账户或密码错误");
     QTRY_VERIFY(w->findChild<QPushButton *>("loginButton")->isEnabled());
     QCOMPARE(success.count(), 0);
 
@@ -136,8 +136,7 @@ void TstLoginE2e::unreachableCounterTimesOut() {
     clickLogin(w, demo::kAccount, demo::kPassword);
     QVERIFY(!w->findChild<QPushButton *>("loginButton")->isEnabled());
     QTRY_COMPARE_WITH_TIMEOUT(mBoxes->count(), 1, 30000);
-    QCOMPARE(mBoxes->last().title, QString("错误"));
-    QCOMPARE(mBoxes->last().text, QString("登录超时"));
+    QCOMPARE_BOX(mBoxes->last(), "错误", "登录超时");
     QTRY_VERIFY(w->findChild<QPushButton *>("loginButton")->isEnabled());
     QCOMPARE(w->findChild<QPushButton *>("loginButton")->text(), QString("立即登录"));
     QVERIFY(disconnects.count() >= 1);

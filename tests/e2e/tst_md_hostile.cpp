@@ -21,6 +21,7 @@
 #include <mutex>
 
 #include "basicControl/base_table_widget.h"
+#include "config_files.h"
 #include "constants.h"
 #include "md_test_frames.h"
 #include "user/queryWindow/query_windows_manager.h"
@@ -261,12 +262,8 @@ void TstMdHostile::hostileServer() {
     Server server(std::move(body), timeLimitMs);
     const quint16 port = server.listen();
     QVERIFY(port != 0);
-    {
-        QFile ini(QCoreApplication::applicationDirPath() + kSettingsFile);
-        QDir().mkpath(QCoreApplication::applicationDirPath() + QStringLiteral("/config"));
-        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ini.write(QStringLiteral("[MD]\nswitch=1\nprintMD=0\nip=127.0.0.1\nport=%1\n").arg(port).toUtf8());
-    }
+    QVERIFY(cfgtest::writeBesideApp(
+        kSettingsFile, QStringLiteral("[MD]\nswitch=1\nprintMD=0\nip=127.0.0.1\nport=%1\n").arg(port).toUtf8()));
 
     // Memory freed by earlier rows would otherwise be reused unseen.
     malloc_trim(0);

@@ -144,14 +144,10 @@ TEST_P(GatewayHostile, survives) {
     fake.blastChunk = orders(0, kPerChunk);
     fake.start();
     // No reconnection within a row: each row judges one connection.
-    ParamFile pf("tcp://127.0.0.1:" + std::to_string(fake.port()),
-                 "HeartbeatIntervalMs=100\nHeartbeatTimeoutMs=3000\nReconnectIntervalMs=600000\n");
+    ParamFile pf(url(fake.port()), "HeartbeatIntervalMs=100\nHeartbeatTimeoutMs=3000\nReconnectIntervalMs=600000\n");
     SpiCallbackTable table = recordingTable();
     table.onRtnOrder = onRtnOrder;
-    ASSERT_EQ(createTraderApi(0), 0);
-    ASSERT_EQ(registerSpi(table, 0), 0);
-    GatewayStartApiField s = pf.start();
-    ASSERT_EQ(startApi(&s, 0), 0);
+    ASSERT_EQ(startEntry(pf, 0, table), 0);
 
     switch (c.outcome) {
         case Outcome::ProtocolError:

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <memory>
 #include <type_traits>
 
 #include "gate_answers.h"
@@ -34,8 +35,6 @@ uint16_t closedPort() {
     return ntohs(a.sin_port);
 }
 
-std::string url(uint16_t port) { return "tcp://127.0.0.1:" + std::to_string(port); }
-
 bool hasMsg(const std::vector<Event> &ev, const std::string &part, bool error) {
     for (const auto &e : ev)
         if (e.slot == kApiMsg && (e.level > 0) == error && e.text.find(part) != std::string::npos) return true;
@@ -53,12 +52,12 @@ protected:
         for (int i = 0; i < 16; ++i) release(i);
         Recorder::get().clear();
     }
-    // create + register + start on entry 0
-    int startOn(const ParamFile &pf, int entry = 0) {
-        EXPECT_EQ(createTraderApi(entry), 0);
-        EXPECT_EQ(registerSpi(recordingTable(), entry), 0);
-        GatewayStartApiField s = pf.start();
-        return startApi(&s, entry);
+    // Starts `fake` and entry 0 against it with `extra` parameters; waits for the connection.
+    void connectTo(FakeCounter &fake, const std::string &extra = "") {
+        fake.start();
+        params_ = std::make_unique<ParamFile>(url(fake.port()), extra);
+        ASSERT_EQ(startEntry(*params_), 0);
+        ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
     }
     void loginOn(int entry = 0) {
         GatewayUserReqLoginField login{};
@@ -69,6 +68,7 @@ protected:
         ASSERT_EQ(reqLogin(&login, &term, 1, entry), 0);
         ASSERT_TRUE(Recorder::get().waitCount(kRspLogin, before + 1));
     }
+    std::unique_ptr<ParamFile> params_;
 };
 
 }  // namespace
@@ -144,7 +144,7 @@ TEST_P(GatewayParamPath, startsFromFolder) {
     FakeCounter fake;
     fake.start();
     ParamFile pf(url(fake.port()), "", GetParam().folder);
-    ASSERT_EQ(startOn(pf), 0) << pf.path();
+    ASSERT_EQ(startEntry(pf), 0) << pf.path();
     EXPECT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
 }
 
@@ -209,7 +209,7 @@ TEST_F(GatewayLib, requestReturnCodes) {
 
     // Created, never connected.
     ParamFile pf(url(closedPort()), "ReconnectIntervalMs=5000\n");
-    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_EQ(startEntry(pf), 0);
     const int notConnected = reqQryOrder(&q, 1, 1, 0);
     EXPECT_NE(notConnected, 0);
     EXPECT_NE(notConnected, noInstance);
@@ -217,10 +217,7 @@ TEST_F(GatewayLib, requestReturnCodes) {
     release(0);
 
     FakeCounter fake;
-    fake.start();
-    ParamFile pf2(url(fake.port()));
-    ASSERT_EQ(startOn(pf2), 0);
-    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    ASSERT_NO_FATAL_FAILURE(connectTo(fake));
     const int notLoggedIn = reqQryOrder(&q, 1, 1, 0);
     EXPECT_NE(notLoggedIn, 0);
     EXPECT_NE(notLoggedIn, notConnected);
@@ -236,10 +233,7 @@ TEST_F(GatewayLib, requestReturnCodes) {
 
 TEST_F(GatewayLib, loginAnswerReachesCallbackOnLibraryThread) {
     FakeCounter fake;
-    fake.start();
-    ParamFile pf(url(fake.port()));
-    ASSERT_EQ(startOn(pf), 0);
-    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    ASSERT_NO_FATAL_FAILURE(connectTo(fake));
 
     GatewayUserReqLoginField login{};
     GT_PUT(login.AccountID, demo::kAccount);
@@ -306,10 +300,7 @@ class GatewayRequests : public GatewayLib, public ::testing::WithParamInterface<
 TEST_P(GatewayRequests, framedAsSent) {
     const RequestCase &c = GetParam();
     FakeCounter fake;
-    fake.start();
-    ParamFile pf(url(fake.port()));
-    ASSERT_EQ(startOn(pf), 0);
-    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    ASSERT_NO_FATAL_FAILURE(connectTo(fake));
     loginOn();
 
     std::vector<uint8_t> rec(c.size);
@@ -363,10 +354,7 @@ TEST_P(GatewayUnits, deliveredOneByOne) {
             conn.send(answerFrame(wire::RspQryOrder, recs, infos, h.requestId, h.sessionId, c.lastFlags[f]));
         }
     };
-    fake.start();
-    ParamFile pf(url(fake.port()));
-    ASSERT_EQ(startOn(pf), 0);
-    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    ASSERT_NO_FATAL_FAILURE(connectTo(fake));
     loginOn();
     CQetoReqQryOrderField q{};
     ASSERT_EQ(reqQryOrder(&q, 77, 9, 0), 0);
@@ -411,10 +399,7 @@ TEST_F(GatewayLib, arrivalStatusUnits) {
         }
         conn.send(frame);
     };
-    fake.start();
-    ParamFile pf(url(fake.port()));
-    ASSERT_EQ(startOn(pf), 0);
-    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    ASSERT_NO_FATAL_FAILURE(connectTo(fake));
     loginOn();
     ASSERT_TRUE(Recorder::get().waitCount(kMsgArrivalStatus, 2));
     const auto got = Recorder::get().of(kMsgArrivalStatus);
@@ -435,10 +420,7 @@ TEST_F(GatewayLib, unterminatedErrorTextIsCut) {
         std::memset(bad.ErrorMsg, 'E', sizeof bad.ErrorMsg);
         conn.send(answerFrame<GatewayUserRspLoginField>(wire::RspLogin, {r}, {bad}, h.requestId, 0, true));
     };
-    fake.start();
-    ParamFile pf(url(fake.port()));
-    ASSERT_EQ(startOn(pf), 0);
-    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    ASSERT_NO_FATAL_FAILURE(connectTo(fake));
     loginOn();
     const Event e = Recorder::get().of(kRspLogin).front();
     EXPECT_EQ(+e.info.ErrorID, 1001u);
@@ -465,9 +447,7 @@ TEST_P(GatewayGarbage, protocolErrorDropsAndReconnects) {
     fake.onAccept = [&](FakeCounter::Conn &c) {
         if (n.fetch_add(1) == 0) c.send(garbage);
     };
-    fake.start();
-    ParamFile pf(url(fake.port()), "ReconnectIntervalMs=50\n");
-    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_NO_FATAL_FAILURE(connectTo(fake, "ReconnectIntervalMs=50\n"));
     ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 2));
     const auto ev = Recorder::get().events();
     EXPECT_TRUE(hasMsg(ev, "protocol error", true));
@@ -605,7 +585,7 @@ TEST_F(GatewayLib, failoverToSecondAddress) {
     fake.start();
     const uint16_t closed = closedPort();
     ParamFile pf(url(closed) + ";" + url(fake.port()) + ";");
-    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_EQ(startEntry(pf), 0);
     ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
     const auto ev = Recorder::get().events();
     EXPECT_TRUE(hasMsg(ev, "connect " + url(closed) + " failed: Connection refused", true));
@@ -615,10 +595,7 @@ TEST_F(GatewayLib, failoverToSecondAddress) {
 
 TEST_F(GatewayLib, peerCloseIsReportedAndReconnected) {
     FakeCounter fake;
-    fake.start();
-    ParamFile pf(url(fake.port()), "ReconnectIntervalMs=50\n");
-    ASSERT_EQ(startOn(pf), 0);
-    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    ASSERT_NO_FATAL_FAILURE(connectTo(fake, "ReconnectIntervalMs=50\n"));
     loginOn();
     fake.dropAll();
     ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 2));
@@ -638,10 +615,8 @@ TEST_F(GatewayLib, heartbeatsWhenIdleAndTimeoutWhenSilent) {
     fake.onFrame = [&](FakeCounter::Conn &c, const wire::FrameHeader &h, const uint8_t *p) {
         if (answer) FakeCounter::defaultHandler(c, h, p);
     };
-    fake.start();
-    ParamFile pf(url(fake.port()), "HeartbeatIntervalMs=40\nHeartbeatTimeoutMs=600\nReconnectIntervalMs=5000\n");
-    ASSERT_EQ(startOn(pf), 0);
-    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    ASSERT_NO_FATAL_FAILURE(
+        connectTo(fake, "HeartbeatIntervalMs=40\nHeartbeatTimeoutMs=600\nReconnectIntervalMs=5000\n"));
     auto heartbeats = [&] {
         size_t n = 0;
         for (const auto &h : fake.received()) n += h.type == wire::ReqHeartbeat && h.length == 0;
@@ -662,7 +637,7 @@ TEST_F(GatewayLib, slowCallbackIsNoHeartbeatTimeout) {
     Recorder::get().setHook([](const Event &e) {
         if (e.slot == kRspLogin) std::this_thread::sleep_for(1200ms);  // the slow client
     });
-    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_EQ(startEntry(pf), 0);
     ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
     loginOn();
     auto heartbeats = [&] {
@@ -677,14 +652,11 @@ TEST_F(GatewayLib, slowCallbackIsNoHeartbeatTimeout) {
 
 TEST_F(GatewayLib, stopThenStartAgain) {
     FakeCounter fake;
-    fake.start();
-    ParamFile pf(url(fake.port()));
-    ASSERT_EQ(startOn(pf), 0);
-    ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
+    ASSERT_NO_FATAL_FAILURE(connectTo(fake));
     EXPECT_EQ(stopApi(0), 0);
     CQetoReqQryStockClientAccountField f{};
     EXPECT_NE(reqQryFund(&f, 77, 3, 0), 0);
-    GatewayStartApiField s = pf.start();
+    GatewayStartApiField s = params_->start();
     ASSERT_EQ(startApi(&s, 0), 0);
     ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 2));
     loginOn();
@@ -695,13 +667,10 @@ TEST_F(GatewayLib, twoInstancesAndSparseTable) {
     FakeCounter fake;
     fake.start();
     ParamFile pf(url(fake.port()));
-    ASSERT_EQ(startOn(pf, 0), 0);
-    ASSERT_EQ(createTraderApi(1), 0);
+    ASSERT_EQ(startEntry(pf, 0), 0);
     SpiCallbackTable sparse{};
     sparse.onFrontConnect = recordingTable().onFrontConnect;
-    ASSERT_EQ(registerSpi(sparse, 1), 0);
-    GatewayStartApiField s = pf.start();
-    ASSERT_EQ(startApi(&s, 1), 0);
+    ASSERT_EQ(startEntry(pf, 1, sparse), 0);
     ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 2));
 
     GatewayUserReqLoginField login{};
@@ -738,7 +707,7 @@ TEST_F(GatewayLib, releaseDuringConnectAttempt) {
         fillers.push_back(fd);
     }
     ParamFile pf(url(ntohs(a.sin_port)), "SuperLog=1\nConnectTimeoutMs=60000\n");
-    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_EQ(startEntry(pf), 0);
     ASSERT_TRUE(Recorder::get().waitFor([](const std::vector<Event> &ev) { return hasMsg(ev, "connecting", false); }));
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(release(0), 0);
@@ -773,7 +742,7 @@ TEST_F(GatewayLib, releaseFromAnotherThreadWhileCallbacksFire) {
     for (int round = 0; round < 5; ++round) {
         Recorder::get().clear();
         Recorder::get().forbidden = false;
-        ASSERT_EQ(startOn(pf), 0);
+        ASSERT_EQ(startEntry(pf), 0);
         ASSERT_TRUE(Recorder::get().waitCount(kRtnOrder, 500));
         std::thread other([] {
             release(0);
@@ -793,7 +762,7 @@ TEST_F(GatewayLib, releaseFromInsideCallback) {
     Recorder::get().setHook([](const Event &e) {
         if (e.slot == kRtnOrder && !Recorder::get().forbidden.exchange(true)) release(0);
     });
-    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_EQ(startEntry(pf), 0);
     // The library lets go of the connection once the callback has returned.
     ASSERT_TRUE(pollUntil([&] { return fake.accepted() == 1 && fake.open() == 0; }));
     EXPECT_EQ(Recorder::get().count(kRtnOrder), 1u);
@@ -805,7 +774,7 @@ TEST_F(GatewayLib, thousandCyclesLeakNothing) {
     fake.start();
     ParamFile pf(url(fake.port()));
     // One warm-up cycle so that lazily created process-wide state is not counted.
-    ASSERT_EQ(startOn(pf), 0);
+    ASSERT_EQ(startEntry(pf), 0);
     ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
     release(0);
     ASSERT_TRUE(pollUntil([&] { return fake.accepted() == 1 && fake.open() == 0; }));
@@ -814,7 +783,7 @@ TEST_F(GatewayLib, thousandCyclesLeakNothing) {
 
     for (int i = 0; i < 1000; ++i) {
         Recorder::get().clear();
-        ASSERT_EQ(startOn(pf), 0);
+        ASSERT_EQ(startEntry(pf), 0);
         if (i % 2 == 0) {  // every other cycle is released before it has connected
             ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
         }

@@ -46,11 +46,8 @@ protected:
     void boot(const std::vector<std::string> &args, const std::string &extraParams = "") {
         std::string error;
         ASSERT_TRUE(sim_.start(simPath(), args, &error)) << error;
-        params_ = std::make_unique<ParamFile>("tcp://127.0.0.1:" + std::to_string(sim_.counterPort) + ";", extraParams);
-        ASSERT_EQ(createTraderApi(0), 0);
-        ASSERT_EQ(registerSpi(recordingTable(), 0), 0);
-        GatewayStartApiField s = params_->start();
-        ASSERT_EQ(startApi(&s, 0), 0);
+        params_ = std::make_unique<ParamFile>(url(sim_.counterPort) + ";", extraParams);
+        ASSERT_EQ(startEntry(*params_), 0);
         ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
     }
 
@@ -93,6 +90,12 @@ protected:
         for (const auto &e : Recorder::get().of(slot))
             if (e.requestId == id) out.push_back(e);
         return out;
+    }
+
+    // Sends `rec` through the library's request function `req` and waits as above.
+    template <class R>
+    std::vector<Event> ask(int slot, int (*req)(R *, uint32_t, int, int), R &rec) {
+        return ask(slot, [&](uint32_t s, int id) { return req(&rec, s, id, 0); });
     }
 
     Event waitOne(int slot, const std::function<bool(const Event &)> &match) {
@@ -167,7 +170,7 @@ TEST_P(SimLogin, answer) {
     EXPECT_EQ(+r.ExchangeCode, c.input.exchange);
     EXPECT_NE(e.session, 0u);
     // The session id from the callback is the one the counter wants back.
-    const auto fund = ask(kRspQryFund, [&](uint32_t s, int id) { return reqQryFund(&f, s, id, 0); });
+    const auto fund = ask(kRspQryFund, reqQryFund, f);
     ASSERT_EQ(fund.size(), 1u);
     EXPECT_EQ(+fund[0].info.ErrorID, 0u);
     EXPECT_EQ(fund[0].session, e.session);
@@ -200,7 +203,7 @@ TEST_F(SimGateway, fundAndPositionAnswers) {
 
     CQetoReqQryStockClientAccountField f{};
     GT_PUT(f.AccountID, kAccount);
-    const auto fund = ask(kRspQryFund, [&](uint32_t s, int id) { return reqQryFund(&f, s, id, 0); });
+    const auto fund = ask(kRspQryFund, reqQryFund, f);
     ASSERT_EQ(fund.size(), 1u);
     const auto a = fund[0].as<CQetoRspQryStockClientAccountField>();
     EXPECT_EQ(GT_TEXT(a.AccountID), kAccount);
@@ -213,7 +216,7 @@ TEST_F(SimGateway, fundAndPositionAnswers) {
 
     CQetoReqQryStockPositionField p{};
     GT_PUT(p.AccountID, kAccount);
-    const auto pos = ask(kRspQryPosition, [&](uint32_t s, int id) { return reqQryPosition(&p, s, id, 0); });
+    const auto pos = ask(kRspQryPosition, reqQryPosition, p);
     std::map<std::string, CQetoRspQryStockPositionField> byCode;
     for (size_t i = 0; i < pos.size(); ++i) {
         EXPECT_EQ(pos[i].last, i + 1 == pos.size());
@@ -228,7 +231,7 @@ TEST_F(SimGateway, fundAndPositionAnswers) {
 
     // One code only.
     GT_PUT(p.SecurityID, "601318");
-    const auto one = ask(kRspQryPosition, [&](uint32_t s, int id) { return reqQryPosition(&p, s, id, 0); });
+    const auto one = ask(kRspQryPosition, reqQryPosition, p);
     ASSERT_EQ(one.size(), 1u);
     EXPECT_EQ(GT_TEXT(one[0].as<CQetoRspQryStockPositionField>().SecurityID), "601318");
 }
@@ -287,7 +290,7 @@ TEST_F(SimGateway, restingOrderThenCancel) {
     CQetoReqQryOrderField q{};
     q.OrderSysID = o.OrderSysID;
     q.QueryFlag = 2;
-    const auto found = ask(kRspQryOrder, [&](uint32_t s, int id) { return reqQryOrder(&q, s, id, 0); });
+    const auto found = ask(kRspQryOrder, reqQryOrder, q);
     ASSERT_EQ(found.size(), 1u);
     const auto qo = found[0].as<CQetoRspQryOrderField>();
     EXPECT_EQ(+qo.OrderSysID, +o.OrderSysID);
@@ -331,7 +334,7 @@ TEST_F(SimGateway, marketableOrderFills) {
     CQetoReqQryTradeField q{};
     q.OrderSysID = sysId;
     q.QueryFlag = 2;
-    const auto trades = ask(kRspQryTrade, [&](uint32_t s, int id) { return reqQryTrade(&q, s, id, 0); });
+    const auto trades = ask(kRspQryTrade, reqQryTrade, q);
     uint32_t total = 0;
     for (const auto &e : trades) {
         EXPECT_EQ(+e.info.ErrorID, 0u);
@@ -402,12 +405,12 @@ TEST_P(SimPaging, followUpPagesCoverEverything) {
                 CQetoReqQryTradeField q{};
                 q.Position = position;
                 q.QueryFlag = 2;
-                units = ask(kRspQryTrade, [&](uint32_t s, int id) { return reqQryTrade(&q, s, id, 0); });
+                units = ask(kRspQryTrade, reqQryTrade, q);
             } else {
                 CQetoReqQryOrderField q{};
                 q.Position = position;
                 q.QueryFlag = 2;
-                units = ask(kRspQryOrder, [&](uint32_t s, int id) { return reqQryOrder(&q, s, id, 0); });
+                units = ask(kRspQryOrder, reqQryOrder, q);
             }
             ASSERT_FALSE(units.empty());
             ASSERT_LE(units.size(), 7u);
@@ -461,7 +464,7 @@ TEST_F(SimGateway, emptyQueryIsOneRefusedUnit) {
     CQetoReqQryOrderField q{};
     q.OrderSysID = 424242;
     q.QueryFlag = 2;
-    const auto units = ask(kRspQryOrder, [&](uint32_t s, int id) { return reqQryOrder(&q, s, id, 0); });
+    const auto units = ask(kRspQryOrder, reqQryOrder, q);
     ASSERT_EQ(units.size(), 1u);
     EXPECT_TRUE(units[0].last);
     EXPECT_EQ(+units[0].info.ErrorID, 5001u);
@@ -475,7 +478,7 @@ TEST_F(SimGateway, depositWithdrawalAndRecords) {
     CQetoReqCapTransferField in{};
     GT_PUT(in.AccountID, kAccount);
     in.Amount = 1234.50;
-    const auto dep = ask(kRspInFund, [&](uint32_t s, int id) { return reqInFund(&in, s, id, 0); });
+    const auto dep = ask(kRspInFund, reqInFund, in);
     ASSERT_EQ(dep.size(), 1u);
     EXPECT_EQ(+dep[0].info.ErrorID, 0u);
     EXPECT_DOUBLE_EQ(dep[0].as<CQetoRspCapTransferField>().Amount, 1234.50);
@@ -483,7 +486,7 @@ TEST_F(SimGateway, depositWithdrawalAndRecords) {
 
     CQetoReqCapTransferField out = in;
     out.Amount = 5e9;
-    const auto big = ask(kRspOutFund, [&](uint32_t s, int id) { return reqOutFund(&out, s, id, 0); });
+    const auto big = ask(kRspOutFund, reqOutFund, out);
     ASSERT_EQ(big.size(), 1u);
     EXPECT_EQ(+big[0].info.ErrorID, 3002u);
     int32_t code = 0;
@@ -491,14 +494,13 @@ TEST_F(SimGateway, depositWithdrawalAndRecords) {
     EXPECT_EQ(code, 3002);
 
     out.Amount = 100.0;
-    const auto wd = ask(kRspOutFund, [&](uint32_t s, int id) { return reqOutFund(&out, s, id, 0); });
+    const auto wd = ask(kRspOutFund, reqOutFund, out);
     ASSERT_EQ(wd.size(), 1u);
     EXPECT_EQ(+wd[0].info.ErrorID, 0u);
 
     CQetoReqQryCapTransferRecordField q{};
     GT_PUT(q.AccountID, kAccount);
-    const auto recs =
-        ask(kRspQryInOutFundRecord, [&](uint32_t s, int id) { return reqQryInOutFundRecord(&q, s, id, 0); });
+    const auto recs = ask(kRspQryInOutFundRecord, reqQryInOutFundRecord, q);
     ASSERT_EQ(recs.size(), 2u);
     const auto r0 = recs[0].as<CQetoRspQryCapTransferRecordField>();
     const auto r1 = recs[1].as<CQetoRspQryCapTransferRecordField>();
@@ -510,7 +512,7 @@ TEST_F(SimGateway, depositWithdrawalAndRecords) {
     EXPECT_EQ(GT_TEXT(r0.OperTime).size(), 19u);  // yyyy-MM-dd hh:mm:ss
 
     CQetoReqQryStockClientAccountField f{};
-    const auto fund = ask(kRspQryFund, [&](uint32_t s, int id) { return reqQryFund(&f, s, id, 0); });
+    const auto fund = ask(kRspQryFund, reqQryFund, f);
     EXPECT_DOUBLE_EQ(fund[0].as<CQetoRspQryStockClientAccountField>().AvailableCash, 1000000.00 + 1234.50 - 100.0);
 }
 
@@ -522,7 +524,7 @@ TEST_F(SimGateway, shanghaiShenzhenTransferInTwoPhases) {
     GT_PUT(t.AccountID, kAccount);
     t.Amount = 2500.0;
     t.Direction = '1';
-    const auto rsp = ask(kRspBTFundTransfer, [&](uint32_t s, int id) { return reqBTFundTransfer(&t, s, id, 0); });
+    const auto rsp = ask(kRspBTFundTransfer, reqBTFundTransfer, t);
     ASSERT_EQ(rsp.size(), 1u);
     EXPECT_EQ(+rsp[0].info.ErrorID, 0u);
     const auto r = rsp[0].as<CQetoRspBTCapTransferManagerField>();
@@ -537,17 +539,16 @@ TEST_F(SimGateway, shanghaiShenzhenTransferInTwoPhases) {
     EXPECT_DOUBLE_EQ(rt.Amount, 2500.0);
 
     CQetoReqQryStockClientAccountField f{};
-    const auto fund = ask(kRspQryFund, [&](uint32_t s, int id) { return reqQryFund(&f, s, id, 0); });
+    const auto fund = ask(kRspQryFund, reqQryFund, f);
     EXPECT_DOUBLE_EQ(fund[0].as<CQetoRspQryStockClientAccountField>().AvailableCash, 1000000.00 - 2500.0);
 
     t.Amount = 5e9;
-    const auto refused = ask(kRspBTFundTransfer, [&](uint32_t s, int id) { return reqBTFundTransfer(&t, s, id, 0); });
+    const auto refused = ask(kRspBTFundTransfer, reqBTFundTransfer, t);
     EXPECT_EQ(+refused[0].info.ErrorID, 3003u);
 
     CQetoReqQryBTCapTransferManagerField q{};
     GT_PUT(q.AccountID, kAccount);
-    const auto recs =
-        ask(kRspQryBTFundTransferRecord, [&](uint32_t s, int id) { return reqQryBTFundTransferRecord(&q, s, id, 0); });
+    const auto recs = ask(kRspQryBTFundTransferRecord, reqQryBTFundTransferRecord, q);
     ASSERT_EQ(recs.size(), 2u);
     const auto q0 = recs[0].as<CQetoRspQryBTCapTransferManagerField>();
     EXPECT_DOUBLE_EQ(q0.Amount, 2500.0);
@@ -574,7 +575,7 @@ TEST_P(SimPassword, change) {
     GT_PUT(p.AccountID, kAccount);
     GT_PUT(p.OldPassword, c.oldPwd);
     GT_PUT(p.NewPassword, c.newPwd);
-    const auto rsp = ask(kRspUpdatePwd, [&](uint32_t s, int id) { return reqUpdatePwd(&p, s, id, 0); });
+    const auto rsp = ask(kRspUpdatePwd, reqUpdatePwd, p);
     ASSERT_EQ(rsp.size(), 1u);
     EXPECT_EQ(+rsp[0].info.ErrorID, c.error);
     if (c.error == 0) {
@@ -594,18 +595,17 @@ TEST_F(SimGateway, importedRequestsAndLogout) {
     boot({});
     login();
     CQetoReqQryStockFeeField fee{};
-    const auto rate = ask(kRspQryRate, [&](uint32_t s, int id) { return reqQryRate(&fee, s, id, 0); });
+    const auto rate = ask(kRspQryRate, reqQryRate, fee);
     EXPECT_GT(+rate[0].as<CQetoRspQryStockFeeField>().FeeRate, 0.0);
     CQetoReqQryStockQuotaField quota{};
-    const auto qu =
-        ask(kRspQryRightsAndInterests, [&](uint32_t s, int id) { return reqQryRightsAndInterests(&quota, s, id, 0); });
+    const auto qu = ask(kRspQryRightsAndInterests, reqQryRightsAndInterests, quota);
     EXPECT_EQ(GT_TEXT(qu[0].as<CQetoRspQryStockQuotaField>().AccountID), kAccount);
     CQetoReqQryInvestorInfoField inv{};
-    const auto iv = ask(kRspQryInvestorInfo, [&](uint32_t s, int id) { return reqQryInvestorInfo(&inv, s, id, 0); });
+    const auto iv = ask(kRspQryInvestorInfo, reqQryInvestorInfo, inv);
     EXPECT_EQ(GT_TEXT(iv[0].as<CQetoRspQryInvestorInfoField>().AccountID), kAccount);
     CQetoReqQryStockSecuritiesField sec{};
     GT_PUT(sec.SecurityID, "600000");
-    const auto se = ask(kRspQrySecurities, [&](uint32_t s, int id) { return reqQrySecurities(&sec, s, id, 0); });
+    const auto se = ask(kRspQrySecurities, reqQrySecurities, sec);
     ASSERT_EQ(se.size(), 1u);
     const auto sr = se[0].as<CQetoRspQryStockSecuritiesField>();
     EXPECT_EQ(GT_TEXT(sr.SecurityID), "600000");
@@ -613,7 +613,7 @@ TEST_F(SimGateway, importedRequestsAndLogout) {
 
     CQetoReqUserLogoutField out{};
     GT_PUT(out.AccountID, kAccount);
-    const auto lo = ask(kRspLogout, [&](uint32_t s, int id) { return reqLogout(&out, s, id, 0); });
+    const auto lo = ask(kRspLogout, reqLogout, out);
     EXPECT_EQ(+lo[0].info.ErrorID, 0u);
     CQetoReqQryStockClientAccountField f{};
     EXPECT_NE(reqQryFund(&f, session_, nextId(), 0), 0) << "logged out";
@@ -641,6 +641,6 @@ TEST_F(SimGateway, reconnectsAfterCounterDropsConnections) {
     const Event again = login();
     EXPECT_EQ(+again.info.ErrorID, 0u);
     EXPECT_NE(again.session, first);
-    const auto fund = ask(kRspQryFund, [&](uint32_t s, int id) { return reqQryFund(&f, s, id, 0); });
+    const auto fund = ask(kRspQryFund, reqQryFund, f);
     EXPECT_EQ(+fund[0].info.ErrorID, 0u);
 }

@@ -19,6 +19,7 @@
 #include "qeto_md_level1.h"
 #include "qeto_wire.h"
 #include "sim_client.h"
+#include "sim_harness.h"
 
 namespace demo = qeto::sim::demo;
 
@@ -26,11 +27,6 @@ namespace {
 
 using namespace qeto::wire;
 using namespace qeto::sim::test;
-
-template <class T>
-T val(T v) {
-    return v;
-}
 
 void sendFrame(int fd, uint16_t type, uint32_t length, const void *body, std::size_t bodyLen) {
     const FrameHeader h = frameHeader(type, length, 3, 0, 1, false);
@@ -114,25 +110,16 @@ TEST(SimSocket, LoginOverTheWire) {
     std::string error;
     ASSERT_TRUE(sim.start(simPath(), {"--deterministic"}, &error)) << error;
     const int fd = connectTo(sim.counterPort);
-    uint8_t body[sizeof(GatewayUserReqLoginField) + sizeof(GatewayTerminalInfoField)] = {};
-    GatewayUserReqLoginField l{};
-    std::memcpy(l.AccountID, demo::kAccount, std::strlen(demo::kAccount));
-    std::memcpy(l.Password, "123456", 6);
-    std::memcpy(l.BranchID, "0001", 4);
-    std::memcpy(l.AppID, "qeto-desk", 9);
-    l.ExchangeCode = '2';
-    std::memcpy(body, &l, sizeof l);
-    body[sizeof l] = 'x';  // a MAC address of one character is enough
-    sendFrame(fd, ReqLogin, sizeof body, body, sizeof body);
+    const auto login = loginFrame(demo::kAccount, "123456", '2');
+    ASSERT_TRUE(sendAll(fd, login.data(), login.size()));
     FrameHeader h{};
-    ASSERT_TRUE(readExactly(fd, &h, sizeof h, 10000));
+    std::vector<uint8_t> payload;
+    ASSERT_TRUE(readFrame(fd, &h, &payload, 10000));
     EXPECT_EQ(val(h.type), RspLogin);
     EXPECT_EQ(val(h.count), 1);
     EXPECT_EQ(val(h.last), 1);
     EXPECT_NE(val(h.sessionId), 0u);
     ASSERT_EQ(val(h.length), sizeof(GatewayUserRspLoginField) + sizeof(CQetoRspInfo));
-    std::vector<uint8_t> payload(h.length);
-    ASSERT_TRUE(readExactly(fd, payload.data(), payload.size(), 10000));
     GatewayUserRspLoginField rsp;
     std::memcpy(&rsp, payload.data(), sizeof rsp);
     EXPECT_STREQ(rsp.LoginRspCode, "SZ01");

@@ -190,6 +190,13 @@ GatewayStartApiField ParamFile::start() const {
     return s;
 }
 
+int startEntry(const ParamFile &pf, int entry, const SpiCallbackTable &table) {
+    if (const int r = createTraderApi(entry)) return r;
+    if (const int r = registerSpi(table, entry)) return r;
+    GatewayStartApiField s = pf.start();
+    return startApi(&s, entry);
+}
+
 // ---------------------------------------------------------------- fake counter
 
 FakeCounter::FakeCounter() {

@@ -90,6 +90,12 @@ private:
     std::string path_;
 };
 
+// A parameter file's URL entry for a counter on this machine.
+inline std::string url(uint16_t port) { return "tcp://127.0.0.1:" + std::to_string(port); }
+
+// Creates `entry`, registers `table` and starts it from `pf`: the first non-zero result, else 0.
+int startEntry(const ParamFile &pf, int entry = 0, const SpiCallbackTable &table = recordingTable());
+
 // A counter stand-in for the tests: a poll loop on a thread of its own.
 class FakeCounter {
 public:

@@ -93,14 +93,15 @@ inline bool closedByPeer(int fd, int timeoutMs = 5000) {
     }
 }
 
-inline std::vector<uint8_t> loginFrame(const char *account = demo::kAccount, const char *password = demo::kPassword) {
+inline std::vector<uint8_t> loginFrame(const char *account = demo::kAccount, const char *password = demo::kPassword,
+                                       char exchange = '1') {
     uint8_t body[sizeof(GatewayUserReqLoginField) + sizeof(GatewayTerminalInfoField)] = {};
     GatewayUserReqLoginField l{};
     std::memcpy(l.AccountID, account, std::strlen(account));
     std::memcpy(l.Password, password, std::strlen(password));
     std::memcpy(l.BranchID, "0001", 4);
     std::memcpy(l.AppID, "qeto-desk", 9);
-    l.ExchangeCode = '1';
+    l.ExchangeCode = exchange;
     std::memcpy(body, &l, sizeof l);
     body[sizeof l] = 'x';  // a MAC address of one character is enough
     return requestFrame(wire::ReqLogin, body, sizeof body);

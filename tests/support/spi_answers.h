@@ -40,4 +40,19 @@ void answerEach(Slot SpiCallbackTable::*slot, const QList<Record> &records, bool
     });
 }
 
+// A login answer with the counter's code and largest user-local id, opening session `sessionId`.
+inline void answerLogin(uint32_t errorId, const QByteArray &text, uint32_t sessionId, uint32_t maxLocalId,
+                        const QByteArray &rspCode, int requestId) {
+    auto rsp = zeroed<GatewayUserRspLoginField>();
+    std::memcpy(rsp.LoginRspCode, rspCode.constData(),
+                std::min(sizeof rsp.LoginRspCode, static_cast<size_t>(rspCode.size())));
+    rsp.MaxUserLocalID = maxLocalId;
+    qeto::fake::fireOnThread([&](const SpiCallbackTable &t) {
+        CQetoRspInfo info = rspInfo(errorId, text);
+        auto session = zeroed<CQetoSessionInfo>();
+        session.AccountSessionID = sessionId;
+        t.onRspLogin(&rsp, &info, &session, requestId, true);
+    });
+}
+
 #endif  // QETO_TEST_SPI_ANSWERS_H

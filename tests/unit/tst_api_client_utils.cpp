@@ -14,6 +14,7 @@
 
 #include "log_capture.h"
 #include "qeto_gate_fake.h"
+#include "spi_answers.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"
 
@@ -107,29 +108,8 @@ void fireLogOnly(Callback SpiCallbackTable::*slot) {
     });
 }
 
-struct LoginAnswer {
-    uint32_t errorId = 0;
-    uint32_t sessionId = 0;
-    uint32_t maxLocalId = 0;
-    QByteArray rspCode;
-};
-
-void fireLoginAnswer(const LoginAnswer &a) {
-    qeto::fake::fireOnThread([&](const SpiCallbackTable &t) {
-        GatewayUserRspLoginField rsp;
-        CQetoRspInfo info;
-        CQetoSessionInfo session;
-        std::memset(&rsp, 0, sizeof rsp);
-        std::memset(&info, 0, sizeof info);
-        std::memset(&session, 0, sizeof session);
-        std::memcpy(rsp.LoginRspCode, a.rspCode.constData(),
-                    qMin<size_t>(sizeof rsp.LoginRspCode, static_cast<size_t>(a.rspCode.size())));
-        rsp.MaxUserLocalID = a.maxLocalId;
-        info.ErrorID = a.errorId;
-        std::strcpy(info.ErrorMsg, "refused");
-        session.AccountSessionID = a.sessionId;
-        t.onRspLogin(&rsp, &info, &session, 1, true);
-    });
+void fireLoginAnswer(uint32_t errorId, uint32_t sessionId, uint32_t maxLocalId, const QByteArray &rspCode) {
+    answerLogin(errorId, "refused", sessionId, maxLocalId, rspCode, 1);
 }
 
 }  // namespace
@@ -175,76 +155,32 @@ void TestApiClientUtils::init() {
 
 using DeliveryCheck = std::function<void()>;
 
+// Each answer callback with its signal; the bridge logs the callback's name.
+#define DELIVERY_ROW(callback, signal)  \
+    QPair<const char *, DeliveryCheck>( \
+        #callback,                      \
+        DeliveryCheck([] { checkAnswerDelivery(&SpiCallbackTable::callback, &SignalInterface::signal, #callback); }))
+
 static const QList<QPair<const char *, DeliveryCheck>> &deliveryRows() {
     static const QList<QPair<const char *, DeliveryCheck>> rows = {
-        {"onRspUpdatePwd",
-         [] {
-             checkAnswerDelivery(&SpiCallbackTable::onRspUpdatePwd, &SignalInterface::signal_rspUpdatePwd,
-                                 "onRspUpdatePwd");
-         }},
-        {"onRspInsertOrder",
-         [] {
-             checkAnswerDelivery(&SpiCallbackTable::onRspInsertOrder, &SignalInterface::signal_rspInsertOrder,
-                                 "onRspInsertOrder");
-         }},
-        {"onErrRtnInsertOrder",
-         [] {
-             checkAnswerDelivery(&SpiCallbackTable::onErrRtnInsertOrder, &SignalInterface::signal_rspErrInsertOrder,
-                                 "onErrRtnInsertOrder");
-         }},
-        {"onRspCancelOrder",
-         [] {
-             checkAnswerDelivery(&SpiCallbackTable::onRspCancelOrder, &SignalInterface::signal_rspCancelOrder,
-                                 "onRspCancelOrder");
-         }},
-        {"onRtnOrder",
-         [] { checkAnswerDelivery(&SpiCallbackTable::onRtnOrder, &SignalInterface::signal_rtnOrder, "onRtnOrder"); }},
-        {"onRspQryOrder",
-         [] {
-             checkAnswerDelivery(&SpiCallbackTable::onRspQryOrder, &SignalInterface::signal_rspQryOrder,
-                                 "onRspQryOrder");
-         }},
-        {"onRspQryTrade",
-         [] {
-             checkAnswerDelivery(&SpiCallbackTable::onRspQryTrade, &SignalInterface::signal_rspQryTrade,
-                                 "onRspQryTrade");
-         }},
-        {"onRspQryPosition",
-         [] {
-             checkAnswerDelivery(&SpiCallbackTable::onRspQryPosition, &SignalInterface::signal_rspQryPosition,
-                                 "onRspQryPosition");
-         }},
-        {"onRspBTFundTransfer",
-         [] {
-             checkAnswerDelivery(&SpiCallbackTable::onRspBTFundTransfer, &SignalInterface::signal_rspBTFundTransfer,
-                                 "onRspBTFundTransfer");
-         }},
-        {"onRtnBTFundTransfer",
-         [] {
-             checkAnswerDelivery(&SpiCallbackTable::onRtnBTFundTransfer, &SignalInterface::signal_rtnBTFundTransfer,
-                                 "onRtnBTFundTransfer");
-         }},
-        {"onRspQryBTFundTransferRecord",
-         [] {
-             checkAnswerDelivery(&SpiCallbackTable::onRspQryBTFundTransferRecord,
-                                 &SignalInterface::signal_rspQryBTFundTransferRecord, "onRspQryBTFundTransferRecord");
-         }},
-        {"onRspInFund",
-         [] {
-             checkAnswerDelivery(&SpiCallbackTable::onRspInFund, &SignalInterface::signal_rspInFund, "onRspInFund");
-         }},
-        {"onRspOutFund",
-         [] {
-             checkAnswerDelivery(&SpiCallbackTable::onRspOutFund, &SignalInterface::signal_rspOutFund, "onRspOutFund");
-         }},
-        {"onRspQryInOutFundRecord",
-         [] {
-             checkAnswerDelivery(&SpiCallbackTable::onRspQryInOutFundRecord,
-                                 &SignalInterface::signal_rspQryInOutFundRecord, "onRspQryInOutFundRecord");
-         }},
+        DELIVERY_ROW(onRspUpdatePwd, signal_rspUpdatePwd),
+        DELIVERY_ROW(onRspInsertOrder, signal_rspInsertOrder),
+        DELIVERY_ROW(onErrRtnInsertOrder, signal_rspErrInsertOrder),
+        DELIVERY_ROW(onRspCancelOrder, signal_rspCancelOrder),
+        DELIVERY_ROW(onRtnOrder, signal_rtnOrder),
+        DELIVERY_ROW(onRspQryOrder, signal_rspQryOrder),
+        DELIVERY_ROW(onRspQryTrade, signal_rspQryTrade),
+        DELIVERY_ROW(onRspQryPosition, signal_rspQryPosition),
+        DELIVERY_ROW(onRspBTFundTransfer, signal_rspBTFundTransfer),
+        DELIVERY_ROW(onRtnBTFundTransfer, signal_rtnBTFundTransfer),
+        DELIVERY_ROW(onRspQryBTFundTransferRecord, signal_rspQryBTFundTransferRecord),
+        DELIVERY_ROW(onRspInFund, signal_rspInFund),
+        DELIVERY_ROW(onRspOutFund, signal_rspOutFund),
+        DELIVERY_ROW(onRspQryInOutFundRecord, signal_rspQryInOutFundRecord),
     };
     return rows;
 }
+#undef DELIVERY_ROW
 
 void TestApiClientUtils::answerDelivery_data() {
     QTest::addColumn<int>("row");
@@ -353,7 +289,7 @@ void TestApiClientUtils::loginAnswer() {
     bool marker = false;
     connect(SignalInterface::instance(), &SignalInterface::signal_clicketOrder, &receiver, [&] { marker = true; });
 
-    fireLoginAnswer({errorId, 4242, 41, "SH01"});
+    fireLoginAnswer(errorId, 4242, 41, "SH01");
     qeto::fake::fireOnThread(
         [](const SpiCallbackTable &) { emit SignalInterface::instance()->signal_clicketOrder("x"); });
     QTRY_VERIFY(marker);
@@ -475,7 +411,7 @@ void TestApiClientUtils::reconnectAfterDisconnectIgnoresAnswer() {
     });
     QTRY_COMPARE(loginRequests, 1);
     QVERIFY(logged(QtInfoMsg, "onFrontConnect"));
-    fireLoginAnswer({0, 99, 5, "X"});
+    fireLoginAnswer(0, 99, 5, "X");
     bool marker = false;
     connect(SignalInterface::instance(), &SignalInterface::signal_clicketOrder, &receiver, [&] { marker = true; });
     qeto::fake::fireOnThread(

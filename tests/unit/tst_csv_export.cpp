@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "basicControl/base_table_widget.h"
+#include "box_checks.h"
 #include "constants.h"
 #include "local_text.h"
 #include "modal_box.h"
@@ -145,8 +146,7 @@ void TestCsvExport::exportShownRows() {
 
     QCOMPARE(readAll(mPath), QByteArray(expected).replace("\n", kTextEol));
     QCOMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QStringLiteral("成功"));
-    QCOMPARE(mBoxes->last().text, QStringLiteral("文件写入成功"));
+    QCOMPARE_BOX(mBoxes->last(), "成功", "文件写入成功");
 }
 
 void TestCsvExport::flushesInBatchesWithoutLosingRows() {
@@ -187,8 +187,7 @@ void TestCsvExport::failures() {
     window.exportToCsv();
 
     QCOMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QStringLiteral("错误"));
-    QCOMPARE(mBoxes->last().text, text);
+    QCOMPARE_BOX(mBoxes->last(), "错误", text);
     QCOMPARE(mBoxes->last().icon, QMessageBox::Critical);
 }
 

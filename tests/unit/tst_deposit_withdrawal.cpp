@@ -8,15 +8,11 @@
 #include <cstring>
 
 #include "basicControl/base_table_widget.h"
-#include "config_files.h"
-#include "constants.h"
+#include "box_checks.h"
+#include "client_session.h"
 #include "modal_box.h"
-#include "qeto_demo_accounts.h"
-#include "qeto_gate_fake.h"
 #include "spi_answers.h"
 #include "user/queryWindow/depositandwithdrawal_widget.h"
-#include "utils/api_client_utils.h"
-#include "utils/error_msg.h"
 #include "utils/signal_interface.h"
 
 namespace demo = qeto::sim::demo;
@@ -28,9 +24,7 @@ const QByteArray kCatalogue = R"({
   "manager": [ { "errorid": 5, "errormsg": "余额不足" } ]
 })";
 
-QByteArray bytesOf(const std::vector<unsigned char> &v) {
-    return QByteArray(reinterpret_cast<const char *>(v.data()), static_cast<int>(v.size()));
-}
+using clienttest::bytesOf;
 
 CQetoRspQryCapTransferRecordField record(const QByteArray &org, double amount, char direction, const char *time) {
     auto r = zeroed<CQetoRspQryCapTransferRecordField>();
@@ -83,18 +77,12 @@ private:
 };
 
 void TestDepositWithdrawal::initTestCase() {
-    QVERIFY(cfgtest::writeBesideApp(kErrorMsgFile, kCatalogue));
-    ApiClientUtils::mMarket = '1';
-    QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
+    QVERIFY(clienttest::loadCatalogue(kCatalogue));
     ApiClientUtils::initSpi();
 }
 
 void TestDepositWithdrawal::init() {
-    qeto::fake::reset();
-    registerSpi(ApiClientUtils::spiTable(), ApiClientUtils::mEntryNo);
-    ApiClientUtils::mAccount = QLatin1String(demo::kAccount);
-    ApiClientUtils::mAccountSessionId = 77;
-    ApiClientUtils::mRequestId = 5;
+    clienttest::startSession(77, 5);
     mBoxes = new ModalBoxWatcher(this);
     mDialog = new DepositAndWithdrawalDialog(nullptr);
     mWidget = mDialog->widget();
@@ -110,11 +98,7 @@ void TestDepositWithdrawal::cleanup() {
     mBoxes = nullptr;
 }
 
-QPushButton *TestDepositWithdrawal::button(const QString &text) const {
-    for (QPushButton *b : mWidget->findChildren<QPushButton *>())
-        if (b->text() == text) return b;
-    return nullptr;
-}
+QPushButton *TestDepositWithdrawal::button(const QString &text) const { return clienttest::button(mWidget, text); }
 
 void TestDepositWithdrawal::send(bool withdrawal) {
     button(withdrawal ? QStringLiteral("出金") : QStringLiteral("入金"))->click();
@@ -137,8 +121,7 @@ void TestDepositWithdrawal::refusesAmount() {
     mAmount->setText(text);
     send(withdrawal);
     QCOMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QStringLiteral("错误"));
-    QCOMPARE(mBoxes->last().text, QStringLiteral("请输入正确的金额"));
+    QCOMPARE_BOX(mBoxes->last(), "错误", "请输入正确的金额");
     QCOMPARE(mBoxes->last().icon, QMessageBox::Warning);
     QCOMPARE(qeto::fake::countOf("reqInFund") + qeto::fake::countOf("reqOutFund"), 0);
 }
@@ -168,8 +151,7 @@ void TestDepositWithdrawal::sendsRequest() {
 
     QCOMPARE(mBoxes->count(), 1);
     const SeenBox confirm = mBoxes->last();
-    QCOMPARE(confirm.title, QStringLiteral("确认"));
-    QCOMPARE(confirm.text, withdrawal ? QStringLiteral("是否确认出金") : QStringLiteral("是否确认入金"));
+    QCOMPARE_BOX(confirm, "确认", withdrawal ? QStringLiteral("是否确认出金") : QStringLiteral("是否确认入金"));
     QCOMPARE(confirm.buttons, QStringList({QStringLiteral("确认"), QStringLiteral("取消")}));
 
     const char *function = withdrawal ? "reqOutFund" : "reqInFund";
@@ -238,8 +220,7 @@ void TestDepositWithdrawal::requestFailure() {
     mAmount->setText(QStringLiteral("88.5"));
     send(withdrawal);
     QCOMPARE(mBoxes->count(), 2);
-    QCOMPARE(mBoxes->last().title, title);
-    QCOMPARE(mBoxes->last().text, QStringLiteral("请求失败"));
+    QCOMPARE_BOX(mBoxes->last(), title, "请求失败");
     QCOMPARE(mBoxes->last().icon, QMessageBox::Warning);
     QCOMPARE(mAmount->text(), QStringLiteral("88.5"));
 }
@@ -285,8 +266,7 @@ void TestDepositWithdrawal::answers() {
         (withdrawal ? t.onRspOutFund : t.onRspInFund)(&f, &i, &session, 3, true);
     });
     QTRY_COMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, title);
-    QCOMPARE(mBoxes->last().text, text);
+    QCOMPARE_BOX(mBoxes->last(), title, text);
     QCOMPARE(mBoxes->last().icon, errorId == 0 ? QMessageBox::Information : QMessageBox::Warning);
     QCOMPARE(mAmount->text(), QStringLiteral("42"));
 }
@@ -313,8 +293,7 @@ void TestDepositWithdrawal::refusedQueryKeepsRows() {
     qeto::fake::setResult("reqQryInOutFundRecord", 2);
     button(QStringLiteral("刷新"))->click();
     QCOMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QStringLiteral("错误"));
-    QCOMPARE(mBoxes->last().text, QStringLiteral("查询出错"));
+    QCOMPARE_BOX(mBoxes->last(), "错误", "查询出错");
     QCOMPARE(mWidget->table()->rowCount(), 1);
     // Disabled for a second even when the request was refused.
     QVERIFY(!button(QStringLiteral("刷新"))->isEnabled());
@@ -360,8 +339,7 @@ void TestDepositWithdrawal::answerWithoutRows() {
     QFETCH(QString, text);
     fireRecord(record("0001", 5, direction, "09:00"), rspInfo(errorId, "busy"), true);
     QTRY_COMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QStringLiteral("错误"));
-    QCOMPARE(mBoxes->last().text, text);
+    QCOMPARE_BOX(mBoxes->last(), "错误", text);
     QCOMPARE(mWidget->table()->rowCount(), 0);
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "config_files.h"
 #include "constants.h"
 #include "log_capture.h"
 #include "spi_answers.h"
@@ -21,10 +22,12 @@ namespace {
 
 QString catalogPath() { return QCoreApplication::applicationDirPath() + kErrorMsgFile; }
 
-bool writeCatalog(const QByteArray &content) {
-    QDir().mkpath(QFileInfo(catalogPath()).absolutePath());
-    QFile f(catalogPath());
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
+bool writeCatalog(const QByteArray &content) { return cfgtest::writeFile(catalogPath(), content); }
+
+// Writes the catalogue and reads it with `market` chosen; true when the read succeeds.
+bool loadCatalog(const QByteArray &content, char market = '1') {
+    ApiClientUtils::mMarket = market;
+    return writeCatalog(content) && ErrorMsg::instance()->readErrorJson() == 0;
 }
 
 const QByteArray kFullCatalog = R"({
@@ -91,54 +94,33 @@ void TestErrorMsg::lookups_data() {
     QTest::addColumn<QString>("managerById");     // getManagerErrorMsgById
 
     const QByteArray zh = "资金不足";
-    QTest::newRow("Chinese counter text wins over the catalogue")
-        << '1' << 2001u << zh << QString::fromUtf8(zh) << "SS-2001"
-        << "M-2001";
-    QTest::newRow("Chinese after ASCII still counts")
-        << '1' << 2001u << QByteArray("E42: 拒绝") << QString::fromUtf8("E42: 拒绝") << "SS-2001"
-        << "M-2001";
-    QTest::newRow("ASCII, id in both tables, Shanghai") << '1' << 2001u << QByteArray("no funds") << "SS-2001"
-                                                        << "SS-2001"
-                                                        << "M-2001";
-    QTest::newRow("ASCII, id in both tables, Shenzhen") << '2' << 2001u << QByteArray("no funds") << "SZ-2001"
-                                                        << "SZ-2001"
-                                                        << "M-2001";
-    QTest::newRow("id in neither table") << '1' << 9998u << QByteArray("busy") << "busy"
-                                         << ""
-                                         << "";
-    QTest::newRow("id in neither, empty text") << '1' << 9998u << QByteArray() << ""
-                                               << ""
-                                               << "";
-    QTest::newRow("only in manager; later entry replaces") << '1' << 1001u << QByteArray("x") << "M-1001b"
-                                                           << "M-1001b"
-                                                           << "M-1001b";
-    QTest::newRow("only in exchange table") << '1' << 7u << QByteArray("x") << "SS-7"
-                                            << "SS-7"
-                                            << "SS-7";
-    QTest::newRow("no exchange chosen: manager only") << '0' << 2001u << QByteArray("x") << "M-2001"
-                                                      << "M-2001"
-                                                      << "M-2001";
-    QTest::newRow("no exchange chosen: exchange ids unknown") << '0' << 7u << QByteArray("x") << "x"
-                                                              << ""
-                                                              << "";
-    QTest::newRow("other exchange's ids unknown") << '2' << 7u << QByteArray("x") << "x"
-                                                  << ""
-                                                  << "";
-    QTest::newRow("accented Latin is not Chinese") << '1' << 2001u << QByteArray("café") << "SS-2001"
-                                                   << "SS-2001"
-                                                   << "M-2001";
-    QTest::newRow("U+4DFF below the range") << '1' << 2001u << QByteArray("\xe4\xb7\xbf") << "SS-2001"
-                                            << "SS-2001"
-                                            << "M-2001";
-    QTest::newRow("U+4E00 first ideograph")
-        << '1' << 2001u << QByteArray("\xe4\xb8\x80") << QString(QChar(0x4E00)) << "SS-2001"
-        << "M-2001";
-    QTest::newRow("U+9FFF last of the range")
-        << '1' << 2001u << QByteArray("\xe9\xbf\xbf") << QString(QChar(0x9FFF)) << "SS-2001"
-        << "M-2001";
-    QTest::newRow("U+A000 above the range") << '1' << 2001u << QByteArray("\xea\x80\x80") << "SS-2001"
-                                            << "SS-2001"
-                                            << "M-2001";
+    const struct {
+        const char *name;
+        char market;
+        uint errorId;
+        QByteArray counterText;
+        QString shown, byId, managerById;
+    } rows[] = {
+        {"Chinese counter text wins over the catalogue", '1', 2001u, zh, QString::fromUtf8(zh), "SS-2001", "M-2001"},
+        {"Chinese after ASCII still counts", '1', 2001u, "E42: 拒绝", QString::fromUtf8("E42: 拒绝"), "SS-2001",
+         "M-2001"},
+        {"ASCII, id in both tables, Shanghai", '1', 2001u, "no funds", "SS-2001", "SS-2001", "M-2001"},
+        {"ASCII, id in both tables, Shenzhen", '2', 2001u, "no funds", "SZ-2001", "SZ-2001", "M-2001"},
+        {"id in neither table", '1', 9998u, "busy", "busy", "", ""},
+        {"id in neither, empty text", '1', 9998u, QByteArray(), "", "", ""},
+        {"only in manager; later entry replaces", '1', 1001u, "x", "M-1001b", "M-1001b", "M-1001b"},
+        {"only in exchange table", '1', 7u, "x", "SS-7", "SS-7", "SS-7"},
+        {"no exchange chosen: manager only", '0', 2001u, "x", "M-2001", "M-2001", "M-2001"},
+        {"no exchange chosen: exchange ids unknown", '0', 7u, "x", "x", "", ""},
+        {"other exchange's ids unknown", '2', 7u, "x", "x", "", ""},
+        {"accented Latin is not Chinese", '1', 2001u, "café", "SS-2001", "SS-2001", "M-2001"},
+        {"U+4DFF below the range", '1', 2001u, "\xe4\xb7\xbf", "SS-2001", "SS-2001", "M-2001"},
+        {"U+4E00 first ideograph", '1', 2001u, "\xe4\xb8\x80", QString(QChar(0x4E00)), "SS-2001", "M-2001"},
+        {"U+9FFF last of the range", '1', 2001u, "\xe9\xbf\xbf", QString(QChar(0x9FFF)), "SS-2001", "M-2001"},
+        {"U+A000 above the range", '1', 2001u, "\xea\x80\x80", "SS-2001", "SS-2001", "M-2001"},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.name) << r.market << r.errorId << r.counterText << r.shown << r.byId << r.managerById;
 }
 
 void TestErrorMsg::lookups() {
@@ -149,9 +131,7 @@ void TestErrorMsg::lookups() {
     QFETCH(QString, byId);
     QFETCH(QString, managerById);
 
-    QVERIFY(writeCatalog(kFullCatalog));
-    ApiClientUtils::mMarket = market;
-    QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
+    QVERIFY(loadCatalog(kFullCatalog, market));
     QCOMPARE(ErrorMsg::instance()->getErrorMsg(rspInfo(errorId, counterText)), shown);
     QCOMPARE(ErrorMsg::instance()->getErrorMsgById(int(errorId)), byId);
     QCOMPARE(ErrorMsg::instance()->getManagerErrorMsgById(int(errorId)), managerById);
@@ -187,9 +167,7 @@ void TestErrorMsg::entryShapes() {
     QFETCH(QString, text);
     QFETCH(bool, known);
 
-    QVERIFY(writeCatalog("{\"manager\": " + manager + "}"));
-    ApiClientUtils::mMarket = '1';
-    QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
+    QVERIFY(loadCatalog("{\"manager\": " + manager + "}"));
     QCOMPARE(ErrorMsg::instance()->getManagerErrorMsgById(id), text);
     // A known id replaces the counter's text, even with an empty catalogue text.
     const QString shown = ErrorMsg::instance()->getErrorMsg(rspInfo(uint32_t(id), "counter"));
@@ -247,9 +225,7 @@ void TestErrorMsg::readFailures() {
 }
 
 void TestErrorMsg::switchingExchangeDropsTexts() {
-    QVERIFY(writeCatalog(kFullCatalog));
-    ApiClientUtils::mMarket = '1';
-    QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
+    QVERIFY(loadCatalog(kFullCatalog));
     QCOMPARE(ErrorMsg::instance()->getErrorMsgById(7), QString("SS-7"));
     ApiClientUtils::mMarket = '2';
     QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
@@ -259,9 +235,7 @@ void TestErrorMsg::switchingExchangeDropsTexts() {
 }
 
 void TestErrorMsg::failedReadEmptiesTables() {
-    QVERIFY(writeCatalog(kFullCatalog));
-    ApiClientUtils::mMarket = '1';
-    QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
+    QVERIFY(loadCatalog(kFullCatalog));
     QVERIFY(writeCatalog("not json"));
     QCOMPARE(ErrorMsg::instance()->readErrorJson(), -1);
     QCOMPARE(ErrorMsg::instance()->getErrorMsgById(2001), QString());
@@ -277,16 +251,12 @@ void TestErrorMsg::hugeCatalog() {
         json += "{\"errorid\": " + QByteArray::number(i) + ", \"errormsg\": \"text " + QByteArray::number(i) + "\"}";
     }
     json += "]}";
-    QVERIFY(writeCatalog(json));
-    ApiClientUtils::mMarket = '1';
-    QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
+    QVERIFY(loadCatalog(json));
     QCOMPARE(ErrorMsg::instance()->getErrorMsgById(n - 1), QString("text %1").arg(n - 1));
 }
 
 void TestErrorMsg::counterTextBoundedByField() {
-    QVERIFY(writeCatalog(kFullCatalog));
-    ApiClientUtils::mMarket = '1';
-    QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
+    QVERIFY(loadCatalog(kFullCatalog));
     // 81 bytes of text and no terminating zero, in a buffer of exactly the record's size.
     std::vector<char> raw(sizeof(CQetoRspInfo));
     auto *info = reinterpret_cast<CQetoRspInfo *>(raw.data());
@@ -296,9 +266,7 @@ void TestErrorMsg::counterTextBoundedByField() {
 }
 
 void TestErrorMsg::chineseDetectionLog() {
-    QVERIFY(writeCatalog(kFullCatalog));
-    ApiClientUtils::mMarket = '1';
-    QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
+    QVERIFY(loadCatalog(kFullCatalog));
     mLog->clear();
     ErrorMsg::instance()->getErrorMsg(rspInfo(2001, "ab中c"));
     ErrorMsg::instance()->getErrorMsg(rspInfo(5, "abc"));

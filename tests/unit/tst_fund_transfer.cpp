@@ -9,17 +9,13 @@
 
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_double_spin_box.h"
-#include "config_files.h"
-#include "constants.h"
+#include "box_checks.h"
+#include "client_session.h"
 #include "modal_box.h"
-#include "qeto_demo_accounts.h"
-#include "qeto_gate_fake.h"
 #include "spi_answers.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_operation_widget.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_table_widget.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_widget.h"
-#include "utils/api_client_utils.h"
-#include "utils/error_msg.h"
 #include "utils/signal_interface.h"
 
 namespace demo = qeto::sim::demo;
@@ -31,9 +27,8 @@ const QByteArray kCatalogue = R"({
   "manager": [ { "errorid": 5, "errormsg": "余额不足" } ]
 })";
 
-QByteArray bytesOf(const std::vector<unsigned char> &v) {
-    return QByteArray(reinterpret_cast<const char *>(v.data()), static_cast<int>(v.size()));
-}
+using clienttest::button;
+using clienttest::bytesOf;
 
 CQetoRspQryBTCapTransferManagerField record(const QByteArray &org, double amount, char direction,
                                             const QByteArray &time, uint32_t errorCode, char status) {
@@ -89,7 +84,6 @@ private slots:
     void recordCells();
 
 private:
-    QPushButton *button(QWidget *in, const QString &text) const;
     void clickRefresh();
 
     ModalBoxWatcher *mBoxes = nullptr;
@@ -100,19 +94,13 @@ private:
 };
 
 void TestFundTransfer::initTestCase() {
-    QVERIFY(cfgtest::writeBesideApp(kErrorMsgFile, kCatalogue));
-    ApiClientUtils::mMarket = '1';
-    QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
+    QVERIFY(clienttest::loadCatalogue(kCatalogue));
     ApiClientUtils::initSpi();
 }
 
 void TestFundTransfer::init() {
-    qeto::fake::reset();
-    registerSpi(ApiClientUtils::spiTable(), ApiClientUtils::mEntryNo);
-    ApiClientUtils::mAccount = QLatin1String(demo::kAccount);
+    clienttest::startSession(91, 20);
     ApiClientUtils::mLoginRspCode = QStringLiteral("AB12");
-    ApiClientUtils::mAccountSessionId = 91;
-    ApiClientUtils::mRequestId = 20;
     mBoxes = new ModalBoxWatcher(this);
     mWindow = new FundTransferWidget(nullptr);
     mForm = mWindow->operationWidget();
@@ -129,12 +117,6 @@ void TestFundTransfer::cleanup() {
     mBoxes = nullptr;
 }
 
-QPushButton *TestFundTransfer::button(QWidget *in, const QString &text) const {
-    for (QPushButton *b : in->findChildren<QPushButton *>())
-        if (b->text() == text) return b;
-    return nullptr;
-}
-
 void TestFundTransfer::clickRefresh() { button(mRecords, QStringLiteral("刷新"))->click(); }
 
 void TestFundTransfer::zeroAmountOnlyWarns_data() {
@@ -148,8 +130,7 @@ void TestFundTransfer::zeroAmountOnlyWarns() {
     if (shenzhenToShanghai) mForm->findChildren<QRadioButton *>().at(1)->setChecked(true);
     button(mForm, QStringLiteral("调拨"))->click();
     QCOMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QStringLiteral("错误"));
-    QCOMPARE(mBoxes->last().text, QStringLiteral("请填写正确调拨金额"));
+    QCOMPARE_BOX(mBoxes->last(), "错误", "请填写正确调拨金额");
     QCOMPARE(qeto::fake::countOf("reqBTFundTransfer"), 0);
 }
 
@@ -187,8 +168,7 @@ void TestFundTransfer::requestBytes() {
     button(mForm, QStringLiteral("调拨"))->click();
 
     QCOMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QStringLiteral("确认"));
-    QCOMPARE(mBoxes->last().text, QStringLiteral("是否确认调拨"));
+    QCOMPARE_BOX(mBoxes->last(), "确认", "是否确认调拨");
     QCOMPARE(mBoxes->last().buttons, QStringList({QStringLiteral("确认"), QStringLiteral("取消")}));
 
     QCOMPARE(qeto::fake::countOf("reqBTFundTransfer"), 1);
@@ -223,8 +203,7 @@ void TestFundTransfer::sendFailure() {
     mAmount->setValue(10);
     button(mForm, QStringLiteral("调拨"))->click();
     QCOMPARE(mBoxes->count(), 2);
-    QCOMPARE(mBoxes->last().title, QStringLiteral("错误"));
-    QCOMPARE(mBoxes->last().text, QStringLiteral("请求失败!"));
+    QCOMPARE_BOX(mBoxes->last(), "错误", "请求失败!");
     QCOMPARE(mBoxes->last().icon, QMessageBox::Warning);
 }
 
@@ -249,8 +228,7 @@ void TestFundTransfer::twoPhaseAnswer() {
     fireReturn(rspInfo(returnError, "ignored"));
     QTRY_COMPARE(mBoxes->count(), boxes.size() / 2);
     for (int i = 0; i < mBoxes->count(); ++i) {
-        QCOMPARE(mBoxes->boxes().at(i).title, boxes.at(2 * i));
-        QCOMPARE(mBoxes->boxes().at(i).text, boxes.at(2 * i + 1));
+        QCOMPARE_BOX(mBoxes->boxes().at(i), boxes.at(2 * i), boxes.at(2 * i + 1));
     }
 }
 
@@ -283,8 +261,7 @@ void TestFundTransfer::refusedQueryReconnects() {
     qeto::fake::setResult("reqQryBTFundTransferRecord", 4);
     clickRefresh();
     QCOMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QStringLiteral("失败"));
-    QCOMPARE(mBoxes->last().text, QStringLiteral("查询失败"));
+    QCOMPARE_BOX(mBoxes->last(), "失败", "查询失败");
     clickRefresh();
     QCOMPARE(qeto::fake::countOf("reqQryBTFundTransferRecord"), 2);
 }
@@ -310,8 +287,7 @@ void TestFundTransfer::errorAnswer() {
     clickRefresh();
     fireRecord(record("0001", 1, '1', "093000000", 0, '1'), rspInfo(9, "counter busy"), last);
     QTRY_COMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QStringLiteral("失败"));
-    QCOMPARE(mBoxes->last().text, QStringLiteral("[9]counter busy"));
+    QCOMPARE_BOX(mBoxes->last(), "失败", "[9]counter busy");
     QCOMPARE(mRecords->table()->rowCount(), 0);
     clickRefresh();
     QCOMPARE(qeto::fake::countOf("reqQryBTFundTransferRecord"), queriesAfterClick);

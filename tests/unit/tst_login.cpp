@@ -12,6 +12,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "box_checks.h"
+#include "client_session.h"
 #include "config_files.h"
 #include "login/login_req.h"
 #include "login/login_widget.h"
@@ -19,6 +21,7 @@
 #include "modal_box.h"
 #include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
+#include "spi_answers.h"
 #include "utils/api_client_utils.h"
 #include "utils/config_param_reader.h"
 #include "utils/error_msg.h"
@@ -33,15 +36,8 @@ const QByteArray kSettings = "[TRADE]\noperway=7\nbranchid=0001\nappid=qeto-desk
 using cfgtest::configPath;
 using cfgtest::repoFile;
 
-QByteArray bytesOf(const std::vector<unsigned char> &v) {
-    return QByteArray(reinterpret_cast<const char *>(v.data()), static_cast<int>(v.size()));
-}
-
-QByteArray field(int size, const QByteArray &text) {
-    QByteArray out(size, '\0');
-    std::memcpy(out.data(), text.constData(), static_cast<size_t>(qMin(size, text.size())));
-    return out;
-}
+using clienttest::bytesOf;
+using clienttest::field;
 
 LoginReq::TerminalProbes fixedProbes(const QString &mac, const QString &disk, const QString &ip, const QString &cpu,
                                      const QString &host) {
@@ -49,22 +45,7 @@ LoginReq::TerminalProbes fixedProbes(const QString &mac, const QString &disk, co
             [host] { return host; }};
 }
 
-void fireLoginAnswer(uint32_t errorId, const char *text) {
-    qeto::fake::fireOnThread([errorId, text](const SpiCallbackTable &t) {
-        GatewayUserRspLoginField rsp;
-        std::memset(&rsp, 0, sizeof rsp);
-        std::memcpy(rsp.LoginRspCode, "RSP01", 5);
-        rsp.MaxUserLocalID = 41;
-        CQetoRspInfo info;
-        std::memset(&info, 0, sizeof info);
-        info.ErrorID = errorId;
-        std::strncpy(info.ErrorMsg, text, sizeof info.ErrorMsg - 1);
-        CQetoSessionInfo session;
-        std::memset(&session, 0, sizeof session);
-        session.AccountSessionID = 77;
-        t.onRspLogin(&rsp, &info, &session, 0, true);
-    });
-}
+void fireLoginAnswer(uint32_t errorId, const QByteArray &text) { answerLogin(errorId, text, 77, 41, "RSP01", 0); }
 
 void fireFrontConnect() {
     qeto::fake::fireOnThread([](const SpiCallbackTable &t) { t.onFrontConnect(); });
@@ -386,8 +367,7 @@ void TstLogin::checkOrder() {
         return;
     }
     QCOMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QString("错误"));
-    QCOMPARE(mBoxes->last().text, message);
+    QCOMPARE_BOX(mBoxes->last(), "错误", message);
     QCOMPARE(mBoxes->last().icon, QMessageBox::Warning);
     QCOMPARE(mBoxes->last().buttons.size(), 1);
     // A refused check starts nothing.
@@ -399,21 +379,14 @@ void TstLogin::fieldRules_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
 
-    QTest::newRow("letters refused in account") << "accountEdit"
-                                                << "12ab34"
-                                                << "1234";
-    QTest::newRow("15 digits kept") << "accountEdit"
-                                    << "123456789012345"
-                                    << "123456789012345";
-    QTest::newRow("16th digit refused") << "accountEdit"
-                                        << "1234567890123456"
-                                        << "123456789012345";
-    QTest::newRow("password takes letters") << "passwordEdit"
-                                            << "aB3$x"
-                                            << "aB3$x";
-    QTest::newRow("11th password char refused") << "passwordEdit"
-                                                << "abcdefghijk"
-                                                << "abcdefghij";
+    const char *const rows[][4] = {
+        {"letters refused in account", "accountEdit", "12ab34", "1234"},
+        {"15 digits kept", "accountEdit", "123456789012345", "123456789012345"},
+        {"16th digit refused", "accountEdit", "1234567890123456", "123456789012345"},
+        {"password takes letters", "passwordEdit", "aB3$x", "aB3$x"},
+        {"11th password char refused", "passwordEdit", "abcdefghijk", "abcdefghij"},
+    };
+    for (const auto &row : rows) QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
 }
 
 void TstLogin::fieldRules() {
@@ -541,11 +514,10 @@ void TstLogin::refusalShown() {
     QTRY_COMPARE(qeto::fake::countOf("startApi"), 1);
     fireFrontConnect();
     QTRY_COMPARE(qeto::fake::countOf("reqLogin"), 1);
-    fireLoginAnswer(errorId, counterText.constData());
+    fireLoginAnswer(errorId, counterText);
 
     QTRY_COMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QString("消息"));
-    QCOMPARE(mBoxes->last().text, shown);
+    QCOMPARE_BOX(mBoxes->last(), "消息", shown);
     QCOMPARE(mBoxes->last().icon, QMessageBox::Information);
     QTRY_COMPARE(qeto::fake::countOf("release"), 1);
     QVERIFY(w->findChild<QPushButton *>("loginButton")->isEnabled());
@@ -579,8 +551,7 @@ void TstLogin::libraryFailureMessages() {
         return;
     }
     QCOMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QString("错误"));
-    QCOMPARE(mBoxes->last().text, message);
+    QCOMPARE_BOX(mBoxes->last(), "错误", message);
     // The request object releases; the screen does not.
     QCOMPARE(qeto::fake::countOf("release"), 0);
 }
@@ -609,8 +580,7 @@ void TstLogin::timeoutThenLateSuccess() {
     QTRY_COMPARE(qeto::fake::countOf("startApi"), 1);
 
     QTRY_COMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QString("错误"));
-    QCOMPARE(mBoxes->last().text, QString("登录超时"));
+    QCOMPARE_BOX(mBoxes->last(), "错误", "登录超时");
     QTRY_COMPARE(disconnects.count(), 1);
     QCOMPARE(disconnects.at(0).at(0).toInt(), 0);
     QVERIFY(w->findChild<QPushButton *>("loginButton")->isEnabled());
@@ -714,8 +684,7 @@ void TstLogin::mainWindowPages() {
         QCOMPARE(window.loginWidget()->findChild<QLineEdit *>("accountEdit")->text(), QString(demo::kAccount));
         return;
     }
-    QCOMPARE(mBoxes->last().title, QString("错误"));
-    QCOMPARE(mBoxes->last().text, QString("与柜台的链接断开，请重新登录！"));
+    QCOMPARE_BOX(mBoxes->last(), "错误", "与柜台的链接断开，请重新登录！");
     QCOMPARE(mBoxes->last().icon, QMessageBox::Critical);
     QCOMPARE(window.loginWidget()->findChild<QLineEdit *>("accountEdit")->text(), QString());
     QCOMPARE(window.loginWidget()->findChild<QComboBox *>("exchangeBox")->currentIndex(), -1);

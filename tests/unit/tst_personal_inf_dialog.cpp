@@ -7,6 +7,7 @@
 #include <QtTest>
 #include <cstring>
 
+#include "client_session.h"
 #include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
 #include "user/personal_inf_dialog.h"
@@ -71,11 +72,7 @@ private:
 void TestPersonalInfDialog::initTestCase() { ApiClientUtils::initSpi(); }
 
 void TestPersonalInfDialog::init() {
-    qeto::fake::reset();
-    registerSpi(ApiClientUtils::spiTable(), ApiClientUtils::mEntryNo);
-    ApiClientUtils::mAccount = QLatin1String(demo::kAccount);
-    ApiClientUtils::mAccountSessionId = 77;
-    ApiClientUtils::mRequestId = 5;
+    clienttest::startSession(77, 5);
     mDialog.reset(new PersonalInfDialog(nullptr));
 }
 

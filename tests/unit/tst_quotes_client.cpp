@@ -23,6 +23,7 @@
 #include <mutex>
 #include <vector>
 
+#include "config_files.h"
 #include "log_capture.h"
 #include "md_test_frames.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
@@ -52,29 +53,16 @@ int countLogStarting(const QString &prefix) {
     return n;
 }
 
-QString settingsPath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/config/qeto_desk_config.ini");
-}
-
-// QSettings caches an INI file by size and modification time: two rewrites of equal size
-// within one clock tick would read back the old values. A fresh, distinct time stamp per
-// write keeps each test's settings its own.
-void stampUnique(QFile &f) {
-    static qint64 tick = 0;
-    f.flush();
-    f.setFileTime(QDateTime::currentDateTime().addSecs(++tick), QFileDevice::FileModificationTime);
-}
+QString settingsPath() { return cfgtest::configPath("qeto_desk_config.ini"); }
 
 void writeSettings(int sw, int printMd, quint16 port) {
-    QDir().mkpath(QCoreApplication::applicationDirPath() + QStringLiteral("/config"));
-    QFile f(settingsPath());
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(QStringLiteral("[TRADE]\noperway=7\n\n[MD]\nswitch=%1\nprintMD=%2\nip=127.0.0.1\nport=%3\n")
-                .arg(sw)
-                .arg(printMd)
-                .arg(port)
-                .toUtf8());
-    stampUnique(f);
+    QVERIFY(cfgtest::writeConfig(
+        "qeto_desk_config.ini",
+        QStringLiteral("[TRADE]\noperway=7\n\n[MD]\nswitch=%1\nprintMD=%2\nip=127.0.0.1\nport=%3\n")
+            .arg(sw)
+            .arg(printMd)
+            .arg(port)
+            .toUtf8()));
 }
 
 // The client on a worker thread, started and torn down the way the windows manager does it.

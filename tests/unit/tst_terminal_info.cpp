@@ -140,32 +140,14 @@ void TstTerminalInfo::ipChoice() {
 void TstTerminalInfo::vpdPage_data() {
     QTest::addColumn<QByteArray>("page");
     QTest::addColumn<QString>("serial");
-    QTest::newRow("plain") << QByteArray(
-                                  "\x00\x80\x00\x08"
-                                  "S3Z1NB0K",
-                                  12)
-                           << "S3Z1NB0K";
-    QTest::newRow("padded") << QByteArray(
-                                   "\x00\x80\x00\x0A"
-                                   "  ABC123  ",
-                                   14)
-                            << "ABC123";
-    QTest::newRow("length beyond the data") << QByteArray(
-                                                   "\x00\x80\x01\x00"
-                                                   "XY",
-                                                   6)
-                                            << "XY";
-    QTest::newRow("wrong page") << QByteArray(
-                                       "\x00\x83\x00\x02"
-                                       "XY",
-                                       6)
-                                << "";
+    // The page header (page code 0x80 and the serial's length), then the serial's bytes.
+    const auto page = [](const char *head, const QByteArray &serial) { return QByteArray(head, 4) + serial; };
+    QTest::newRow("plain") << page("\x00\x80\x00\x08", "S3Z1NB0K") << "S3Z1NB0K";
+    QTest::newRow("padded") << page("\x00\x80\x00\x0A", "  ABC123  ") << "ABC123";
+    QTest::newRow("length beyond the data") << page("\x00\x80\x01\x00", "XY") << "XY";
+    QTest::newRow("wrong page") << page("\x00\x83\x00\x02", "XY") << "";
     QTest::newRow("short") << QByteArray("\x00\x80", 2) << "";
-    QTest::newRow("binary junk dropped") << QByteArray(
-                                                "\x00\x80\x00\x04"
-                                                "A\x01\xffZ",
-                                                8)
-                                         << "AZ";
+    QTest::newRow("binary junk dropped") << page("\x00\x80\x00\x04", "A\x01\xffZ") << "AZ";
 }
 
 void TstTerminalInfo::vpdPage() {
@@ -177,22 +159,17 @@ void TstTerminalInfo::vpdPage() {
 void TstTerminalInfo::diskIdName_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("serial");
-    QTest::newRow("ata") << "ata-WDC_WD10EZEX-08WN4A0_WD-WCC6Y0123456"
-                         << "WD-WCC6Y0123456";
-    QTest::newRow("nvme") << "nvme-Samsung_SSD_970_EVO_1TB_S4EWNX0R123456"
-                          << "S4EWNX0R123456";
-    QTest::newRow("virtio") << "virtio-disk0serial"
-                            << "disk0serial";
-    QTest::newRow("partition") << "ata-WDC_WD10EZEX_WD-1-part1"
-                               << "";
-    QTest::newRow("wwn") << "wwn-0x50014ee2b5a1c2d3"
-                         << "";
-    QTest::newRow("usb stick") << "usb-SanDisk_Cruzer_4C5300-0:0"
-                               << "";
-    QTest::newRow("device mapper") << "dm-name-vg-root"
-                                   << "";
-    QTest::newRow("no bus") << "abc"
-                            << "";
+    const char *const rows[][3] = {
+        {"ata", "ata-WDC_WD10EZEX-08WN4A0_WD-WCC6Y0123456", "WD-WCC6Y0123456"},
+        {"nvme", "nvme-Samsung_SSD_970_EVO_1TB_S4EWNX0R123456", "S4EWNX0R123456"},
+        {"virtio", "virtio-disk0serial", "disk0serial"},
+        {"partition", "ata-WDC_WD10EZEX_WD-1-part1", ""},
+        {"wwn", "wwn-0x50014ee2b5a1c2d3", ""},
+        {"usb stick", "usb-SanDisk_Cruzer_4C5300-0:0", ""},
+        {"device mapper", "dm-name-vg-root", ""},
+        {"no bus", "abc", ""},
+    };
+    for (const auto &row : rows) QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]);
 }
 
 void TstTerminalInfo::diskIdName() {

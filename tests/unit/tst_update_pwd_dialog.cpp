@@ -7,6 +7,8 @@
 #include <QtTest>
 #include <cstring>
 
+#include "box_checks.h"
+#include "client_session.h"
 #include "modal_box.h"
 #include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
@@ -20,11 +22,7 @@ namespace {
 
 const QString kError = QStringLiteral("错误");
 
-QByteArray field(int size, const QByteArray &text) {
-    QByteArray out(size, '\0');
-    std::memcpy(out.data(), text.constData(), size_t(qMin(size, text.size())));
-    return out;
-}
+using clienttest::field;
 
 }  // namespace
 
@@ -56,27 +54,14 @@ private:
 
 void TestUpdatePwdDialog::initTestCase() {
     // A catalogue of our own, with a text that looks like a placeholder.
-    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/config");
-    QVERIFY(QDir().mkpath(dir));
-    QFile file(dir + QStringLiteral("/error_msg.json"));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(QStringLiteral("{\"SS\": [], \"manager\": ["
-                              "{\"errorid\": 1001, \"errormsg\": \"资金账户或密码错误\"},"
-                              "{\"errorid\": 1010, \"errormsg\": \"密码%1不合规\"}]}")
-                   .toUtf8());
-    file.close();
-    ApiClientUtils::mMarket = '1';
-    QCOMPARE(ErrorMsg::instance()->readErrorJson(), 0);
+    QVERIFY(clienttest::loadCatalogue(R"({"SS": [], "manager": [{"errorid": 1001, "errormsg": "资金账户或密码错误"},
+                                          {"errorid": 1010, "errormsg": "密码%1不合规"}]})"));
     ApiClientUtils::initSpi();
     mBoxes = new ModalBoxWatcher(this);
 }
 
 void TestUpdatePwdDialog::init() {
-    qeto::fake::reset();
-    registerSpi(ApiClientUtils::spiTable(), ApiClientUtils::mEntryNo);
-    ApiClientUtils::mAccount = QLatin1String(demo::kAccount);
-    ApiClientUtils::mAccountSessionId = 91;
-    ApiClientUtils::mRequestId = 12;
+    clienttest::startSession(91, 12);
     mBoxes->clear();
     mBoxes->setAnswer(0);
     mBoxes->setAnswerText(QString());
@@ -86,11 +71,7 @@ void TestUpdatePwdDialog::init() {
 
 void TestUpdatePwdDialog::cleanup() { mDialog.reset(); }
 
-QPushButton *TestUpdatePwdDialog::button(const QString &text) const {
-    for (QPushButton *b : mDialog->findChildren<QPushButton *>())
-        if (b->text() == text) return b;
-    return nullptr;
-}
+QPushButton *TestUpdatePwdDialog::button(const QString &text) const { return clienttest::button(mDialog.data(), text); }
 
 void TestUpdatePwdDialog::type(const QString &oldPwd, const QString &newPwd) {
     oldBox()->setText(oldPwd);
@@ -149,8 +130,7 @@ void TestUpdatePwdDialog::rules() {
     QTest::mouseClick(button(QStringLiteral("确认")), Qt::LeftButton);
 
     QCOMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, title);
-    QCOMPARE(mBoxes->last().text, text);
+    QCOMPARE_BOX(mBoxes->last(), title, text);
     QCOMPARE(mBoxes->last().icon, title == kError ? QMessageBox::Warning : QMessageBox::Information);
     QCOMPARE(qeto::fake::countOf("reqUpdatePwd"), 0);
     QVERIFY(mDialog->isVisible());
@@ -180,8 +160,7 @@ void TestUpdatePwdDialog::confirmedSendsRecord() {
     QTest::mouseClick(button(QStringLiteral("确认")), Qt::LeftButton);
 
     QCOMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, QStringLiteral("确认"));
-    QCOMPARE(mBoxes->last().text, QStringLiteral("是否确认修改密码"));
+    QCOMPARE_BOX(mBoxes->last(), "确认", "是否确认修改密码");
     QCOMPARE(mBoxes->last().buttons, QStringList({QStringLiteral("确认"), QStringLiteral("取消")}));
 
     QCOMPARE(qeto::fake::countOf("reqUpdatePwd"), 1);
@@ -217,8 +196,7 @@ void TestUpdatePwdDialog::refusedSend() {
 
     QCOMPARE(qeto::fake::countOf("reqUpdatePwd"), 1);
     QCOMPARE(mBoxes->count(), 2);
-    QCOMPARE(mBoxes->last().title, QStringLiteral("失败"));
-    QCOMPARE(mBoxes->last().text, QStringLiteral("发送更新密码失败"));
+    QCOMPARE_BOX(mBoxes->last(), "失败", "发送更新密码失败");
     QCOMPARE(mBoxes->last().icon, QMessageBox::Critical);
     QVERIFY(!mDialog->isVisible());
     QVERIFY(newBox()->text().isEmpty());
@@ -256,8 +234,7 @@ void TestUpdatePwdDialog::answerBoxes() {
         t.onRspUpdatePwd(&rsp, &info, &session, 12, true);
     });
     QTRY_COMPARE(mBoxes->count(), 1);
-    QCOMPARE(mBoxes->last().title, title);
-    QCOMPARE(mBoxes->last().text, text);
+    QCOMPARE_BOX(mBoxes->last(), title, text);
     QCOMPARE(int(mBoxes->last().icon), icon);
 }
 
