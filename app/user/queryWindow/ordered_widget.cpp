@@ -318,3 +318,5 @@ void OrderedWidget::exportAllToCsv() {
         },
         QStringLiteral("正确"));
 }
+
+QAbstractButton *OrderedWidget::searchButton() const { return mSearchButton; }

@@ -40,6 +40,8 @@ public:
 
     static constexpr int kPageRows = 10000;
 
+    QAbstractButton *searchButton() const override;
+
 public slots:
     void slot_clicked();
     void slot_moreInfClicked();
