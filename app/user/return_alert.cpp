@@ -7,7 +7,6 @@
 
 #include "constants.h"
 #include "utils/settings_value.h"
-#include "utils/signal_interface.h"
 
 namespace {
 
@@ -20,19 +19,7 @@ ReturnAlert::AlertFunction &alertFunction() {
 
 const QString ReturnAlert::kSettingsKey = QStringLiteral("/Alert/onReturn");
 
-ReturnAlert::ReturnAlert(QWidget *window) : QObject(window), mWindow(window), mOn(readSetting()) {
-    SignalInterface *hub = SignalInterface::instance();
-    if (!mOn || !hub) return;
-    // Automatic connections like every other listener of the hub: the answers arrive queued on
-    // the GUI thread, where the once-a-second check is a look at a clock.
-    connect(hub, &SignalInterface::signal_rtnOrder, this, &ReturnAlert::slotReturn);
-    auto refused = [this](const auto &, const CQetoRspInfo &info) {
-        if (info.ErrorID != 0) slotReturn();
-    };
-    connect(hub, &SignalInterface::signal_rspInsertOrder, this, refused);
-    connect(hub, &SignalInterface::signal_rspErrInsertOrder, this, refused);
-    connect(hub, &SignalInterface::signal_rspCancelOrder, this, refused);
-}
+ReturnAlert::ReturnAlert(QWidget *window) : QObject(window), mWindow(window), mOn(readSetting()) {}
 
 ReturnAlert::~ReturnAlert() = default;
 
@@ -48,6 +35,7 @@ bool ReturnAlert::readSetting() {
 void ReturnAlert::setAlertFunction(AlertFunction function) { alertFunction() = std::move(function); }
 
 void ReturnAlert::slotReturn() {
+    if (!mOn) return;
     if (mSinceLast.isValid() && mSinceLast.elapsed() < kMinIntervalMs) return;
     mSinceLast.start();
     ++mAlerts;

@@ -16,7 +16,7 @@ class ReturnAlert : public QObject {
     Q_OBJECT
 public:
     // window: the widget whose top-level window is flashed; also the parent. Reads the
-    // settings key once, here, and listens to the hub only when it is on.
+    // settings key once, here. The workspace connects the screens' answers to slotReturn.
     explicit ReturnAlert(QWidget *window);
     ~ReturnAlert() override;
 
@@ -35,7 +35,8 @@ public:
     static void setAlertFunction(AlertFunction function);
 
 public slots:
-    // An answer that deserves the user's eye: alerts unless the last alert is under a second old.
+    // An answer that deserves the user's eye: alerts unless switched off or the last alert is
+    // under a second old.
     void slotReturn();
 
 private:

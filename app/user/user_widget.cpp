@@ -165,7 +165,14 @@ void UserWidget::initUi() {
     connect(mOrderButton, &QPushButton::clicked, this, &UserWidget::slot_orderButtonClicked);
 
     initHotKeys();
+    // Taken from the screens that already receive the answers, on the GUI thread: a direct call
+    // per answer, no second queued copy of every return from the library's thread.
     mReturnAlert = new ReturnAlert(this);
+    if (mReturnAlert->isOn()) {
+        connect(mOrderWindow->orderWidget(), &OrderWidget::signalAnswerToNotice, mReturnAlert,
+                &ReturnAlert::slotReturn);
+        connect(mOrderedWidget, &OrderedWidget::signalAnswerToNotice, mReturnAlert, &ReturnAlert::slotReturn);
+    }
 }
 
 void UserWidget::initHotKeys() {

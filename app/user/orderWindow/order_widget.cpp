@@ -256,6 +256,7 @@ void OrderWidget::slotRspInsertOrder(CQetoRspOrderInsertField pRspField, CQetoRs
     Q_UNUSED(nRequestID)
     Q_UNUSED(bIsLast)
     if (pRspInfo.ErrorID != 0) {
+        emit signalAnswerToNotice();
         const QString text = QStringLiteral("报单发送失败[%0]%1")
                                  .arg(QString::number(pRspInfo.ErrorID), ErrorMsg::instance()->getErrorMsg(pRspInfo));
         qWarning().noquote() << text;
@@ -274,6 +275,7 @@ void OrderWidget::slotRspErrInsertOrder(CQetoRspOrderInsertField pRspField, CQet
 void OrderWidget::slotRtnOrder(CQetoRtnOrderField pRspField, CQetoRspInfo pRspInfo, int nRequestID, bool bIsLast) {
     Q_UNUSED(nRequestID)
     Q_UNUSED(bIsLast)
+    emit signalAnswerToNotice();
     const QString orderText = RecordText::fieldUtf8(pRspField.OrderText);
     if (pRspInfo.ErrorID != 0) {
         qWarning().noquote() << QStringLiteral("%1交易失败[%2]%3")

@@ -32,6 +32,8 @@ public:
 
 signals:
     void signalSecurityIdChanged(QString code);
+    // An order return, or a response refusing the order: worth the user's eye (ReturnAlert).
+    void signalAnswerToNotice();
 
 public slots:
     void slotStockCodeChange(QString str);

@@ -42,6 +42,10 @@ public:
 
     QAbstractButton *searchButton() const override;
 
+signals:
+    // A cancel the counter refused: worth the user's eye (ReturnAlert).
+    void signalAnswerToNotice();
+
 public slots:
     void slot_clicked();
     void slot_moreInfClicked();
