@@ -1,7 +1,5 @@
 // The trade tab: request bytes from the filters, paging by 10000, follow-up requests while the
 // counter reports more, the cell texts, the failure boxes and logs, clear, and the full export.
-#include <QApplication>
-#include <QClipboard>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -86,8 +84,6 @@ private slots:
     void failures();
     void clearResetsFilters();
     void exportAll();
-    void copyKeys_data();
-    void copyKeys();
 
 private:
     std::unique_ptr<LogCapture> mLog;
@@ -339,44 +335,6 @@ void TestTransactionWidget::exportAll() {
     QCOMPARE(lines[1], QByteArray("\"0000000000\",\"600000\",\"0.000000\",\"\",\"0\",\"0\",\"\""));
     QCOMPARE(QString::fromUtf8(lines[3]),
              QStringLiteral("\"0000000002\",\"600000\",\"3.250000\",\"买\",\"2\",\"0\",\"14:59:59.999\""));
-}
-
-// Ctrl+C on the shown table: the selected rows for a spreadsheet, titles first, every column.
-void TestTransactionWidget::copyKeys_data() {
-    QTest::addColumn<bool>("selectAll");  // Ctrl+A first, else row 1 selected
-    QTest::addColumn<QList<int>>("copied");
-    QTest::newRow("Ctrl+A, Ctrl+C: every row") << true << QList<int>{0, 1, 2};
-    QTest::newRow("one row") << false << QList<int>{1};
-}
-
-void TestTransactionWidget::copyKeys() {
-    QFETCH(bool, selectAll);
-    QFETCH(QList<int>, copied);
-    TransactionWidget &w = *mWidget;
-    w.slot_click();
-    answer(trades(1, 3));
-    QTRY_COMPARE(w.table()->rowCount(), 3);
-    w.resize(900, 400);
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    QTableWidget *grid = w.table();
-    grid->setFocus(Qt::OtherFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(grid));
-    if (selectAll)
-        QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
-    else
-        grid->selectRow(1);
-
-    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
-
-    QString expected = kTradeColumns.join(QLatin1Char('\t')) + QLatin1Char('\n');
-    for (int row : copied) {
-        QStringList texts;
-        for (int column = 0; column < kTradeColumns.size(); ++column) texts << grid->item(row, column)->text();
-        expected += texts.join(QLatin1Char('\t')) + QLatin1Char('\n');
-    }
-    QCOMPARE(QApplication::clipboard()->text(), expected);
 }
 
 QTEST_MAIN(TestTransactionWidget)
