@@ -1,10 +1,12 @@
 #include "user/user_widget.h"
 
+#include <QAbstractButton>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -13,6 +15,8 @@
 #include "basicControl/my_label.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
+#include "user/hot_keys.h"
+#include "user/orderWindow/order_widget.h"
 #include "user/orderWindow/order_window.h"
 #include "user/personal_inf_dialog.h"
 #include "user/queryWindow/depositandwithdrawal_widget.h"
@@ -22,6 +26,7 @@
 #include "user/queryWindow/query_windows_manager.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "user/queryWindow/transaction_widget.h"
+#include "user/return_alert.h"
 #include "user/update_pwd_dialog.h"
 #include "utils/api_client_utils.h"
 #include "utils/read_api_config.h"
@@ -158,6 +163,36 @@ void UserWidget::initUi() {
     connect(mTransferButton, &QPushButton::clicked, this, &UserWidget::slot_TransferbuttonClicked);
     connect(mDepositButton, &QPushButton::clicked, this, &UserWidget::slot_DepositAndWithdrawalClicked);
     connect(mOrderButton, &QPushButton::clicked, this, &UserWidget::slot_orderButtonClicked);
+
+    initHotKeys();
+    // Taken from the screens that already receive the answers, on the GUI thread: a direct call
+    // per answer, no second queued copy of every return from the library's thread.
+    mReturnAlert = new ReturnAlert(this);
+    if (mReturnAlert->isOn()) {
+        connect(mOrderWindow->orderWidget(), &OrderWidget::signalAnswerToNotice, mReturnAlert,
+                &ReturnAlert::slotReturn);
+        connect(mOrderedWidget, &OrderedWidget::signalAnswerToNotice, mReturnAlert, &ReturnAlert::slotReturn);
+    }
+}
+
+void UserWidget::initHotKeys() {
+    // F1 and F2 work from the order window too; the others where the workspace has the focus.
+    // A modal box blocks them all.
+    auto key = [this](int sequence, Qt::ShortcutContext context, auto slot) {
+        auto *shortcut = new QShortcut(QKeySequence(sequence), this, nullptr, nullptr, context);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    };
+    key(HotKeys::kBuy, Qt::ApplicationShortcut, [this] { slot_orderKey('1'); });
+    key(HotKeys::kSell, Qt::ApplicationShortcut, [this] { slot_orderKey('2'); });
+    key(HotKeys::kOrderQuery, Qt::WindowShortcut, &UserWidget::slot_orderQueryKey);
+    key(HotKeys::kPositions, Qt::WindowShortcut, &UserWidget::slot_positionsKey);
+    key(HotKeys::kSearch, Qt::WindowShortcut, &UserWidget::slot_searchKey);
+
+    mOrderButton->setToolTip(tr("%1 买入  %2 卖出").arg(HotKeys::text(HotKeys::kBuy), HotKeys::text(HotKeys::kSell)));
+    mTabWidget->setTabToolTip(mTabWidget->indexOf(mOrderedWidget), HotKeys::text(HotKeys::kOrderQuery));
+    mTabWidget->setTabToolTip(mTabWidget->indexOf(mPositionWidget), HotKeys::text(HotKeys::kPositions));
+    for (QueryWindow *tab : std::initializer_list<QueryWindow *>{mPositionWidget, mTransactionWidget, mOrderedWidget})
+        tab->searchButton()->setToolTip(HotKeys::text(HotKeys::kSearch));
 }
 
 void UserWidget::updateHeader() {
@@ -204,6 +239,22 @@ void UserWidget::slot_updatePassbuttonClicked() {
     if (!mUpdatePwdDialog) mUpdatePwdDialog = new UpdatePwdDialog(this);
     mUpdatePwdDialog->show();
     mUpdatePwdDialog->clearInputs();
+}
+
+void UserWidget::slot_orderKey(char side) {
+    slot_orderButtonClicked();
+    mOrderWindow->orderWidget()->startEntry(side);
+    mOrderWindow->raise();
+    mOrderWindow->activateWindow();
+}
+
+void UserWidget::slot_orderQueryKey() { mTabWidget->setCurrentWidget(mOrderedWidget); }
+
+void UserWidget::slot_positionsKey() { mTabWidget->setCurrentWidget(mPositionWidget); }
+
+void UserWidget::slot_searchKey() {
+    auto *tab = qobject_cast<QueryWindow *>(mTabWidget->currentWidget());
+    if (QAbstractButton *search = tab ? tab->searchButton() : nullptr) search->click();
 }
 
 void UserWidget::paintEvent(QPaintEvent *event) {

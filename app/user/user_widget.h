@@ -17,6 +17,7 @@ class QPaintEvent;
 class QTabWidget;
 class QVBoxLayout;
 class QueryWindowsManager;
+class ReturnAlert;
 class StockQuotesWidget;
 class TransactionWidget;
 class UpdatePwdDialog;
@@ -38,6 +39,14 @@ public slots:
     void slot_DepositAndWithdrawalClicked();
     void slot_orderButtonClicked();
     void slot_updatePassbuttonClicked();
+    // F1 (side '1') and F2 (side '2'): slot_orderButtonClicked, then the side chosen and the
+    // focus in the code box of the order window, which comes to the front.
+    void slot_orderKey(char side);
+    // F3 and F4: the 委托查询 and 持仓查询 tabs.
+    void slot_orderQueryKey();
+    void slot_positionsKey();
+    // F5: the current tab's search button, clicked (nothing while it is disabled).
+    void slot_searchKey();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -67,6 +76,9 @@ private:
     OrderedWidget *mOrderedWidget = nullptr;
     QueryWindowsManager *mWindowsManager = nullptr;
     QVBoxLayout *mMainLayout = nullptr;
+    ReturnAlert *mReturnAlert = nullptr;  // built with the workspace, at its login
+
+    void initHotKeys();
 };
 
 #endif  // QETO_USER_WIDGET_H

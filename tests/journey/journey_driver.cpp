@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -19,15 +20,18 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolTip>
 
 #include "basicControl/base_table_widget.h"
 #include "constants.h"
 #include "login/login_widget.h"
 #include "mainwindow.h"
 #include "qeto_demo_accounts.h"
+#include "user/hot_keys.h"
 #include "user/queryWindow/query_window.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "user/user_widget.h"
@@ -396,6 +400,108 @@ bool JourneyDriver::orderFromWatchList(const QString &code, const QString &price
     return true;
 }
 
+bool JourneyDriver::orderByKeyboard(const QString &code, const QString &priceLabel, int quantity, const QString &name,
+                                    const QString &caption) {
+    // The trader's hands never leave the keyboard once the main window has the focus.
+    mWindow->activateWindow();
+    J_CHECK(QTest::qWaitForWindowActive(mWindow.get()), "main window not active");
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : mWindow.get(), Qt::Key(HotKeys::kBuy));
+    QDialog *window = nullptr;
+    if (!waitDialog("orderWindow", &window)) return false;
+    auto *codeBox = named<QLineEdit>(window, "codeBox");
+    auto *priceBox = named<QDoubleSpinBox>(window, "priceBox");
+    auto *quantityBox = named<QSpinBox>(window, "quantityBox");
+    J_CHECK(codeBox && priceBox && quantityBox, "order form incomplete");
+    J_CHECK(waitFor([&] { return QApplication::focusWidget() == codeBox; }, 5000), "F1 left the focus elsewhere");
+    J_CHECK(named<QRadioButton>(window, "buyButton")->isChecked(), "F1 did not choose 买");
+    QTest::keyClicks(codeBox, code);
+    J_CHECK(codeBox->text() == code, "the code box holds " + codeBox->text());
+    auto *price = window->findChild<QLabel *>(priceLabel);
+    J_CHECK(price, "no panel label " + priceLabel);
+    J_CHECK(waitFor([&] { return price->text() != QStringLiteral("-"); }, 5000), "five-level panel stays empty");
+    const QString priceText = price->text();
+    QTest::keyClick(codeBox, Qt::Key_Tab);
+    J_CHECK(QApplication::focusWidget() == priceBox, "Tab did not lead from the code to the price");
+    QTest::keyClicks(priceBox, priceText);
+    J_CHECK(qAbs(priceBox->value() - priceText.toDouble()) < 1e-6, "typed price " + priceBox->text());
+    QTest::keyClick(priceBox, Qt::Key_Tab);
+    J_CHECK(QApplication::focusWidget() == quantityBox, "Tab did not lead from the price to the quantity");
+    QTest::keyClicks(quantityBox, QString::number(quantity));
+    J_CHECK(quantityBox->value() == quantity, "typed quantity " + quantityBox->text());
+    auto *send = named<QPushButton>(window, "orderButton");
+    toolTipsShot(name, caption, window, {{send, send->rect()}});
+
+    mBoxMark = mBoxes.count();
+    bool enterInBox = false;
+    mWhileOpen = [&](QMessageBox *box) {
+        enterInBox = box->text() == QStringLiteral("是否确认交易");
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    QTest::keyClick(quantityBox, Qt::Key_Return);
+    J_CHECK(waitBox(QStringLiteral("是否确认交易")), "no confirmation before sending");
+    J_CHECK(enterInBox, "Enter did not answer the confirmation");
+    J_CHECK(waitBox(QStringLiteral("报单发送成功")), "order not accepted");
+    ++mOwnShOrders;
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key(HotKeys::kCloseOrder));
+    J_CHECK(waitFor([&] { return !window->isVisible(); }, 5000), "Esc did not close the order window");
+    return true;
+}
+
+void JourneyDriver::toolTipsShot(const QString &name, const QString &caption, QWidget *window,
+                                 const QList<QPair<QWidget *, QRect>> &controls) {
+    if (!mShot) return;
+    QCoreApplication::processEvents();
+    QPixmap picture = window->grab();
+    QPainter painter(&picture);
+    for (const auto &control : controls) {
+        QWidget *widget = control.first;
+        QString text = widget->toolTip();
+        if (auto *bar = qobject_cast<QTabBar *>(widget)) text = bar->tabToolTip(bar->tabAt(control.second.center()));
+        if (text.isEmpty()) continue;
+        // Where the pointer would rest on the control; the tip shows just below it.
+        QToolTip::showText(widget->mapToGlobal(control.second.center()), text, widget, control.second);
+        QCoreApplication::processEvents();
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (!top->inherits("QTipLabel") || !top->isVisible()) continue;
+            painter.drawPixmap(top->pos() - window->mapToGlobal(QPoint(0, 0)), top->grab());
+        }
+        QToolTip::hideText();
+    }
+    painter.end();
+    QLabel composed;
+    composed.setPixmap(picture);
+    composed.setContentsMargins(0, 0, 0, 0);
+    composed.resize(picture.size());
+    shot(name, caption, &composed);
+}
+
+// The hot keys in the workspace's tool tips: 委托 F1/F2, the tabs F3/F4, the search F5.
+bool JourneyDriver::hotKeysShot() {
+    UserWidget *ws = workspace();
+    J_CHECK(ws, "no workspace");
+    QWidget *tab = queryTab(kOrderQueryTitle);
+    J_CHECK(tab, "no order table");
+    auto *tabs = ws->findChild<QTabWidget *>();
+    QTabBar *bar = tabs->tabBar();
+    QList<QPair<QWidget *, QRect>> controls;
+    auto *orderButton = named<QPushButton>(ws, "orderWindowButton");
+    auto *search = named<QPushButton>(tab, "searchButton");
+    controls << qMakePair(static_cast<QWidget *>(orderButton), orderButton->rect())
+             << qMakePair(static_cast<QWidget *>(search), search->rect());
+    for (int i = 0; i < tabs->count(); ++i)
+        if (!tabs->tabToolTip(i).isEmpty()) controls << qMakePair(static_cast<QWidget *>(bar), bar->tabRect(i));
+    for (const auto &control : controls) {
+        const QString tip =
+            control.first == bar ? bar->tabToolTip(bar->tabAt(control.second.center())) : control.first->toolTip();
+        J_CHECK(tip.contains(QRegularExpression(QStringLiteral("F[1-5]"))), "a tool tip without its key: " + tip);
+    }
+    J_CHECK(controls.size() == 4, "not every hot key is in a tool tip");
+    toolTipsShot(QStringLiteral("hot-keys"),
+                 QStringLiteral("Hot keys in the tool tips: 委托 F1 买 / F2 卖, F3 委托查询, F4 持仓查询, F5 搜索"),
+                 mWindow.get(), controls);
+    return true;
+}
+
 bool JourneyDriver::searchOrders(const QString &code) {
     QWidget *tab = queryTab(kOrderQueryTitle);
     J_CHECK(tab, "no order table");
@@ -482,9 +588,16 @@ bool JourneyDriver::stepOrder() {
     return marketableBuy(&tradePrice) && boughtToday() && paidForTheFill(availableBefore, feeBefore, tradePrice);
 }
 
-// Two buys at the lower limit rest on the book, shown 已报 and ticked for one batch cancel.
+// Two buys at the lower limit rest on the book, shown 已报 and ticked for one batch cancel: the
+// first sent by keyboard alone, the second from the watch list.
 bool JourneyDriver::restTwoBuys() {
-    for (int quantity : {100, 200}) {
+    if (!hotKeysShot()) return false;
+    if (!orderByKeyboard(mShCode, QStringLiteral("lowerLimit"), 100, QStringLiteral("order-window-keyboard"),
+                         QStringLiteral("Order window by keyboard alone: F1, %1, Tab, the 跌停 price, Tab, 100 "
+                                        "shares, then Enter here and Enter in the 确认 box")
+                             .arg(mShCode)))
+        return false;
+    for (int quantity : {200}) {
         if (!orderFromWatchList(mShCode, QStringLiteral("lowerLimit"), quantity,
                                 QStringLiteral("order-window-resting-%1").arg(quantity),
                                 QStringLiteral("Order window: %1 from the watch list, 跌停 price clicked in the "

@@ -96,6 +96,13 @@ private:
     bool fillOrder(QDialog *window, const QString &priceLabel, int quantity);
     bool orderFromWatchList(const QString &code, const QString &priceLabel, int quantity, const QString &name,
                             const QString &caption);
+    // F1, the code, Tab, the price, Tab, the quantity, Enter; Enter again in the 确认 box.
+    bool orderByKeyboard(const QString &code, const QString &priceLabel, int quantity, const QString &name,
+                         const QString &caption);
+    // A picture of `window` with the tool tips of `controls` on it, where they show.
+    void toolTipsShot(const QString &name, const QString &caption, QWidget *window,
+                      const QList<QPair<QWidget *, QRect>> &controls);
+    bool hotKeysShot();
     bool searchOrders(const QString &code);
     bool startMdServer(const std::string &port, const char *codes);
 

@@ -25,6 +25,8 @@ mkdir -p "$OUT"
 picture login-wrong-password login.png 640
 picture orders-ticked workspace.png 960
 picture order-window-marketable order-window.png 510
+picture hot-keys hot-keys.png 960
+picture order-window-keyboard order-window-keyboard.png 510
 picture funds-after-fill funds.png 260
 picture deposit-withdrawal deposit.png 660
 picture transfer transfer.png 800

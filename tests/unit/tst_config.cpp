@@ -16,7 +16,9 @@
 #include <QtTest>
 #include <cstdio>
 
+#include "config_files.h"
 #include "constants.h"
+#include "user/return_alert.h"
 #include "utils/config_param_reader.h"
 #include "utils/read_api_config.h"
 #include "utils/settings_value.h"
@@ -112,6 +114,8 @@ private slots:
     void exitPaths();
     void settingsValues_data();
     void settingsValues();
+    void alertSetting_data();
+    void alertSetting();
 
 private:
     QByteArray mSavedConfig;
@@ -395,6 +399,27 @@ void TestConfig::settingsValues() {
     if (!expected.isValid())
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("value of " + key + " cannot be read, ignored$"));
     QCOMPARE(settingsValue(settings, key), expected);
+}
+
+// /Alert/onReturn: on unless it reads as the number 0; the shipped file switches it on.
+void TestConfig::alertSetting_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("the shipped file") << cfgtest::repoFile("qeto_desk_config.ini") << true;
+    QTest::newRow("no [Alert] section") << QByteArray("[MD]\nswitch=0\n") << true;
+    QTest::newRow("onReturn=0") << QByteArray("[Alert]\nonReturn=0\n") << false;
+    QTest::newRow("onReturn=1") << QByteArray("[Alert]\nonReturn=1\n") << true;
+    QTest::newRow("onReturn = 0 with blanks") << QByteArray("[Alert]\nonReturn = 0 \n") << false;
+    QTest::newRow("onReturn=off is not a number") << QByteArray("[Alert]\nonReturn=off\n") << true;
+    QTest::newRow("in another section") << QByteArray("[MD]\nonReturn=0\n") << true;
+}
+
+void TestConfig::alertSetting() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, on);
+    QVERIFY(!content.isEmpty());
+    QVERIFY(cfgtest::writeBesideApp(kSettingsFile, content));
+    QCOMPARE(ReturnAlert::readSetting(), on);
 }
 
 QTEST_GUILESS_MAIN(TestConfig)

@@ -10,6 +10,7 @@
 #include <QTableWidget>
 #include <QThread>
 #include <QtTest>
+#include <cstring>
 
 #include "config_files.h"
 #include "login/login_widget.h"
@@ -18,6 +19,7 @@
 #include "my_message_box.h"
 #include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
+#include "user/return_alert.h"
 #include "user/user_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"
@@ -41,6 +43,7 @@ private slots:
     void disconnectOnLoginPageOnlyClearsCode();
     void messageBoxIcons_data();
     void messageBoxIcons();
+    void returnAlertsTheMainWindow();
 
 private:
     ModalBoxWatcher *mBoxes = nullptr;
@@ -165,6 +168,38 @@ void TstMainWindow::messageBoxIcons() {
     QCOMPARE(two.buttonRole(two.buttons().at(0)) == QMessageBox::AcceptRole ||
                  two.buttonRole(two.buttons().at(1)) == QMessageBox::AcceptRole,
              true);
+}
+
+// An order return flashes the main window, also from the workspace of a second login.
+void TstMainWindow::returnAlertsTheMainWindow() {
+    QList<QWidget *> alerted;
+    ReturnAlert::setAlertFunction([&](QWidget *window) { alerted << window; });
+    MainWindow window;
+    auto orderReturn = [] {
+        qeto::fake::fireOnThread([](const SpiCallbackTable &) {
+            CQetoRtnOrderField rtn;
+            std::memset(&rtn, 0, sizeof rtn);
+            CQetoRspInfo info;
+            std::memset(&info, 0, sizeof info);
+            emit SignalInterface::instance()->signal_rtnOrder(rtn, info, 0, true);
+        });
+    };
+    orderReturn();  // on the login page: no workspace built, no alert
+    emit window.loginWidget()->signalLoginSuccess(LoginSuccess);
+    QTest::qWait(20);
+    QCOMPARE(alerted.size(), 0);
+    orderReturn();
+    QTRY_COMPARE(alerted.size(), 1);
+    QCOMPARE(alerted.last(), static_cast<QWidget *>(&window));
+
+    QTest::ignoreMessage(QtWarningMsg, "slotFrontDisconnected 与柜台的链接断开[4097]");
+    disconnectFromLibraryThread(4097);
+    QTRY_VERIFY(window.workspace() == nullptr);
+    emit window.loginWidget()->signalLoginSuccess(LoginSuccess);
+    orderReturn();
+    QTRY_COMPARE(alerted.size(), 2);
+    QCOMPARE(alerted.last(), static_cast<QWidget *>(&window));
+    ReturnAlert::setAlertFunction({});
 }
 
 QTEST_MAIN(TstMainWindow)

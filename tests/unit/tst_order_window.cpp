@@ -1,6 +1,8 @@
 // The order window: the order record and its checks, confirmation and answers through the
 // callback bridge on a thread of the fake library, and the five-level panel fed by a real
 // market-data client reading from a local server.
+#include <QApplication>
+#include <QKeyEvent>
 #include <QRadioButton>
 #include <QScopedPointer>
 #include <QtTest>
@@ -114,6 +116,9 @@ private slots:
     void clickingPanelPrice_data();
     void clickingPanelPrice();
     void hubOrderShowsWindowWithCode();
+    void keys_data();
+    void keys();
+    void onePressOneOrder();
 
 private:
     void enter(const QString &code, double price, int quantity);
@@ -476,6 +481,117 @@ void TstOrderWindow::hubOrderShowsWindowWithCode() {
     QTRY_COMPARE_WITH_TIMEOUT(panel("last"), QStringLiteral("1700.000"), 5000);
     QCOMPARE(mWindow->size(), QSize(510, 333));
     QVERIFY(mWindow->windowFlags() & Qt::Tool);
+}
+
+namespace {
+
+// A key press as a held key repeats it.
+void pressRepeated(QWidget *widget, Qt::Key key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QStringLiteral("\r"), true);
+    QApplication::sendEvent(widget, &press);
+}
+
+}  // namespace
+
+// One key on the shown window, with the focus where the row says: what it sends, where the
+// focus goes, whether the window stays.
+void TstOrderWindow::keys_data() {
+    QTest::addColumn<QString>("focus");  // object name of the focused control
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("repeated");  // a held key's repeat
+    QTest::addColumn<int>("orders");     // reqInsertOrder calls, each after one 确认 box
+    QTest::addColumn<QString>("focusAfter");
+    QTest::addColumn<bool>("shownAfter");
+    const int none = Qt::NoModifier;
+    QTest::newRow("Return in the price box: 下单")
+        << "priceBox" << int(Qt::Key_Return) << none << false << 1 << "priceBox" << true;
+    QTest::newRow("Enter in the quantity box: 下单")
+        << "quantityBox" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << false << 1 << "quantityBox" << true;
+    QTest::newRow("held Enter's repeat: nothing")
+        << "quantityBox" << int(Qt::Key_Return) << none << true << 0 << "quantityBox" << true;
+    // The window's default button, as before the keys came: 下单 is the first in the focus chain.
+    QTest::newRow("Enter in the code box: the default button 下单")
+        << "codeBox" << int(Qt::Key_Return) << none << false << 1 << "codeBox" << true;
+    QTest::newRow("Ctrl+Enter in the price box: nothing")
+        << "priceBox" << int(Qt::Key_Return) << int(Qt::ControlModifier) << false << 0 << "priceBox" << true;
+    QTest::newRow("Tab: code to price") << "codeBox" << int(Qt::Key_Tab) << none << false << 0 << "priceBox" << true;
+    QTest::newRow("Tab: price to quantity")
+        << "priceBox" << int(Qt::Key_Tab) << none << false << 0 << "quantityBox" << true;
+    QTest::newRow("Tab: quantity to 下单")
+        << "quantityBox" << int(Qt::Key_Tab) << none << false << 0 << "orderButton" << true;
+    QTest::newRow("Enter on 下单: 下单") << "orderButton" << int(Qt::Key_Return) << none << false << 1 << "orderButton"
+                                         << true;
+    QTest::newRow("Up in the quantity box: its own step")
+        << "quantityBox" << int(Qt::Key_Up) << none << false << 0 << "quantityBox" << true;
+    QTest::newRow("Esc: the window hides") << "priceBox" << int(Qt::Key_Escape) << none << false << 0 << "" << false;
+}
+
+void TstOrderWindow::keys() {
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, repeated);
+    QFETCH(int, orders);
+    QFETCH(QString, focusAfter);
+    QFETCH(bool, shownAfter);
+    enter("600000", 10.5, 100);
+    mWindow->show();
+    mWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(mWindow.data()));
+    auto *target = mWindow->findChild<QWidget *>(focus);
+    QVERIFY(target);
+    target->setFocus(Qt::OtherFocusReason);
+    // The window's own focus: the offscreen platform does not give a tool window its activation
+    // back when a box closes.
+    QTRY_COMPARE(mWindow->focusWidget(), target);
+    auto *quantity = mWindow->findChild<MySpinBox *>("quantityBox");
+
+    if (repeated)
+        pressRepeated(target, Qt::Key(key));
+    else
+        QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+
+    QCOMPARE(qeto::fake::countOf("reqInsertOrder"), orders);
+    QCOMPARE(mBoxes->count(), orders);
+    if (orders) QCOMPARE(mBoxes->last().text, QStringLiteral("是否确认交易"));
+    QCOMPARE(mWindow->isVisible(), shownAfter);
+    if (shownAfter) QCOMPARE(mWindow->focusWidget()->objectName(), focusAfter);
+    QCOMPARE(quantity->value(), key == Qt::Key_Up ? 101 : 100);
+    QCOMPARE(codeBox()->text(), QStringLiteral("600000"));
+}
+
+// One Enter, one order: presses, repeats and clicks that reach the form while the 确认 box is
+// open are refused, and the next press after it orders again.
+void TstOrderWindow::onePressOneOrder() {
+    enter("600000", 10.5, 100);
+    mWindow->show();
+    mWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(mWindow.data()));
+    QWidget *price = priceBox();
+    auto *quantity = mWindow->findChild<MySpinBox *>("quantityBox");
+    price->setFocus(Qt::OtherFocusReason);
+    int extraPresses = 0;
+    mBoxes->setOnBox([&](QMessageBox *) {
+        QTest::keyClick(price, Qt::Key_Return);
+        QTest::keyClick(quantity, Qt::Key_Enter, Qt::KeypadModifier);
+        pressRepeated(price, Qt::Key_Return);
+        clickOrder();
+        extraPresses = 4;
+    });
+
+    QTest::keyClick(price, Qt::Key_Return);
+
+    QCOMPARE(extraPresses, 4);
+    QCOMPARE(mBoxes->count(), 1);
+    QCOMPARE(qeto::fake::countOf("reqInsertOrder"), 1);
+    pressRepeated(price, Qt::Key_Return);  // the key still held after the box
+    QCOMPARE(qeto::fake::countOf("reqInsertOrder"), 1);
+
+    mBoxes->setOnBox({});
+    QTest::keyClick(price, Qt::Key_Return);
+    QCOMPARE(mBoxes->count(), 2);
+    QCOMPARE(qeto::fake::countOf("reqInsertOrder"), 2);
 }
 
 QTEST_MAIN(TstOrderWindow)

@@ -1,5 +1,7 @@
 // Order table: request bytes, paging, follow-up queries, cell texts, ticking and cancels,
 // failure boxes and the full export. Answers come from a thread of the gateway double.
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QTableWidgetItem>
@@ -95,6 +97,8 @@ private slots:
     void cancelAnswers();
     void cancelWithNothingTicked();
     void exportAll();
+    void copyKeys_data();
+    void copyKeys();
 
 private:
     std::unique_ptr<LogCapture> mLog;
@@ -527,6 +531,51 @@ void TstOrderedWidget::exportAll() {
     QCOMPARE(QString::fromUtf8(lines.at(1)), QLatin1Char('"') + shown.join(QStringLiteral("\",\"")) + QLatin1Char('"'));
     QVERIFY(lines.at(25000).startsWith("\"0000025000\","));
     QCOMPARE(lines.at(25000).count('"'), 30);
+}
+
+// Ctrl+C on the shown table: the selected rows for a spreadsheet, titles first, without the
+// check-box column (ticked or not, and rows that have none).
+void TstOrderedWidget::copyKeys_data() {
+    QTest::addColumn<QList<int>>("selected");
+    QTest::addColumn<QList<int>>("ticked");
+    QTest::addColumn<QList<int>>("copied");
+    QTest::newRow("two rows, one ticked") << QList<int>{2, 0} << QList<int>{0} << QList<int>{0, 2};
+    QTest::newRow("a rejected order's row") << QList<int>{1} << QList<int>{} << QList<int>{1};
+    QTest::newRow("nothing selected copies nothing") << QList<int>{} << QList<int>{0} << QList<int>{};
+}
+
+void TstOrderedWidget::copyKeys() {
+    QFETCH(QList<int>, selected);
+    QFETCH(QList<int>, ticked);
+    QFETCH(QList<int>, copied);
+    const QList<CQetoRspQryOrderField> records = {order(7), order(8, 12), order(9)};
+    searchAndAnswer(records);
+    QTableWidget *grid = mWidget->table();
+    for (int row : ticked) grid->item(row, 0)->setCheckState(Qt::Checked);
+    mWidget->resize(1200, 400);
+    mWidget->show();
+    mWidget->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(mWidget));
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    for (int row : selected)
+        grid->selectionModel()->select(grid->model()->index(row, 1),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    grid->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(grid));
+
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+
+    QString expected = QStringLiteral("before");
+    if (!copied.isEmpty()) {
+        expected = kOrderColumns.mid(1).join(QLatin1Char('\t')) + QLatin1Char('\n');
+        for (int row : copied) {
+            QStringList texts;
+            for (int column = 1; column < kOrderColumns.size(); ++column) texts << grid->item(row, column)->text();
+            QCOMPARE(texts, OrderedWidget::cellTexts(records.at(row)));
+            expected += texts.join(QLatin1Char('\t')) + QLatin1Char('\n');
+        }
+    }
+    QCOMPARE(QApplication::clipboard()->text(), expected);
 }
 
 QTEST_MAIN(TstOrderedWidget)

@@ -1,5 +1,7 @@
 // The position tab: request bytes, paging by 20 with the more button, the cell texts, the
 // per-row order buttons across pages and searches, the failure boxes and the full export.
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -74,6 +76,8 @@ private slots:
     void sendFailure();
     void errorAnswer();
     void exportAll();
+    void keys_data();
+    void keys();
 
 private:
     std::unique_ptr<LogCapture> mLog;
@@ -337,6 +341,69 @@ void TestPositionWidget::exportAll() {
     QCOMPARE(QString::fromUtf8(lines[0]), QStringLiteral("证券代码,今买入,今卖出,昨买仓,总持仓,可用持仓,持仓成本"));
     QCOMPARE(lines[1], QByteArray("\"600000\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0.000000\""));
     QCOMPARE(lines[25], QByteArray("\"600519\",\"300\",\"500\",\"1000\",\"800\",\"800\",\"1688.500000\""));
+}
+
+// The mouse and keys on the shown table: a double-click is the row's 下单, Ctrl+C copies the
+// selected rows for a spreadsheet, without the 操作 column.
+void TestPositionWidget::keys_data() {
+    QTest::addColumn<QString>("action");   // "double-click" on the cell or "copy" the rows
+    QTest::addColumn<QList<int>>("rows");  // the row double-clicked, or the rows selected
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("ordered");    // the code handed to the order window, if any
+    QTest::addColumn<QList<int>>("copied");  // the rows on the clipboard after the titles
+    QTest::newRow("double-click on a code") << "double-click" << QList<int>{0} << 0 << "600000" << QList<int>{};
+    QTest::newRow("double-click on the cost, second page")
+        << "double-click" << QList<int>{21} << 6 << "600021" << QList<int>{};
+    QTest::newRow("Ctrl+C: two rows without 操作") << "copy" << QList<int>{4, 1} << 0 << "" << QList<int>{1, 4};
+    QTest::newRow("Ctrl+C: nothing selected copies nothing") << "copy" << QList<int>{} << 0 << "" << QList<int>{};
+}
+
+void TestPositionWidget::keys() {
+    QFETCH(QString, action);
+    QFETCH(QList<int>, rows);
+    QFETCH(int, column);
+    QFETCH(QString, ordered);
+    QFETCH(QList<int>, copied);
+    PositionWidget &w = *mWidget;
+    search(w);
+    answer(numberedPositions(25));
+    delivered(w, 25);
+    w.mMoreButton->click();
+    QCOMPARE(w.table()->rowCount(), 25);
+    w.resize(900, 400);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTableWidget *grid = w.table();
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    QSignalSpy orders(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
+
+    if (action == QLatin1String("double-click")) {
+        grid->scrollToItem(grid->item(rows.first(), column));
+        const QRect cellRect = grid->visualItemRect(grid->item(rows.first(), column));
+        // What the window system delivers: press, release, then the double click and its release.
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect.center());
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect.center());
+    } else {
+        grid->clearSelection();
+        for (int row : rows)
+            grid->selectionModel()->select(grid->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        grid->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(grid));
+        QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    }
+
+    QCOMPARE(orders.size(), ordered.isEmpty() ? 0 : 1);
+    if (!ordered.isEmpty()) QCOMPARE(orders.first().first().toString(), ordered);
+    QString expected = QStringLiteral("before");
+    if (!copied.isEmpty()) {
+        expected = kPositionColumns.mid(0, 7).join(QLatin1Char('\t')) + QLatin1Char('\n');
+        for (int row : copied)
+            expected +=
+                PositionWidget::recordTexts(numberedPositions(25).at(row)).join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    QCOMPARE(QApplication::clipboard()->text(), expected);
 }
 
 QTEST_MAIN(TestPositionWidget)

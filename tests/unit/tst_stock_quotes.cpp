@@ -1,5 +1,7 @@
 // The quote list fed by a real market-data client on its own thread, which reads frames pushed
 // by a local server: row order and cap, buttons that follow their row's code, search, texts.
+#include <QApplication>
+#include <QClipboard>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -100,6 +102,8 @@ private slots:
     void exportWritesTheShownTexts();
     void refreshRepaintsTheList();
     void buttonsForRowsOnScreenFirst();
+    void keys_data();
+    void keys();
 
     void cleanupTestCase() { mSearchFeed.reset(); }
 
@@ -460,6 +464,67 @@ void TestStockQuotes::buttonsForRowsOnScreenFirst() {
     QCOMPARE(spy.count(), 2);
     QCOMPARE(spy.at(0).at(0).toString(), QString::fromLatin1(code(100000 + StockQuotesWidget::kMaxRows - 1)));
     QCOMPARE(spy.at(1).at(0).toString(), QString::fromLatin1(code(100000 + 2048)));
+}
+
+// The mouse and keys on the shown list: a double-click is the row's 下单, Ctrl+C copies the
+// selected rows for a spreadsheet.
+void TestStockQuotes::keys_data() {
+    QTest::addColumn<QString>("action");   // "double-click" on the cell or "copy" the rows
+    QTest::addColumn<QList<int>>("rows");  // the row double-clicked, or the rows selected
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("ordered");    // the code handed to the order window, if any
+    QTest::addColumn<QList<int>>("copied");  // the rows on the clipboard after the titles
+    QTest::newRow("double-click on a code") << "double-click" << QList<int>{0} << 0 << "000001" << QList<int>{};
+    QTest::newRow("double-click on a price") << "double-click" << QList<int>{2} << 4 << "600519" << QList<int>{};
+    QTest::newRow("Ctrl+C: two rows, in row order, without 操作")
+        << "copy" << QList<int>{2, 0} << 0 << "" << QList<int>{0, 2};
+    QTest::newRow("Ctrl+C: nothing selected copies nothing") << "copy" << QList<int>{} << 0 << "" << QList<int>{};
+}
+
+void TestStockQuotes::keys() {
+    QFETCH(QString, action);
+    QFETCH(QList<int>, rows);
+    QFETCH(int, column);
+    QFETCH(QString, ordered);
+    QFETCH(QList<int>, copied);
+    const std::vector<ClientSecurityMarketDataLevel1> records = {
+        record("000001", 11.5, "PING AN"), record("600000", 10.125, "PF BANK"), record("600519", 1700, "MOUTAI")};
+    Table table;
+    for (const auto &r : records) table.insert(QString::fromLatin1(r.securityId), r);
+    QScopedPointer<StockQuotesWidget> w(makeWidget(nullptr));
+    w->showQuotes(table);
+    w->resize(900, 300);
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.data()));
+    QTableWidget *grid = w->table();
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    QSignalSpy orders(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
+
+    if (action == QLatin1String("double-click")) {
+        const QRect cellRect = grid->visualItemRect(grid->item(rows.first(), column));
+        // What the window system delivers: press, release, then the double click and its release.
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect.center());
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect.center());
+    } else {
+        grid->clearSelection();
+        for (int row : rows)
+            grid->selectionModel()->select(grid->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        grid->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(grid));
+        QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    }
+
+    QCOMPARE(orders.size(), ordered.isEmpty() ? 0 : 1);
+    if (!ordered.isEmpty()) QCOMPARE(orders.first().first().toString(), ordered);
+    QString expected = QStringLiteral("before");
+    if (!copied.isEmpty()) {
+        expected = kQuoteColumns.mid(0, StockQuotesWidget::kButtonColumn).join(QLatin1Char('\t')) + QLatin1Char('\n');
+        for (int row : copied)
+            expected += expectedTexts(records[size_t(row)]).join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    QCOMPARE(QApplication::clipboard()->text(), expected);
 }
 
 QTEST_MAIN(TestStockQuotes)

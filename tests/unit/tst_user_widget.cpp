@@ -1,11 +1,14 @@
 // The workspace: what initUi builds, the header badges, the windows behind the buttons, and
 // the market-data thread stopping when a workspace is thrown away.
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QThread>
 #include <QtTest>
@@ -16,10 +19,14 @@
 #include "basicControl/my_push_button.h"
 #include "config_files.h"
 #include "constants.h"
+#include "log_capture.h"
 #include "login/login_widget.h"
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
+#include "spi_answers.h"
+#include "user/hot_keys.h"
 #include "user/orderWindow/level_widget.h"
+#include "user/orderWindow/order_widget.h"
 #include "user/orderWindow/order_window.h"
 #include "user/personal_inf_dialog.h"
 #include "user/queryWindow/depositandwithdrawal_widget.h"
@@ -30,6 +37,7 @@
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "user/queryWindow/transaction_widget.h"
+#include "user/return_alert.h"
 #include "user/update_pwd_dialog.h"
 #include "user/user_widget.h"
 #include "utils/api_client_utils.h"
@@ -74,6 +82,10 @@ private slots:
     void defaultTimings();
     void orderRequestShowsTheOrderWindow();
     void deletingStopsTheMarketDataThread();
+    void hotKeys_data();
+    void hotKeys();
+    void alerts_data();
+    void alerts();
 
 private:
     static MyPushButton *buttonByText(UserWidget *w, const QString &text);
@@ -326,6 +338,172 @@ void TestUserWidget::deletingStopsTheMarketDataThread() {
         QCOMPARE(mWidget->mTabWidget->count(), 3);
         QCOMPARE(mWidget->findChild<StockQuotesWidget *>()->table()->rowCount(), 0);
     }
+}
+
+namespace {
+
+// Fires `what` `count` times from the fake library's thread.
+enum Answer { OrderReturn, RefusedReturn, RefusedOrder, RefusedOrderErr, AcceptedOrder, RefusedCancel, AcceptedCancel };
+
+void fire(Answer what, int count) {
+    qeto::fake::fireOnThread([=](const SpiCallbackTable &t) {
+        CQetoSessionInfo session = zeroed<CQetoSessionInfo>();
+        const bool refused =
+            what == RefusedReturn || what == RefusedOrder || what == RefusedOrderErr || what == RefusedCancel;
+        CQetoRspInfo info = rspInfo(refused ? 7 : 0, refused ? "no funds" : "");
+        for (int i = 0; i < count; ++i) {
+            CQetoRspInfo copy = info;
+            if (what == OrderReturn || what == RefusedReturn) {
+                CQetoRtnOrderField rtn = zeroed<CQetoRtnOrderField>();
+                std::memcpy(rtn.OrderText, "600000", 6);
+                t.onRtnOrder(&rtn, &copy, &session, 0, true);
+            } else if (what == RefusedCancel || what == AcceptedCancel) {
+                CQetoRspOrderActionField rsp = zeroed<CQetoRspOrderActionField>();
+                t.onRspCancelOrder(&rsp, &copy, &session, i, true);
+            } else {
+                CQetoRspOrderInsertField rsp = zeroed<CQetoRspOrderInsertField>();
+                (what == RefusedOrderErr ? t.onErrRtnInsertOrder : t.onRspInsertOrder)(&rsp, &copy, &session, i, true);
+            }
+        }
+    });
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Answer)
+
+// One hot key on the shown workspace: where it leads, what it sends, and the tool tip of the
+// control it stands for.
+void TestUserWidget::hotKeys_data() {
+    QTest::addColumn<int>("startTab");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("presses");
+    QTest::addColumn<int>("tabAfter");
+    QTest::addColumn<int>("side");         // the order window shown with this side chosen; 0: not shown
+    QTest::addColumn<QString>("request");  // the library call made, once
+    QTest::newRow("F1: 委托 with 买, focus in the code box") << 0 << HotKeys::kBuy << 1 << 0 << int('1') << "";
+    QTest::newRow("F2: 委托 with 卖") << 1 << HotKeys::kSell << 1 << 1 << int('2') << "";
+    QTest::newRow("F3: 委托查询") << 0 << HotKeys::kOrderQuery << 1 << 2 << 0 << "";
+    QTest::newRow("F4: 持仓查询") << 2 << HotKeys::kPositions << 1 << 0 << 0 << "";
+    QTest::newRow("F5 on 持仓查询: 搜索") << 0 << HotKeys::kSearch << 1 << 0 << 0 << "reqQryPosition";
+    QTest::newRow("F5 on 成交查询: 查询") << 1 << HotKeys::kSearch << 1 << 1 << 0 << "reqQryTrade";
+    QTest::newRow("F5 on 委托查询: 搜索") << 2 << HotKeys::kSearch << 1 << 2 << 0 << "reqQryOrder";
+    QTest::newRow("F5 twice: refused while the search runs") << 2 << HotKeys::kSearch << 2 << 2 << 0 << "reqQryOrder";
+}
+
+void TestUserWidget::hotKeys() {
+    QFETCH(int, startTab);
+    QFETCH(int, key);
+    QFETCH(int, presses);
+    QFETCH(int, tabAfter);
+    QFETCH(int, side);
+    QFETCH(QString, request);
+    qeto::fake::reset();
+    UserWidget *w = mWidget.data();
+    w->mTabWidget->setCurrentIndex(startTab);
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    OrderWindow *orderWindow = w->mOrderWindow;
+    orderWindow->findChild<QRadioButton *>(side == '1' ? "sellButton" : "buyButton")->setChecked(true);
+
+    for (int i = 0; i < presses; ++i)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key(key));
+
+    QCOMPARE(w->mTabWidget->currentIndex(), tabAfter);
+    QCOMPARE(orderWindow->isVisible(), side != 0);
+    if (side) {
+        QVERIFY(orderWindow->findChild<QRadioButton *>(side == '1' ? "buyButton" : "sellButton")->isChecked());
+        QTRY_COMPARE(QApplication::focusWidget(), orderWindow->findChild<QWidget *>("codeBox"));
+    }
+    QCOMPARE(int(qeto::fake::calls().size()), request.isEmpty() ? 0 : 1);
+    if (!request.isEmpty()) QCOMPARE(qeto::fake::countOf(request.toStdString()), 1);
+
+    // The control the key stands for names it in its tool tip.
+    const QString keyText = HotKeys::text(key);
+    QString tip;
+    if (key == HotKeys::kBuy || key == HotKeys::kSell)
+        tip = w->mOrderButton->toolTip();
+    else if (key == HotKeys::kSearch)
+        tip = qobject_cast<QueryWindow *>(w->mTabWidget->currentWidget())->searchButton()->toolTip();
+    else
+        tip = w->mTabWidget->tabToolTip(tabAfter);
+    QVERIFY2(tip.contains(keyText), qPrintable(tip));
+    orderWindow->hide();
+    w->hide();
+}
+
+// The alert on the answers that deserve the user's eye, once a second at most, on the
+// workspace's window; none when the settings switch it off.
+void TestUserWidget::alerts_data() {
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("switchedOn");
+    QTest::addColumn<int>("alerts");
+    QTest::newRow("an order return") << OrderReturn << 1 << true << 1;
+    QTest::newRow("a refused order's return") << RefusedReturn << 1 << true << 1;
+    QTest::newRow("a refused order") << RefusedOrder << 1 << true << 1;
+    QTest::newRow("a refused order through the error signal") << RefusedOrderErr << 1 << true << 1;
+    QTest::newRow("a refused cancel") << RefusedCancel << 1 << true << 1;
+    QTest::newRow("an accepted order: none") << AcceptedOrder << 1 << true << 0;
+    QTest::newRow("an accepted cancel: none") << AcceptedCancel << 1 << true << 0;
+    QTest::newRow("three returns at once: one") << OrderReturn << 3 << true << 1;
+    QTest::newRow("switched off: none") << OrderReturn << 1 << false << 0;
+    QTest::newRow("a flood of 8000 returns: one a second") << OrderReturn << 8000 << true << 1;
+}
+
+void TestUserWidget::alerts() {
+    QFETCH(Answer, answer);
+    QFETCH(int, count);
+    QFETCH(bool, switchedOn);
+    QFETCH(int, alerts);
+    const bool flood = count > 100;
+    ApiClientUtils::initSpi();
+    QList<QWidget *> alerted;
+    ReturnAlert::setAlertFunction([&](QWidget *window) { alerted << window; });
+
+    // The time the GUI thread takes to take in `count` answers of a workspace built now.
+    auto takeIn = [&](bool on, int *alertsGiven) {
+        QVERIFY(
+            cfgtest::writeBesideApp(kSettingsFile, on ? "[MD]\nswitch=0\n" : "[MD]\nswitch=0\n[Alert]\nonReturn=0\n"));
+        init();
+        QCOMPARE(mWidget->findChild<ReturnAlert *>()->isOn(), on);
+        qeto::fake::reset();
+        registerSpi(ApiClientUtils::spiTable(), 0);
+        // Connected after the workspace: sees each answer after the workspace's own slots did.
+        int seen = 0;
+        QObject counter;
+        auto count1 = [&seen] { ++seen; };
+        SignalInterface *hub = SignalInterface::instance();
+        connect(hub, &SignalInterface::signal_rtnOrder, &counter, count1);
+        connect(hub, &SignalInterface::signal_rspInsertOrder, &counter, count1);
+        connect(hub, &SignalInterface::signal_rspErrInsertOrder, &counter, count1);
+        connect(hub, &SignalInterface::signal_rspCancelOrder, &counter, count1);
+        QElapsedTimer clock;
+        clock.start();
+        {
+            LogCapture quiet;  // the bridge and the order form log every answer
+            fire(answer, count);
+            QTRY_COMPARE_WITH_TIMEOUT(seen, count, 60000);
+        }
+        const qint64 ms = clock.elapsed();
+        *alertsGiven = mWidget->findChild<ReturnAlert *>()->alerts();
+        if (flood)
+            qInfo("flood figure: %d returns taken in %lld ms with the alert %s, %d alert(s)", count,
+                  static_cast<long long>(ms), on ? "on" : "off", *alertsGiven);
+        QVERIFY(*alertsGiven <= 1 + ms / ReturnAlert::kMinIntervalMs);
+    };
+
+    int given = 0;
+    takeIn(switchedOn, &given);
+    if (flood)
+        QVERIFY(given >= 1);
+    else
+        QCOMPARE(given, alerts);
+    ReturnAlert::setAlertFunction({});
+    QVERIFY(cfgtest::writeBesideApp(kSettingsFile, "[MD]\nswitch=0\n"));
+    QCOMPARE(alerted.size(), given);
+    for (QWidget *window : alerted) QCOMPARE(window, mWidget->window());
 }
 
 QTEST_MAIN(TestUserWidget)

@@ -1,9 +1,11 @@
 #include "user/orderWindow/order_widget.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMetaType>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 #include <QtDebug>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "basicControl/my_spin_box.h"
+#include "user/hot_keys.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
@@ -78,6 +81,7 @@ void OrderWidget::initUi() {
     mQuantityBox->setValue(0);
     mOrderButton->setRedStyle();
     mClearButton->setGreenStyle();
+    mOrderButton->setToolTip(tr("%1（在报价或数量框中）").arg(HotKeys::text(HotKeys::kSendOrder)));
 
     auto *codeRow = new QHBoxLayout;
     codeRow->addWidget(mCodeCaption);
@@ -122,6 +126,13 @@ void OrderWidget::initUi() {
     layout->addLayout(buttonRow);
     setLayout(layout);
     setFixedSize(215, 240);
+
+    // Keyboard order entry: Tab walks code, price, quantity, 下单; Enter in the two boxes orders.
+    setTabOrder(mCodeEdit, mPriceBox);
+    setTabOrder(mPriceBox, mQuantityBox);
+    setTabOrder(mQuantityBox, mOrderButton);
+    mPriceBox->installEventFilter(this);
+    mQuantityBox->installEventFilter(this);
 }
 
 void OrderWidget::initConnections() {
@@ -146,6 +157,28 @@ void OrderWidget::initConnections() {
 
 void OrderWidget::setQuotesTcpClient(QuotesTcpClient *client) { mQuotesClient = client; }
 
+void OrderWidget::startEntry(char side) {
+    (side == '2' ? mSellButton : mBuyButton)->setChecked(true);
+    mCodeEdit->setFocus(Qt::ShortcutFocusReason);
+    mCodeEdit->selectAll();
+}
+
+bool OrderWidget::eventFilter(QObject *watched, QEvent *event) {
+    if ((watched == mPriceBox || watched == mQuantityBox) && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            // Taken here, so the dialog never sees it as well; a held key's repeats order nothing.
+            if (!key->isAutoRepeat()) {
+                static_cast<QAbstractSpinBox *>(watched)->interpretText();
+                mOrderButton->click();
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void OrderWidget::slotStockCodeChange(QString str) {
     mSecurityId = str;
     emit signalSecurityIdChanged(str);
@@ -158,6 +191,10 @@ void OrderWidget::slotMoneyChange(double money) { mMoney = money; }
 void OrderWidget::slotQuantityChange(int quantity) { mQuantity = quantity; }
 
 void OrderWidget::slotOrderClicked() {
+    // The boxes below run event loops of their own, in which another click or Enter can arrive.
+    if (mOrdering) return;
+    const QScopedValueRollback<bool> ordering(mOrdering, true);
+
     const QString code = mCodeEdit->text();
     const double price = mPriceBox->value();
     const int quantity = mQuantityBox->value();
@@ -219,6 +256,7 @@ void OrderWidget::slotRspInsertOrder(CQetoRspOrderInsertField pRspField, CQetoRs
     Q_UNUSED(nRequestID)
     Q_UNUSED(bIsLast)
     if (pRspInfo.ErrorID != 0) {
+        emit signalAnswerToNotice();
         const QString text = QStringLiteral("报单发送失败[%0]%1")
                                  .arg(QString::number(pRspInfo.ErrorID), ErrorMsg::instance()->getErrorMsg(pRspInfo));
         qWarning().noquote() << text;
@@ -237,6 +275,7 @@ void OrderWidget::slotRspErrInsertOrder(CQetoRspOrderInsertField pRspField, CQet
 void OrderWidget::slotRtnOrder(CQetoRtnOrderField pRspField, CQetoRspInfo pRspInfo, int nRequestID, bool bIsLast) {
     Q_UNUSED(nRequestID)
     Q_UNUSED(bIsLast)
+    emit signalAnswerToNotice();
     const QString orderText = RecordText::fieldUtf8(pRspField.OrderText);
     if (pRspInfo.ErrorID != 0) {
         qWarning().noquote() << QStringLiteral("%1交易失败[%2]%3")

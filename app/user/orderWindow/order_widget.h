@@ -23,12 +23,17 @@ public:
     ~OrderWidget() override;
 
     void setQuotesTcpClient(QuotesTcpClient *client);
+    // F1/F2 of the workspace: 买 (side '1') or 卖 (side '2') chosen, the focus in the code box
+    // with its text selected, so that typing replaces it.
+    void startEntry(char side);
 
     // The record of the last order filled (kept between orders).
     const CQetoReqOrderInsertField &orderRequest() const { return mOrderRequest; }
 
 signals:
     void signalSecurityIdChanged(QString code);
+    // An order return, or a response refusing the order: worth the user's eye (ReturnAlert).
+    void signalAnswerToNotice();
 
 public slots:
     void slotStockCodeChange(QString str);
@@ -43,6 +48,10 @@ public slots:
     void slotClicketOrder(QString code);
     void slotChangePrice(QString price);
     void slotChangeName(QString code);
+
+protected:
+    // Enter in the price or quantity box presses 下单.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void initUi();
@@ -68,6 +77,9 @@ private:
     int mQuantity = 0;
     QuotesTcpClient *mQuotesClient = nullptr;
     CQetoReqOrderInsertField mOrderRequest;
+    // An order is under way (its checks, its confirmation box, its request): one more click,
+    // Enter or repeated key reaching the form meanwhile is refused, so one press is one order.
+    bool mOrdering = false;
 };
 
 #endif  // QETO_ORDER_WIDGET_H

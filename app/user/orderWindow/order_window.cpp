@@ -1,10 +1,13 @@
 #include "user/orderWindow/order_window.h"
 
 #include <QHBoxLayout>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QtDebug>
 
 #include "basicControl/my_label.h"
+#include "user/hot_keys.h"
 #include "user/orderWindow/level_widget.h"
 #include "user/orderWindow/order_widget.h"
 #include "utils/signal_interface.h"
@@ -32,6 +35,13 @@ OrderWindow::OrderWindow(QWidget *parent)
     // The form connected to this signal when it was built, so the code is in place before showing.
     connect(SignalInterface::instance(), &SignalInterface::signal_clicketOrder, this, &QWidget::show);
     connect(mLevelWidget, &LevelWidget::signal_sendPrice, mOrderWidget, &OrderWidget::slotChangePrice);
+
+    // Esc hides the window, as closing it does; F1 and F2 are the workspace's.
+    auto *escape = new QShortcut(QKeySequence(HotKeys::kCloseOrder), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    mTitle->setToolTip(
+        tr("%1 买  %2 卖  %3 关闭")
+            .arg(HotKeys::text(HotKeys::kBuy), HotKeys::text(HotKeys::kSell), HotKeys::text(HotKeys::kCloseOrder)));
 }
 
 OrderWindow::~OrderWindow() = default;

@@ -282,6 +282,7 @@ void OrderedWidget::slot_rspCancelOrder(CQetoRspOrderActionField pRspField, CQet
         label = QStringLiteral("批量撤单");
     }
     if (pRspInfo.ErrorID != 0) {
+        emit signalAnswerToNotice();
         const QString text = QStringLiteral("%1发送失败[%2]%3")
                                  .arg(label)
                                  .arg(pRspInfo.ErrorID)
@@ -318,3 +319,5 @@ void OrderedWidget::exportAllToCsv() {
         },
         QStringLiteral("正确"));
 }
+
+QAbstractButton *OrderedWidget::searchButton() const { return mSearchButton; }

@@ -40,6 +40,12 @@ public:
 
     static constexpr int kPageRows = 10000;
 
+    QAbstractButton *searchButton() const override;
+
+signals:
+    // A cancel the counter refused: worth the user's eye (ReturnAlert).
+    void signalAnswerToNotice();
+
 public slots:
     void slot_clicked();
     void slot_moreInfClicked();

@@ -62,6 +62,8 @@ PositionWidget::PositionWidget(QWidget *parent)
             &PositionWidget::slot_rspQryPosition);
     connect(mExportButton, &QPushButton::clicked, this, &QueryWindow::exportToCsv);
     connect(mExportAllButton, &QPushButton::clicked, this, &PositionWidget::exportAllToCsv);
+    connect(mTable, &QTableWidget::cellDoubleClicked, this, &PositionWidget::slot_rowDoubleClicked);
+    mUncopiedTitles << kOperationColumn;
 }
 
 PositionWidget::~PositionWidget() = default;
@@ -157,6 +159,15 @@ void PositionWidget::slot_clickOrder() {
     if (!item) return;
     emit SignalInterface::instance()->signal_clicketOrder(item->text());
 }
+
+void PositionWidget::slot_rowDoubleClicked(int row, int column) {
+    Q_UNUSED(column)
+    const QTableWidgetItem *item = mTable->item(row, 0);
+    if (!item) return;
+    emit SignalInterface::instance()->signal_clicketOrder(item->text());
+}
+
+QAbstractButton *PositionWidget::searchButton() const { return mSearchButton; }
 
 void PositionWidget::slot_clickedClear() { mCodeEdit->clear(); }
 

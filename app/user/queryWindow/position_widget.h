@@ -23,11 +23,15 @@ public:
 
     static constexpr int kPageRows = 20;
 
+    QAbstractButton *searchButton() const override;
+
 public slots:
     void slot_rspQryPosition(CQetoRspQryStockPositionField pRspField, CQetoRspInfo pRspInfo, int nRequestID,
                              bool bIsLast);
     void slot_check();
     void slot_clickOrder();
+    // A double-clicked row does what its "下单" button does.
+    void slot_rowDoubleClicked(int row, int column);
     void slot_clickedClear();
     void slot_clickMore();
     void exportAllToCsv() override;

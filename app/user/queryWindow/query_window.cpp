@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QMetaType>
 #include <QPainter>
+#include <QShortcut>
 #include <QTableWidgetItem>
 #include <QVBoxLayout>
 
@@ -13,6 +14,7 @@
 #include "basicControl/my_label.h"
 #include "constants.h"
 #include "qeto_gate_api.h"
+#include "utils/table_text.h"
 #include "utils/utils.h"
 
 namespace {
@@ -42,7 +44,8 @@ QueryWindow::QueryWindow(const QString &name, QWidget *parent)
       mTable(new BaseTableWidget(this)),
       mTopLayout(new QHBoxLayout),
       mTitleLabel(new MyLabel(name, this)),
-      mWindowName(name) {
+      mWindowName(name),
+      mUncopiedTitles{kTickColumn} {
     registerRecordTypes();
     setMinimumWidth(640);
 
@@ -51,6 +54,9 @@ QueryWindow::QueryWindow(const QString &name, QWidget *parent)
     layout->addWidget(mTitleLabel, 0, Qt::AlignLeft);
     layout->addLayout(mTopLayout);
     layout->addWidget(mTable);
+
+    auto *copy = new QShortcut(QKeySequence::Copy, mTable, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(copy, &QShortcut::activated, this, &QueryWindow::copySelectedRows);
 }
 
 QueryWindow::~QueryWindow() = default;
@@ -169,6 +175,8 @@ void QueryWindow::exportToCsv() {
 }
 
 void QueryWindow::exportAllToCsv() {}
+
+void QueryWindow::copySelectedRows() { TableText::copySelectedRows(mTable, mUncopiedTitles); }
 
 void QueryWindow::paintEvent(QPaintEvent *event) {
     QWidget::paintEvent(event);

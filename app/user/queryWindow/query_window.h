@@ -10,6 +10,7 @@
 
 class BaseTableWidget;
 class MyLabel;
+class QAbstractButton;
 class QFile;
 class QHBoxLayout;
 class QPaintEvent;
@@ -25,6 +26,8 @@ public:
     virtual QStringList headerLabels();
 
     BaseTableWidget *table() const { return mTable; }
+    // The button that runs this window's query (F5 in the workspace clicks it); none here.
+    virtual QAbstractButton *searchButton() const { return nullptr; }
 
     // Replaces the save dialog (tests, scripted exports); an empty function restores the dialog.
     using SaveFileNameProvider = std::function<QString()>;
@@ -33,6 +36,9 @@ public:
 public slots:
     virtual void exportToCsv();
     virtual void exportAllToCsv();
+    // Ctrl+C in the table: the selected rows as tab-separated text with the column titles
+    // first, without the columns titled in mUncopiedTitles.
+    void copySelectedRows();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -65,6 +71,9 @@ protected:
     QHBoxLayout *mTopLayout = nullptr;
     MyLabel *mTitleLabel = nullptr;
     QString mWindowName;
+    // Columns Ctrl+C leaves out: the check boxes, and the "操作" columns of the tables whose
+    // rows carry a button there (the deposit records' "操作" column is text and is copied).
+    QStringList mUncopiedTitles;
 };
 
 #endif  // QETO_QUERY_WINDOW_H

@@ -190,3 +190,5 @@ void TransactionWidget::exportAllToCsv() {
     exportStoredRecords(
         mTotal, [this](int index) { return recordTexts(mRecords.value(index)); }, QStringLiteral("成功"));
 }
+
+QAbstractButton *TransactionWidget::searchButton() const { return mQueryButton; }

@@ -26,6 +26,8 @@ public:
 
     static constexpr int kPageRows = 10000;
 
+    QAbstractButton *searchButton() const override;
+
 public slots:
     void slot_click();
     void slot_rspQryTrade(CQetoRspQryTradeField pRspField, CQetoRspInfo pRspInfo, int nRequestID, bool bIsLast);

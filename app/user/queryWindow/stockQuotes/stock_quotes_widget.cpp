@@ -10,6 +10,7 @@
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
+#include "constants.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "utils/signal_interface.h"
 
@@ -56,6 +57,8 @@ StockQuotesWidget::StockQuotesWidget(QWidget *parent)
 
     connect(mSearchButton, &QPushButton::clicked, this, &StockQuotesWidget::slot_checkClicked);
     connect(mClearButton, &QPushButton::clicked, this, &StockQuotesWidget::slot_clearClicked);
+    connect(mTable, &QTableWidget::cellDoubleClicked, this, &StockQuotesWidget::slot_rowDoubleClicked);
+    mUncopiedTitles << kOperationColumn;
 
     mButtonTimer = new QTimer(this);
     mButtonTimer->setSingleShot(true);
@@ -115,6 +118,15 @@ void StockQuotesWidget::slot_clickOrder() {
     if (!codeItem) return;
     emit SignalInterface::instance()->signal_clicketOrder(codeItem->text());
 }
+
+void StockQuotesWidget::slot_rowDoubleClicked(int row, int column) {
+    Q_UNUSED(column)
+    const QTableWidgetItem *codeItem = mTable->item(row, 0);
+    if (!codeItem) return;
+    emit SignalInterface::instance()->signal_clicketOrder(codeItem->text());
+}
+
+QAbstractButton *StockQuotesWidget::searchButton() const { return mSearchButton; }
 
 void StockQuotesWidget::slot_releaseData() {
     if (!mQuoteClient) return;

@@ -36,10 +36,14 @@ public:
     static constexpr int kMaxRows = 4096;
     static constexpr int kButtonColumn = 9;
 
+    QAbstractButton *searchButton() const override;
+
 public slots:
     void slot_checkClicked();
     void slot_clearClicked();
     void slot_clickOrder();
+    // A double-clicked row does what its "下单" button does.
+    void slot_rowDoubleClicked(int row, int column);
     void slot_releaseData();
 
 private:
