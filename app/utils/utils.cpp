@@ -183,10 +183,12 @@ QString Utils::fixedText(const char *field, int length) {
 }
 
 void Utils::appendCsvField(QString &line, const QString &value, bool last) {
-    QString quoted = value;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     line += QLatin1Char('"');
-    line += quoted;
+    // Most fields hold no quote; those are appended without a copy.
+    if (value.contains(QLatin1Char('"')))
+        line += QString(value).replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    else
+        line += value;
     line += QLatin1Char('"');
     line += last ? QLatin1Char('\n') : QLatin1Char(',');
 }
