@@ -18,6 +18,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench_row.h"
 #include "constants.h"
 #include "qeto_md_level1.h"
 #include "sim_process.h"
@@ -240,7 +241,6 @@ int main(int argc, char **argv) {
                 median(rates) * kMdFrameSize / 1e6);
     std::printf("  baseline: plain socket drain %.0f frames/s; ingest/drain ratio %.2f\n", baseline,
                 baseline > 0 ? median(rates) / baseline : 0.0);
-    std::printf("  target >= 2000000 frames/s: %s\n", median(rates) >= 2e6 ? "met" : "NOT met");
     std::printf(
         "\nintegrity: %lld frames, %lld bytes, %lld bytes of a cut-off frame, %lld headers skipped, "
         "%d records differing from the snapshot: %s\n",
@@ -263,5 +263,7 @@ int main(int argc, char **argv) {
     const double worst = std::max(busy.maxBlockedUs, busy.maxRunningUs);
     std::printf("  GUI thread held up by the table lock > 1000 us: %s (worst %.1f us)\n",
                 worst < 1000 ? "never" : "YES", worst);
+    if (framesOk && differing == 0)
+        bench::printRow("MD ingest (frames stored)", median(rates), "frames/s", baseline, bench::Better::Higher);
     return framesOk && differing == 0 ? 0 : 1;
 }

@@ -168,6 +168,9 @@ void TestDisplayTexts::formatTime_data() {
     QTest::newRow("zero bytes") << QByteArray(9, '\0') << 9 << false << QString();
     QTest::newRow("hour 25") << QByteArray("253015250") << 9 << false << QString();
     QTest::newRow("minute 60") << QByteArray("096015250") << 9 << false << QString();
+    QTest::newRow("second 60") << QByteArray("093060250") << 9 << false << QString();
+    QTest::newRow("nine digits, wider field")
+        << QByteArray("093015250\0", 10) << 10 << false << QStringLiteral("09:30:15.250");
     QTest::newRow("eight digits") << QByteArray("09301525\0", 9) << 9 << false << QString();
     QTest::newRow("short width") << QByteArray("0930152") << 7 << false << QString();
     QTest::newRow("letter") << QByteArray("09a015250") << 9 << false << QString();
