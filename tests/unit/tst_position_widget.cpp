@@ -20,6 +20,7 @@
 #include "qeto_demo_accounts.h"
 #include "qeto_gate_fake.h"
 #include "spi_answers.h"
+#include "table_gestures.h"
 #include "user/queryWindow/position_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/signal_interface.h"
@@ -378,21 +379,11 @@ void TestPositionWidget::keys() {
     QApplication::clipboard()->setText(QStringLiteral("before"));
     QSignalSpy orders(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
 
-    if (action == QLatin1String("double-click")) {
-        grid->scrollToItem(grid->item(rows.first(), column));
-        const QRect cellRect = grid->visualItemRect(grid->item(rows.first(), column));
-        // What the window system delivers: press, release, then the double click and its release.
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect.center());
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect.center());
-    } else {
-        grid->clearSelection();
-        for (int row : rows)
-            grid->selectionModel()->select(grid->model()->index(row, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        grid->setFocus(Qt::OtherFocusReason);
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(grid));
-        QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
-    }
+    if (action == QLatin1String("double-click"))
+        qeto::test::doubleClickCell(grid, rows.first(), column);
+    else
+        qeto::test::copyRows(grid, rows);
+    if (QTest::currentTestFailed()) return;
 
     QCOMPARE(orders.size(), ordered.isEmpty() ? 0 : 1);
     if (!ordered.isEmpty()) QCOMPARE(orders.first().first().toString(), ordered);

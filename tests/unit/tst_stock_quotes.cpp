@@ -20,6 +20,7 @@
 #include "md_feed.h"
 #include "modal_box.h"
 #include "qeto_md_level1.h"
+#include "table_gestures.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "utils/signal_interface.h"
@@ -501,20 +502,11 @@ void TestStockQuotes::keys() {
     QApplication::clipboard()->setText(QStringLiteral("before"));
     QSignalSpy orders(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
 
-    if (action == QLatin1String("double-click")) {
-        const QRect cellRect = grid->visualItemRect(grid->item(rows.first(), column));
-        // What the window system delivers: press, release, then the double click and its release.
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect.center());
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect.center());
-    } else {
-        grid->clearSelection();
-        for (int row : rows)
-            grid->selectionModel()->select(grid->model()->index(row, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        grid->setFocus(Qt::OtherFocusReason);
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(grid));
-        QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
-    }
+    if (action == QLatin1String("double-click"))
+        qeto::test::doubleClickCell(grid, rows.first(), column);
+    else
+        qeto::test::copyRows(grid, rows);
+    if (QTest::currentTestFailed()) return;
 
     QCOMPARE(orders.size(), ordered.isEmpty() ? 0 : 1);
     if (!ordered.isEmpty()) QCOMPARE(orders.first().first().toString(), ordered);
