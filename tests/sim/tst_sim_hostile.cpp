@@ -228,6 +228,12 @@ void silentAndStalled(SimProcess &sim, Held &held) {
     };
     EXPECT_TRUE(readFor(5000, silent)) << "the silent counter connection stays open";
     readFor(2500, -1);  // the reader goes on getting snapshots well past the limits
+    // Reading a stalled connection would unstall it, so its closing is awaited in the log, with
+    // the reader kept drained (a slow simulator under ThreadSanitizer may take many seconds).
+    for (int i = 0; i < 150 && (occurrences(sim.errors(), "snapshot not read for") == 0 ||
+                                occurrences(sim.errors(), "answers not read for") == 0);
+         ++i)
+        readFor(100, -1);
     EXPECT_TRUE(closedByPeer(stalledMd, 15000)) << "the market-data connection that never reads stays open";
     EXPECT_TRUE(closedByPeer(stalledCounter, 15000)) << "the counter connection that never reads stays open";
     const std::string log = sim.errors();
