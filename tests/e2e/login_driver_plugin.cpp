@@ -5,9 +5,7 @@
 // crash report where no signal can be sent from outside (Windows): a write through a null
 // pointer, which every platform's crash handler sees.
 #include <QApplication>
-#include <QComboBox>
 #include <QGenericPlugin>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -15,21 +13,14 @@
 #include <cstdio>
 #include <thread>
 
+#include "login_page.h"
 #include "modal_box.h"
-#include "qeto_demo_accounts.h"
 
 namespace {
 
 void say(const QString &line) {
     std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
     std::fflush(stdout);
-}
-
-template <typename T>
-T *findWidget(const char *name) {
-    for (QWidget *top : QApplication::topLevelWidgets())
-        if (T *w = top->findChild<T *>(QLatin1String(name))) return w;
-    return nullptr;
 }
 
 class LoginDriver : public QObject {
@@ -48,19 +39,16 @@ public:
 private:
     void tick() {
         if (mBoxes.count() > 0) return;
-        QPushButton *button = findWidget<QPushButton>("loginButton");
-        if (!button) return;
         if (!mClicked) {
-            if (!button->isVisible()) return;
+            QPushButton *button = qeto::test::fillDemoLogin();
+            if (!button) return;
             say(QStringLiteral("title: ") + button->window()->windowTitle());
-            findWidget<QComboBox>("exchangeBox")->setCurrentIndex(0);
-            findWidget<QLineEdit>("accountEdit")->setText(QLatin1String(qeto::sim::demo::kAccount));
-            findWidget<QLineEdit>("passwordEdit")->setText(QLatin1String(qeto::sim::demo::kPassword));
             // Queued: a message box opened by the click runs its own event loop, in which this
             // timer must fire again.
             QMetaObject::invokeMethod(button, &QPushButton::click, Qt::QueuedConnection);
             mClicked = true;
-        } else if (!button->isVisible()) {
+        } else if (QPushButton *button = qeto::test::findInWindows<QPushButton>("loginButton");
+                   button && !button->isVisible()) {
             say(QStringLiteral("page: workspace"));
             mTimer.stop();
             // A moment for the workspace to be seen (and photographed) first.

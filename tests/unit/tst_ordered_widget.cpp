@@ -23,6 +23,7 @@
 #include "modal_box.h"
 #include "qeto_gate_fake.h"
 #include "spi_answers.h"
+#include "table_gestures.h"
 #include "user/queryWindow/ordered_widget.h"
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
@@ -557,13 +558,7 @@ void TstOrderedWidget::copyKeys() {
     mWidget->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(mWidget));
     QApplication::clipboard()->setText(QStringLiteral("before"));
-    for (int row : selected)
-        grid->selectionModel()->select(grid->model()->index(row, 1),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    grid->setFocus(Qt::OtherFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(grid));
-
-    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    qeto::test::copyRows(grid, selected);
 
     QString expected = QStringLiteral("before");
     if (!copied.isEmpty()) {

@@ -62,7 +62,7 @@ PositionWidget::PositionWidget(QWidget *parent)
             &PositionWidget::slot_rspQryPosition);
     connect(mExportButton, &QPushButton::clicked, this, &QueryWindow::exportToCsv);
     connect(mExportAllButton, &QPushButton::clicked, this, &PositionWidget::exportAllToCsv);
-    connect(mTable, &QTableWidget::cellDoubleClicked, this, &PositionWidget::slot_rowDoubleClicked);
+    connect(mTable, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { orderRow(row); });
     mUncopiedTitles << kOperationColumn;
 }
 
@@ -154,17 +154,13 @@ void PositionWidget::slot_clickMore() {
 
 void PositionWidget::slot_clickOrder() {
     const auto it = mRowButtons.constFind(sender());
-    if (it == mRowButtons.constEnd()) return;
-    const QTableWidgetItem *item = mTable->item(it.value(), 0);
-    if (!item) return;
-    emit SignalInterface::instance()->signal_clicketOrder(item->text());
+    if (it != mRowButtons.constEnd()) orderRow(it.value());
 }
 
-void PositionWidget::slot_rowDoubleClicked(int row, int column) {
-    Q_UNUSED(column)
-    const QTableWidgetItem *item = mTable->item(row, 0);
-    if (!item) return;
-    emit SignalInterface::instance()->signal_clicketOrder(item->text());
+// A row's 下单 button and a double-click on the row both order its security.
+void PositionWidget::orderRow(int row) {
+    const QTableWidgetItem *codeItem = mTable->item(row, 0);
+    if (codeItem) emit SignalInterface::instance()->signal_clicketOrder(codeItem->text());
 }
 
 QAbstractButton *PositionWidget::searchButton() const { return mSearchButton; }

@@ -30,8 +30,6 @@ public slots:
                              bool bIsLast);
     void slot_check();
     void slot_clickOrder();
-    // A double-clicked row does what its "下单" button does.
-    void slot_rowDoubleClicked(int row, int column);
     void slot_clickedClear();
     void slot_clickMore();
     void exportAllToCsv() override;
@@ -40,6 +38,7 @@ private:
     friend class TestPositionWidget;
 
     void addPage();
+    void orderRow(int row);
 
     MyLineEdit *mCodeEdit = nullptr;
     MyPushButton *mSearchButton = nullptr;
