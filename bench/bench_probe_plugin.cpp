@@ -2,23 +2,20 @@
 // once the first window has been painted it prints
 //   probe painted <CLOCK_MONOTONIC ns> <VmRSS KiB>
 // and ends the process. Loaded as "qetobenchprobe:workspace" it logs the demo account in
-// instead, waits until the quote list shows all its rows with their order buttons, lets two
+// instead, waits until the quote list shows all its rows, the first with its order button, lets two
 // refreshes pass and prints "probe workspace <ns> <KiB>" before ending the process.
 #include <time.h>
 #include <unistd.h>
 
 #include <QApplication>
-#include <QComboBox>
 #include <QEvent>
 #include <QFile>
 #include <QGenericPlugin>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <cstdio>
 
-#include "qeto_demo_accounts.h"
+#include "login_page.h"
 
 namespace {
 
@@ -42,13 +39,6 @@ long long residentKb() {
     std::printf("probe %s %lld %lld\n", what, monotonicNs(), residentKb());
     std::fflush(stdout);
     ::_exit(0);
-}
-
-template <typename T>
-T *findWidget(const char *name) {
-    for (QWidget *top : QApplication::topLevelWidgets())
-        if (T *w = top->findChild<T *>(QLatin1String(name))) return w;
-    return nullptr;
 }
 
 class Probe : public QObject {
@@ -75,11 +65,8 @@ protected:
 private:
     void tick() {
         if (!mClicked) {
-            QPushButton *button = findWidget<QPushButton>("loginButton");
-            if (!button || !button->isVisible()) return;
-            findWidget<QComboBox>("exchangeBox")->setCurrentIndex(0);
-            findWidget<QLineEdit>("accountEdit")->setText(QLatin1String(qeto::sim::demo::kAccount));
-            findWidget<QLineEdit>("passwordEdit")->setText(QLatin1String(qeto::sim::demo::kPassword));
+            QPushButton *button = qeto::test::fillDemoLogin();
+            if (!button) return;
             button->click();
             mClicked = true;
             return;
@@ -87,7 +74,7 @@ private:
         if (mFullAt < 0) {
             for (QWidget *top : QApplication::topLevelWidgets()) {
                 for (QTableWidget *table : top->findChildren<QTableWidget *>()) {
-                    if (table->rowCount() == kQuoteRows && table->cellWidget(kQuoteRows - 1, table->columnCount() - 1))
+                    if (table->rowCount() == kQuoteRows && table->cellWidget(0, table->columnCount() - 1))
                         mFullAt = mTicks;
                 }
             }

@@ -1,5 +1,6 @@
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QScrollBar>
 #include <QTableWidgetItem>
@@ -57,15 +58,12 @@ StockQuotesWidget::StockQuotesWidget(QWidget *parent)
 
     connect(mSearchButton, &QPushButton::clicked, this, &StockQuotesWidget::slot_checkClicked);
     connect(mClearButton, &QPushButton::clicked, this, &StockQuotesWidget::slot_clearClicked);
-    connect(mTable, &QTableWidget::cellDoubleClicked, this, &StockQuotesWidget::slot_rowDoubleClicked);
+    connect(mTable, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { orderRow(row); });
     mUncopiedTitles << kOperationColumn;
 
-    mButtonTimer = new QTimer(this);
-    mButtonTimer->setSingleShot(true);
-    mButtonTimer->setInterval(0);
-    connect(mButtonTimer, &QTimer::timeout, this, &StockQuotesWidget::putNextButtonBatch);
-    // Rows scrolled into view get their owed buttons before they are painted.
+    // Rows scrolled, resized or shown into view get their owed buttons before they are painted.
     connect(mTable->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { putVisibleButtons(); });
+    mTable->viewport()->installEventFilter(this);
 }
 
 StockQuotesWidget::~StockQuotesWidget() = default;
@@ -113,17 +111,13 @@ void StockQuotesWidget::slot_clearClicked() { mSearchEdit->clear(); }
 
 void StockQuotesWidget::slot_clickOrder() {
     const auto found = mButtonRows.constFind(sender());
-    if (found == mButtonRows.constEnd()) return;
-    const QTableWidgetItem *codeItem = mTable->item(found.value(), 0);
-    if (!codeItem) return;
-    emit SignalInterface::instance()->signal_clicketOrder(codeItem->text());
+    if (found != mButtonRows.constEnd()) orderRow(found.value());
 }
 
-void StockQuotesWidget::slot_rowDoubleClicked(int row, int column) {
-    Q_UNUSED(column)
+// A row's 下单 button and a double-click on the row both order its security.
+void StockQuotesWidget::orderRow(int row) {
     const QTableWidgetItem *codeItem = mTable->item(row, 0);
-    if (!codeItem) return;
-    emit SignalInterface::instance()->signal_clicketOrder(codeItem->text());
+    if (codeItem) emit SignalInterface::instance()->signal_clicketOrder(codeItem->text());
 }
 
 QAbstractButton *StockQuotesWidget::searchButton() const { return mSearchButton; }
@@ -184,12 +178,13 @@ void StockQuotesWidget::showQuotes(const QMap<QString, ClientSecurityMarketDataL
     model->blockSignals(wasBlocked);
     mTable->viewport()->update();
     putVisibleButtons();
-    if (mButtonsDue > 0 && !mButtonTimer->isActive()) mButtonTimer->start();
 }
 
-void StockQuotesWidget::putDueButtons(int first, int last) {
-    first = qMax(first, 0);
-    last = qMin(last, int(mButtonDue.size()) - 1);
+void StockQuotesWidget::putVisibleButtons() {
+    if (mButtonsDue == 0 || !mTable->isVisible()) return;
+    const int first = qMax(mTable->rowAt(0), 0);
+    int last = mTable->rowAt(mTable->viewport()->height() - 1);
+    if (last < 0) last = int(mButtonDue.size()) - 1;  // the rows end above the viewport's bottom
     for (int row = first; row <= last && mButtonsDue > 0; ++row) {
         if (!mButtonDue[size_t(row)]) continue;
         mButtonDue[size_t(row)] = 0;
@@ -198,25 +193,10 @@ void StockQuotesWidget::putDueButtons(int first, int last) {
     }
 }
 
-void StockQuotesWidget::putVisibleButtons() {
-    if (mButtonsDue == 0) return;
-    const int first = mTable->rowAt(0);
-    int last = mTable->rowAt(mTable->viewport()->height() - 1);
-    if (last < 0) last = int(mButtonDue.size()) - 1;  // the rows end above the viewport's bottom
-    putDueButtons(first < 0 ? 0 : first, last);
-}
-
-void StockQuotesWidget::putNextButtonBatch() {
-    constexpr int kBatch = 128;  // about 30 ms of widget building per event-loop turn
-    int made = 0;
-    for (size_t row = 0; row < mButtonDue.size() && made < kBatch && mButtonsDue > 0; ++row) {
-        if (!mButtonDue[row]) continue;
-        mButtonDue[row] = 0;
-        --mButtonsDue;
-        putOrderButton(int(row));
-        ++made;
-    }
-    if (mButtonsDue > 0) mButtonTimer->start();
+bool StockQuotesWidget::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == mTable->viewport() && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        putVisibleButtons();
+    return QueryWindow::eventFilter(watched, event);
 }
 
 QString StockQuotesWidget::cellText(const ShownRow &row, int column) {

@@ -42,8 +42,6 @@ public slots:
     void slot_checkClicked();
     void slot_clearClicked();
     void slot_clickOrder();
-    // A double-clicked row does what its "下单" button does.
-    void slot_rowDoubleClicked(int row, int column);
     void slot_releaseData();
 
 private:
@@ -62,12 +60,11 @@ private:
 
     static QString cellText(const ShownRow &row, int column);
     void putOrderButton(int row);
-    // Order buttons are owed to rows whose code changed; the rows on screen get theirs at once,
-    // the others a batch per event-loop turn, so a first fill of thousands of rows never
-    // holds the GUI for long.
-    void putDueButtons(int first, int last);
+    void orderRow(int row);
+    // Order buttons are owed to rows whose code changed and are put when the row comes on
+    // screen: a button widget costs tens of kilobytes, and most of 4,096 rows are never seen.
     void putVisibleButtons();
-    void putNextButtonBatch();
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     MyLineEdit *mSearchEdit = nullptr;
     MyPushButton *mClearButton = nullptr;
@@ -81,7 +78,6 @@ private:
     std::shared_ptr<ShownRows> mShownRows;
     std::vector<char> mButtonDue;  // per row: a new order button is owed
     int mButtonsDue = 0;
-    QTimer *mButtonTimer = nullptr;
 };
 
 #endif  // QETO_STOCK_QUOTES_WIDGET_H
