@@ -12,8 +12,8 @@
 #include "utils/settings_value.h"
 
 namespace {
-// Readers see a fresh table at most this long after a record arrives; publishing more often
-// would make the writer bring tables up to date more often.
+// Readers see a fresh table at most this long after a record arrives; each publish writes every
+// code's record once.
 constexpr int kPublishGapMs = 50;
 // Ids remembered beyond the codes: several raw ids can decode to one code.
 constexpr int kMaxIds = 2 * QuotesTcpClient::kMaxQuoteCodes;
@@ -36,7 +36,7 @@ QuotesTcpClient::QuotesTcpClient(QObject *parent)
     connect(mConnectLimit, &QTimer::timeout, this, &QuotesTcpClient::onConnectAttemptEnded);
     connect(mSocket, &QAbstractSocket::connected, this, &QuotesTcpClient::onConnectAttemptEnded);
     connect(mSocket, &QAbstractSocket::errorOccurred, this, &QuotesTcpClient::onConnectAttemptEnded);
-    // Address space only: pages are touched as codes arrive, and the slots never move.
+    // Address space only: pages are touched as codes arrive, and a growing table is never copied.
     mSlots.reserve(kMaxQuoteCodes);
     mPublishTimer->setSingleShot(true);
     connect(mPublishTimer, &QTimer::timeout, this, [this] {
@@ -151,10 +151,6 @@ void QuotesTcpClient::slot_read() {
             if (slot < 0) continue;
             mSlots[std::size_t(slot)] = rec;
             ++stored;
-            if (!mSlotDirty[std::size_t(slot)]) {
-                mSlotDirty[std::size_t(slot)] = 1;
-                mDirtySlots.push_back(slot);
-            }
         }
         mFramesStored.fetchAndAddRelaxed(stored);
         if (stored < qint64(mBatch.size())) mFramesRefused.fetchAndAddRelaxed(qint64(mBatch.size()) - stored);
@@ -177,7 +173,7 @@ void QuotesTcpClient::schedulePublish() {
 int QuotesTcpClient::slotOf(const ClientSecurityMarketDataLevel1 &rec) {
     const MdFrameParser::IdKey id = MdFrameParser::idKey(rec.securityId);
     if (mSlotById.empty()) growIdIndex();
-    std::size_t mask = mSlotById.size() - 1;
+    const std::size_t mask = mSlotById.size() - 1;
     std::size_t i = MdFrameParser::IdHash()(id) & mask;
     for (; mSlotById[i].slot >= 0; i = (i + 1) & mask) {
         if (mSlotById[i].id == id) return mSlotById[i].slot;
@@ -192,10 +188,6 @@ int QuotesTcpClient::slotOf(const ClientSecurityMarketDataLevel1 &rec) {
     } else if (mSlots.size() < std::size_t(kMaxQuoteCodes)) {
         slot = static_cast<int>(mSlots.size());
         mSlots.emplace_back();
-        mSlotCode.push_back(code);
-        mEntryAt[0].emplace_back();
-        mEntryAt[1].emplace_back();
-        mSlotDirty.push_back(0);
         mSlotByCode.insert(code, slot);
     } else {
         if (!mFullWarned) {
@@ -229,50 +221,24 @@ void QuotesTcpClient::growIdIndex() {
 }
 
 void QuotesTcpClient::publish() {
-    // Nobody else can reach a retired table any more: once no reader holds it, free it here.
-    if (!mRetired.isEmpty() && ownedAlone(mRetired)) mRetired = QuoteMap();
-
-    if (ownedAlone(mBackTable)) {
-        applyToBack(mBackStale);
-        applyToBack(mDirtySlots);
-    } else {
-        rebuildBack();
+    // The table the readers gave up at the last swap is brought up to date in place, walked in
+    // code order beside the codes (a code it lacks goes in before the entry that follows it),
+    // unless a reader still holds a copy of it: then a new one is built.
+    if (!ownedAlone(mBackTable)) mBackTable = QuoteMap();
+    auto entry = mBackTable.begin();
+    for (auto it = mSlotByCode.cbegin(); it != mSlotByCode.cend(); ++it, ++entry) {
+        const ClientSecurityMarketDataLevel1 &rec = mSlots[std::size_t(it.value())];
+        if (entry != mBackTable.end() && entry.key() == it.key())
+            *entry = rec;
+        else
+            entry = mBackTable.insert(entry, it.key(), rec);
     }
     {
         std::lock_guard<std::mutex> lock(mQuoteTableLock);
         mQuoteTable.swap(mBackTable);
     }
-    mBackIndex ^= 1;
-    // The table just withdrawn lacks exactly the records this publish brought.
-    for (int slot : mDirtySlots) mSlotDirty[std::size_t(slot)] = 0;
-    mBackStale.swap(mDirtySlots);
-    mDirtySlots.clear();
     mDirty = false;
     mSincePublish.restart();
-}
-
-void QuotesTcpClient::applyToBack(const std::vector<int> &changed) {
-    std::vector<QuoteMap::iterator> &entryAt = mEntryAt[mBackIndex];
-    for (int s : changed) {
-        const std::size_t slot = std::size_t(s);
-        QuoteMap::iterator &at = entryAt[slot];
-        if (at == QuoteMap::iterator())
-            at = mBackTable.insert(mSlotCode[slot], mSlots[slot]);
-        else
-            *at = mSlots[slot];
-    }
-}
-
-void QuotesTcpClient::rebuildBack() {
-    // A reader still holds this table: keep it for freeing later if nothing else waits for that.
-    if (mRetired.isEmpty()) mRetired.swap(mBackTable);
-    mBackTable = QuoteMap();
-    std::vector<QuoteMap::iterator> &entryAt = mEntryAt[mBackIndex];
-    // Keys come in order, so each insert at the end is constant time. Entries stay where they
-    // are when the tables are swapped, so their iterators stay valid.
-    for (auto it = mSlotByCode.cbegin(); it != mSlotByCode.cend(); ++it)
-        entryAt[std::size_t(it.value())] =
-            mBackTable.insert(mBackTable.cend(), it.key(), mSlots[std::size_t(it.value())]);
 }
 
 ClientSecurityMarketDataLevel1 QuotesTcpClient::lookupQuote(QString code) const {

@@ -61,8 +61,6 @@ private:
     int slotOf(const ClientSecurityMarketDataLevel1 &rec);
     void growIdIndex();
     void publish();
-    void applyToBack(const std::vector<int> &changed);
-    void rebuildBack();
     void schedulePublish();
     void onConnectAttemptEnded();
 
@@ -74,17 +72,6 @@ private:
     bool mConnected = false;
     bool mConnecting = false;  // an attempt is under way
     QTimer *mConnectLimit = nullptr;
-    // Two tables take turns: readers copy the implicitly-shared handle of the published one
-    // (constant time) or one record of it under the lock; the client's thread brings the other
-    // one up to date outside the lock, writing only the records changed since it was last
-    // published, and swaps them under the lock. Only when a reader still holds a copy of the
-    // other table is it built anew.
-    QuoteMap mQuoteTable;
-    mutable std::mutex mQuoteTableLock;
-    QuoteMap mBackTable;
-    // A table dropped while a reader still held it, kept so that it is freed here rather than
-    // by the reader's release of its copy on the GUI thread.
-    QuoteMap mRetired;
     int mHeaderSize = kMdHeaderSize;
     int mRecordSize = kMdRecordSize;
     QTimer *mReconnectTimer = nullptr;
@@ -96,25 +83,25 @@ private:
     std::vector<ClientSecurityMarketDataLevel1> mBatch;
 
     // The latest record of every code, kept by the client's thread alone: one slot per code,
-    // found by the raw id without building a string per frame. The slots changed since the
-    // last publish reach the readers' table at most every few milliseconds.
+    // found by the raw id without building a string per frame.
     std::vector<ClientSecurityMarketDataLevel1> mSlots;
+    // Open addressing, power-of-two size, at most half full: a node-based hash map's lookup was
+    // the largest single cost of the ingest.
     struct IdEntry {
         MdFrameParser::IdKey id;
         int slot;  // -1: free
     };
-    std::vector<IdEntry> mSlotById;  // open addressing, power-of-two size, at most half full
+    std::vector<IdEntry> mSlotById;
     int mIdCount = 0;
     QMap<QString, int> mSlotByCode;
-    std::vector<QString> mSlotCode;  // per slot: its code
-    // Per table, per slot: the slot's entry, or null. The entries of mBackTable are those of
-    // mEntryAt[mBackIndex]; a swap of the tables flips the index.
-    std::vector<QuoteMap::iterator> mEntryAt[2];
-    int mBackIndex = 1;
-    std::vector<char> mSlotDirty;  // per slot: changed since the last publish
-    std::vector<int> mDirtySlots;
-    std::vector<int> mBackStale;  // changed before the last publish, so missing from mBackTable
     bool mFullWarned = false;
+
+    // Two tables take turns: readers copy the implicitly-shared handle of the published one
+    // (constant time) or one record of it under the lock; the client's thread brings the other
+    // one up to date outside the lock and swaps the two under it.
+    QuoteMap mQuoteTable;
+    mutable std::mutex mQuoteTableLock;
+    QuoteMap mBackTable;
     QTimer *mPublishTimer = nullptr;
     QElapsedTimer mSincePublish;
     bool mDirty = false;
