@@ -117,6 +117,7 @@ private slots:
     void reconnectsAfterDrop();
     void retriesUntilServerUp();
     void readersWhileIngesting();
+    void laterCodesSortIn();
     void stopsDuringConnectAttempt();
     void withSimulator_data();
     void withSimulator();
@@ -391,6 +392,40 @@ void TstQuotesClient::readersWhileIngesting() {
     QCOMPARE(table.size(), kCodes);
     for (const Record &r : table) QVERIFY(r.lastPrice >= 1000.0 * (kRounds - 1));
     QVERIFY(lookups > 0);
+}
+
+// Codes that arrive later, sorting between and after the known ones, reach both tables the
+// readers are handed in turn, in code order, with every record's latest values.
+void TstQuotesClient::laterCodesSortIn() {
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    writeSettings(1, 0, server.serverPort());
+    ClientThread ct;
+    std::unique_ptr<QTcpSocket> peer(accept(server));
+    QVERIFY(peer);
+    const QList<QList<QPair<QByteArray, double>>> rounds = {{{"600010", 1}, {"600030", 3}},
+                                                            {{"600020", 2}, {"000001", 0.5}, {"600040", 4}},
+                                                            {{"600010", 1.5}},
+                                                            {{"600025", 2.5}}};
+    QMap<QString, double> expected;
+    for (const auto &round : rounds) {
+        for (const auto &[code, price] : round) {
+            peer->write(frameOf(code, price));
+            expected[QString::fromLatin1(code)] = price;
+        }
+        peer->flush();
+        for (int turn = 0; turn < 2; ++turn) {  // two publishes: each table of the pair catches up
+            QTRY_COMPARE(ct.client->quoteTable().size(), expected.size());
+            const auto table = ct.client->quoteTable();
+            QCOMPARE(table.keys(), expected.keys());
+            for (auto it = table.cbegin(); it != table.cend(); ++it) {
+                QCOMPARE(QString::fromLatin1(it->securityId), it.key());
+                QTRY_COMPARE(ct.client->lookupQuote(it.key()).lastPrice, expected.value(it.key()));
+            }
+            if (turn == 0) peer->write(frameOf(round.first().first, round.first().second));
+            QTest::qWait(120);
+        }
+    }
 }
 
 void TstQuotesClient::withSimulator_data() {
