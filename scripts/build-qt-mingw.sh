@@ -5,7 +5,9 @@
 # source versions, the compiler and the configure options. A complete cache is reused as it is, so
 # only the first run on a machine pays for the build.
 #
-# Prints the install prefix as its last line. QETO_CACHE overrides ~/.cache/qeto-desk.
+# Prints the install prefix as its last line. QETO_CACHE overrides ~/.cache/qeto-desk. Runs one at a
+# time per cache: a second call (the Windows stage while scripts/test.sh builds Qt in the background)
+# waits for the first and then finds the cache complete.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 JOBS=${JOBS:-$(nproc)}
@@ -49,6 +51,13 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF
   $sudo apt-get update -q >/dev/null
 }
+
+mkdir -p "$CACHE"
+exec 9>"$CACHE/.build.lock"
+if ! flock -n 9; then
+  echo "build-qt-mingw: waiting for the build already running" >&2
+  flock -w 5400 9 || { echo "build-qt-mingw: the other build did not end in 90 minutes" >&2; exit 1; }
+fi
 
 ensure_deb_src
 QTBASE_V=$(apt_src_version qtbase-opensource-src)

@@ -3,7 +3,7 @@
 # build (cmake/mingw-w64-x86_64.cmake), so ctest runs every suite through it.
 #
 # The prefix is QETO_WINEPREFIX (default: a folder beside the build's cache), created on first use;
-# the caller owns the wineserver (scripts/test-stages/35-windows.sh starts and stops it). DLLs are
+# the caller owns the wineserver (scripts/test-stages/60-windows.sh starts and stops it). DLLs are
 # found through WINEPATH: the Qt of scripts/build-qt-mingw.sh, the MinGW runtime and the build's
 # bin folder.
 set -euo pipefail
