@@ -13,7 +13,7 @@ JOBS=${JOBS:-2}
 export JOBS
 LOG=$(mktemp -t qeto-test.XXXXXX.log)
 QT_JOB=
-trap '[ -n "$QT_JOB" ] && kill -- -"$QT_JOB" 2>/dev/null; rm -f "$LOG" "$LOG.qt"' EXIT
+trap 'if [ -n "$QT_JOB" ]; then kill -- -"$QT_JOB" 2>/dev/null || true; fi; rm -f "$LOG" "$LOG.qt"' EXIT
 
 # Qt for MinGW takes about 40 minutes the first time on a machine: build it at the lowest priority
 # beside the Linux stages, which leave a core idle much of the time; the Windows stage, last, waits
