@@ -118,14 +118,23 @@ void Engine::send(ConnId conn, uint16_t type, int32_t requestId, uint32_t sessio
     mSink(conn, makeFrame(type, count, requestId, sessionId, last, payload, length));
 }
 
-void Engine::sendUnits(ConnId conn, uint16_t type, int32_t requestId, uint32_t sessionId,
-                       const std::vector<uint8_t> &units, std::size_t unitSize) {
-    const std::size_t total = units.size() / unitSize;
+void Engine::sendUnits(ConnId conn, uint16_t type, int32_t requestId, uint32_t sessionId, std::vector<uint8_t> framed,
+                       std::size_t unitSize) {
+    const uint8_t *units = framed.data() + sizeof(FrameHeader);
+    const std::size_t total = (framed.size() - sizeof(FrameHeader)) / unitSize;
     const std::size_t perFrame = std::min<std::size_t>(65535, kMaxPayload / unitSize);
+    if (total <= perFrame) {
+        // A page of 100 KB copied once more into a fresh frame cost as much as building it.
+        const FrameHeader h = frameHeader(type, static_cast<uint32_t>(total * unitSize), requestId, sessionId,
+                                          static_cast<uint16_t>(total), true);
+        std::memcpy(framed.data(), &h, sizeof h);
+        mSink(conn, std::move(framed));
+        return;
+    }
     std::size_t done = 0;
     while (done < total) {
         const std::size_t n = std::min(perFrame, total - done);
-        send(conn, type, requestId, sessionId, units.data() + done * unitSize, n * unitSize, static_cast<uint16_t>(n),
+        send(conn, type, requestId, sessionId, units + done * unitSize, n * unitSize, static_cast<uint16_t>(n),
              done + n == total);
         done += n;
     }

@@ -77,8 +77,9 @@ private:
     CQetoRspInfo info(Refusal error) const;
     void send(ConnId conn, uint16_t type, int32_t requestId, uint32_t sessionId, const void *payload,
               std::size_t length, uint16_t count, bool last);
-    // Sends count units of unitSize bytes (record + CQetoRspInfo), as few frames as the size limit allows.
-    void sendUnits(ConnId conn, uint16_t type, int32_t requestId, uint32_t sessionId, const std::vector<uint8_t> &units,
+    // Sends the units of unitSize bytes (record + CQetoRspInfo) that follow a header's room at the
+    // front of framed, in as few frames as the size limit allows; one frame goes out as it is.
+    void sendUnits(ConnId conn, uint16_t type, int32_t requestId, uint32_t sessionId, std::vector<uint8_t> framed,
                    std::size_t unitSize);
     template <class R>
     void answer(const Session &s, uint16_t type, int32_t requestId, const R &rec, Refusal error);

@@ -59,13 +59,15 @@ void Engine::answerList(const Session &s, uint16_t type, int32_t requestId, cons
         return;
     }
     const std::size_t unitSize = sizeof(R) + sizeof(CQetoRspInfo);
-    std::vector<uint8_t> units(recs.size() * unitSize);
+    std::vector<uint8_t> framed(sizeof(wire::FrameHeader) + recs.size() * unitSize);
+    uint8_t *unit = framed.data() + sizeof(wire::FrameHeader);
     const CQetoRspInfo ok = info(Refusal::None);
-    for (std::size_t n = 0; n < recs.size(); ++n) {
-        std::memcpy(units.data() + n * unitSize, &recs[n], sizeof(R));
-        std::memcpy(units.data() + n * unitSize + sizeof(R), &ok, sizeof ok);
+    for (const R &rec : recs) {
+        std::memcpy(unit, &rec, sizeof(R));
+        std::memcpy(unit + sizeof(R), &ok, sizeof ok);
+        unit += unitSize;
     }
-    sendUnits(s.conn, type, requestId, s.id, units, unitSize);
+    sendUnits(s.conn, type, requestId, s.id, std::move(framed), unitSize);
 }
 
 // Returns go to every live session of the account on that counter.

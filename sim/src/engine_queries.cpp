@@ -14,9 +14,8 @@ namespace {
 // has no terminator, so a shorter text would leave NUL padding for the client to show.
 template <std::size_t N>
 void putOrderNo(char (&field)[N], uint32_t value) {
-    std::string text = std::to_string(value);
-    if (text.size() < N) text.insert(0, N - text.size(), '0');
-    putText(field, text);
+    static_assert(N >= 10, "every 32-bit number fits");
+    for (std::size_t i = N; i-- > 0; value /= 10) field[i] = static_cast<char>('0' + value % 10);
 }
 
 // One answer batch of a paged query: up to `batch` wanted items from `position` on; each record
@@ -25,6 +24,7 @@ template <class Field, class Item, class Wanted, class Fill>
 std::vector<Field> pageOf(const std::vector<Item> &items, int32_t position, int batch, Wanted wanted, Fill fill) {
     std::vector<Field> out;
     std::size_t i = position > 0 ? static_cast<std::size_t>(position) : 0;
+    out.reserve(std::min(static_cast<std::size_t>(batch), items.size() - std::min(i, items.size())));
     for (; i < items.size() && out.size() < static_cast<std::size_t>(batch); ++i) {
         if (!wanted(items[i])) continue;
         out.push_back(fill(items[i]));

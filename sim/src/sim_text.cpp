@@ -1,7 +1,5 @@
 #include "sim_text.h"
 
-#include <cstdio>
-
 #include "platform.h"
 
 namespace qeto::sim {
@@ -38,9 +36,11 @@ std::string encodeFitting(std::string_view utf8, Encoding enc, std::size_t maxBy
 
 std::string timeText(int ms) {
     if (ms < 0) ms = 0;
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d%02d%02d%03d", (ms / 3600000) % 100, (ms / 60000) % 60, (ms / 1000) % 60,
-                  ms % 1000);
+    // HHMMSSmmm by hand: snprintf was most of a query page's cost.
+    const int h = (ms / 3600000) % 100, m = (ms / 60000) % 60, s = (ms / 1000) % 60, z = ms % 1000;
+    const char buf[9] = {char('0' + h / 10),  char('0' + h % 10),      char('0' + m / 10),
+                         char('0' + m % 10),  char('0' + s / 10),      char('0' + s % 10),
+                         char('0' + z / 100), char('0' + z / 10 % 10), char('0' + z % 10)};
     return std::string(buf, 9);
 }
 

@@ -56,6 +56,9 @@ TEST(SimMarket, TextFitsWithoutSplittingCharacters) {
     EXPECT_EQ(encodeFitting("浦发银行", Encoding::Gbk, 7).size(), 6u);
     EXPECT_EQ(encodeFitting("abc", Encoding::Gbk, 29), "abc");
     EXPECT_EQ(timeText(36000123), "100000123");
+    EXPECT_EQ(timeText(-5), "000000000");
+    EXPECT_EQ(timeText(100 * 3600000 + 61001), "000101001");  // hours wrap at 100
+    for (int ms = 0; ms < 86400000; ms += 999983) EXPECT_EQ(parseTimeText(timeText(ms).c_str()), ms);
     EXPECT_EQ(parseTimeText("093000500"), (9 * 3600 + 1800) * 1000 + 500);
     char empty[9] = {};
     EXPECT_EQ(parseTimeText(empty), -1);
