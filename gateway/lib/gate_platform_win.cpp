@@ -14,6 +14,9 @@ bool bindThisThreadToCore(int core) {
     return SetThreadAffinityMask(GetCurrentThread(), DWORD_PTR(1) << core) != 0;
 }
 
+// Winsock has no per-call non-blocking flag; requests wait for the io thread as before.
+long sendWithoutWaiting(std::intptr_t, const char *, std::size_t) { return -1; }
+
 std::FILE *openUtf8ForReading(const std::string &utf8Path) {
     // A narrow name would be read in the ANSI code page, so an install folder with Chinese
     // characters would not be found: go through the UTF-16 name.

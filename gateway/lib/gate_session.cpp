@@ -73,6 +73,11 @@ void Session::threadMain() {
         std::fprintf(stderr, "QetoGateAPI: io thread stopped: %s\n", e.what());
     }
     // Free the socket here so that descriptors go back when release returns.
+    {
+        std::lock_guard<std::mutex> lock(outMu_);
+        connected_ = false;
+        directSocket_ = -1;
+    }
     asio::error_code ignored;
     socket_.close(ignored);
     connectTimer_.cancel();
@@ -115,7 +120,8 @@ void Session::connectTo(size_t index) {
     socket_.close(ec);
     connectTimer_.expires_after(std::chrono::milliseconds(params_.connectTimeoutMs));
     connectTimer_.async_wait([this, attempt](const asio::error_code &e) {
-        if (e || attempt != attempt_) return;
+        // up_: the connection came first and its handler already ran; the socket is in use.
+        if (e || attempt != attempt_ || up_) return;
         // Aborting the attempt makes its handler report the timeout.
         timedOut_ = attempt;
         asio::error_code ignored;
@@ -175,14 +181,16 @@ void Session::established() {
     backoffMs_ = params_.reconnectMs;
     rbeg_ = rend_ = 0;
     writing_.clear();
-    writeInFlight_ = false;
-    lastRecv_ = lastSend_ = lastTick_ = Clock::now();
+    lastRecv_ = lastTick_ = Clock::now();
+    lastSend_.store(lastRecv_, std::memory_order_relaxed);
     {
         std::lock_guard<std::mutex> lock(outMu_);
         pending_.clear();
         connected_ = true;
         loggedIn_ = false;
         flushPosted_ = false;
+        writeInFlight_ = false;
+        directSocket_ = static_cast<std::intptr_t>(socket_.native_handle());
     }
     startRead();
     tick();
@@ -204,11 +212,12 @@ void Session::lose(int reason, const std::string &why) {
         connected_ = false;
         loggedIn_ = false;
         pending_.clear();
+        writeInFlight_ = false;
+        directSocket_ = -1;
     }
     asio::error_code ignored;
     socket_.close(ignored);
     writing_.clear();
-    writeInFlight_ = false;
     tickTimer_.cancel();
     rbuf_.clear();
     rbuf_.shrink_to_fit();
@@ -286,9 +295,22 @@ int Session::enqueue(uint16_t type, uint32_t sessionId, int requestId, const voi
         std::lock_guard<std::mutex> lock(outMu_);
         if (!connected_) return kNotConnected;
         if (needLogin && !loggedIn_) return kNotLoggedIn;
+        const bool idle = pending_.empty() && !writeInFlight_ && !flushPosted_;
         pending_.append(reinterpret_cast<const char *>(&h), sizeof h);
         if (na) pending_.append(static_cast<const char *>(a), na);
         if (nb) pending_.append(static_cast<const char *>(b), nb);
+        // Nothing ahead of this frame, so sending it here keeps the order. The super log's
+        // frame lines come from the io thread, so that mode keeps the queued path.
+        if (idle && !params_.superLog) {
+            const long sent = sendWithoutWaiting(directSocket_, pending_.data(), pending_.size());
+            if (sent > 0) {
+                pending_.erase(0, static_cast<size_t>(sent));
+                lastSend_.store(Clock::now(), std::memory_order_relaxed);
+            }
+            if (pending_.empty()) return kOk;
+        }
+        // The rest (or all, when the socket took nothing or failed) goes the io thread's way,
+        // which also reports a broken connection.
         post = !flushPosted_;
         flushPosted_ = true;
     }
@@ -302,6 +324,7 @@ void Session::flush() {
         flushPosted_ = false;
         if (!up_ || writeInFlight_ || pending_.empty()) return;
         writing_.swap(pending_);
+        writeInFlight_ = true;
     }
     if (params_.superLog) {
         for (size_t off = 0; off + sizeof(wire::FrameHeader) <= writing_.size();) {
@@ -311,12 +334,14 @@ void Session::flush() {
             off += sizeof h + h.length;
         }
     }
-    lastSend_ = Clock::now();
-    writeInFlight_ = true;
+    lastSend_.store(Clock::now(), std::memory_order_relaxed);
     const uint64_t conn = conn_;
     asio::async_write(socket_, asio::buffer(writing_), [this, conn](const asio::error_code &ec, size_t) {
         if (conn != conn_ || !live()) return;
-        writeInFlight_ = false;
+        {
+            std::lock_guard<std::mutex> lock(outMu_);
+            writeInFlight_ = false;
+        }
         writing_.clear();
         if (ec) {
             lose(kReasonWriteFailure, "write failed: " + ec.message());
@@ -346,14 +371,14 @@ void Session::tick() {
             lose(kReasonHeartbeatTimeout, "heartbeat timeout: nothing received from the counter");
             return;
         }
-        if (now - lastSend_ >= std::chrono::milliseconds(params_.heartbeatIntervalMs)) {
+        if (now - lastSend_.load(std::memory_order_relaxed) >= std::chrono::milliseconds(params_.heartbeatIntervalMs)) {
             const wire::FrameHeader h = wire::frameHeader(wire::ReqHeartbeat, 0);
             {
                 std::lock_guard<std::mutex> lock(outMu_);
                 pending_.append(reinterpret_cast<const char *>(&h), sizeof h);
             }
             flush();
-            lastSend_ = now;  // also when a write is still in flight
+            lastSend_.store(now, std::memory_order_relaxed);  // also when a write is still in flight
         }
         tick();
     });

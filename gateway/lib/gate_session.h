@@ -102,9 +102,8 @@ private:
     size_t rbeg_ = 0;
     size_t rend_ = 0;
     std::string writing_;
-    bool writeInFlight_ = false;
     Clock::time_point lastRecv_;
-    Clock::time_point lastSend_;
+    std::atomic<Clock::time_point> lastSend_{};
     Clock::time_point lastTick_;
 
     // shared with request callers
@@ -113,6 +112,10 @@ private:
     bool connected_ = false;
     bool loggedIn_ = false;
     bool flushPosted_ = false;
+    bool writeInFlight_ = false;
+    // The connected socket while connected_: a request finding nothing queued or being written
+    // goes out on it from the caller's thread, without waking the io thread.
+    std::intptr_t directSocket_ = -1;
 };
 
 }  // namespace qeto::gate

@@ -7,7 +7,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <type_traits>
 
 #include "gate_answers.h"
@@ -323,6 +326,64 @@ TEST_P(GatewayRequests, framedAsSent) {
 
 INSTANTIATE_TEST_SUITE_P(Table, GatewayRequests, ::testing::ValuesIn(kRequests),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// Requests from several threads at once, some written by their callers and some queued while the
+// counter stopped reading, reach it as whole frames, each thread's in the order it sent them.
+TEST_F(GatewayLib, requestsFromManyThreadsArriveWholeAndInOrder) {
+    FakeCounter fake;
+    fake.setReceiveBuffer(4096);
+    std::atomic<bool> stalled{false};
+    fake.onFrame = [&](FakeCounter::Conn &c, const wire::FrameHeader &h, const uint8_t *p) {
+        if (h.type == wire::ReqQryOrder && !stalled.exchange(true))
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        FakeCounter::defaultHandler(c, h, p);
+    };
+    ASSERT_NO_FATAL_FAILURE(connectTo(fake));
+    loginOn();
+    // The library's end small too: without it the kernel takes a whole stall's requests.
+    int libraryEnd = -1;
+    for (int fd = 3; fd < 1024 && libraryEnd < 0; ++fd) {
+        sockaddr_in peer{};
+        socklen_t len = sizeof peer;
+        if (::getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &len) == 0 && ntohs(peer.sin_port) == fake.port())
+            libraryEnd = fd;
+    }
+    ASSERT_GE(libraryEnd, 0);
+    const int small = 4096;
+    ::setsockopt(libraryEnd, SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+    constexpr int kThreads = 4, kEach = 4000;
+    std::atomic<int> refused{0};
+    std::vector<std::thread> callers;
+    for (int t = 0; t < kThreads; ++t)
+        callers.emplace_back([t, &refused] {
+            CQetoReqQryOrderField q{};
+            for (int n = 0; n < kEach; ++n) {
+                q.Position = n;
+                if (reqQryOrder(&q, 77, t * kEach + n + 1, 0) != 0) refused.fetch_add(1);
+                // Paced, so that requests still come when the counter reads again.
+                if (n % 10 == 0) std::this_thread::sleep_for(std::chrono::microseconds(500));
+            }
+        });
+    for (auto &c : callers) c.join();
+    EXPECT_EQ(refused.load(), 0);
+    auto queries = [&] {
+        const auto frames = fake.received();
+        return std::count_if(frames.begin(), frames.end(), [](const auto &h) { return h.type == wire::ReqQryOrder; });
+    };
+    ASSERT_TRUE(pollUntil([&] { return queries() == kThreads * kEach; })) << queries();
+    const auto frames = fake.received();
+    const auto bodies = fake.payloads();
+    std::vector<int> next(kThreads, 0);
+    for (size_t i = 0; i < frames.size(); ++i) {
+        if (frames[i].type != wire::ReqQryOrder) continue;
+        ASSERT_EQ(bodies[i].size(), sizeof(CQetoReqQryOrderField));
+        const int id = frames[i].requestId - 1;
+        CQetoReqQryOrderField q;
+        std::memcpy(&q, bodies[i].data(), sizeof q);
+        ASSERT_EQ(q.Position, id % kEach);
+        ASSERT_EQ(id % kEach, next[static_cast<size_t>(id / kEach)]++) << "thread " << id / kEach;
+    }
+}
 
 // ---------------------------------------------------------------- answers
 

@@ -221,6 +221,8 @@ FakeCounter::~FakeCounter() {
     ::close(wakeFd_);
 }
 
+void FakeCounter::setReceiveBuffer(int bytes) { ::setsockopt(listenFd_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes); }
+
 void FakeCounter::start() {
     thread_ = std::thread([this] { loop(); });
 }

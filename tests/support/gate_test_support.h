@@ -117,6 +117,8 @@ public:
     std::function<void(Conn &)> onAccept;
     FrameHandler onFrame;
     std::string blastChunk;  // written again and again to connections with blast set
+    // Small receive buffers for the connections still to come, so that a short stall fills them.
+    void setReceiveBuffer(int bytes);
     void start();
     void stop();
     void dropAll();  // closes every client connection (from any thread)
