@@ -375,26 +375,10 @@ void TestPositionWidget::keys() {
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QTableWidget *grid = w.table();
-    QApplication::clipboard()->setText(QStringLiteral("before"));
-    QSignalSpy orders(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
-
-    if (action == QLatin1String("double-click"))
-        qeto::test::doubleClickCell(grid, rows.first(), column);
-    else
-        qeto::test::copyRows(grid, rows);
-    if (QTest::currentTestFailed()) return;
-
-    QCOMPARE(orders.size(), ordered.isEmpty() ? 0 : 1);
-    if (!ordered.isEmpty()) QCOMPARE(orders.first().first().toString(), ordered);
-    QString expected = QStringLiteral("before");
-    if (!copied.isEmpty()) {
-        expected = kPositionColumns.mid(0, 7).join(QLatin1Char('\t')) + QLatin1Char('\n');
-        for (int row : copied)
-            expected +=
-                PositionWidget::recordTexts(numberedPositions(25).at(row)).join(QLatin1Char('\t')) + QLatin1Char('\n');
-    }
-    QCOMPARE(QApplication::clipboard()->text(), expected);
+    QList<QStringList> texts;
+    for (int row : copied) texts << PositionWidget::recordTexts(numberedPositions(25).at(row));
+    const QString text = copied.isEmpty() ? QString() : qeto::test::tabText(kPositionColumns.mid(0, 7), texts);
+    qeto::test::checkRowGesture(w.table(), action, rows, column, ordered, text);
 }
 
 QTEST_MAIN(TestPositionWidget)

@@ -498,25 +498,12 @@ void TestStockQuotes::keys() {
     w->show();
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.data()));
-    QTableWidget *grid = w->table();
-    QApplication::clipboard()->setText(QStringLiteral("before"));
-    QSignalSpy orders(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
-
-    if (action == QLatin1String("double-click"))
-        qeto::test::doubleClickCell(grid, rows.first(), column);
-    else
-        qeto::test::copyRows(grid, rows);
-    if (QTest::currentTestFailed()) return;
-
-    QCOMPARE(orders.size(), ordered.isEmpty() ? 0 : 1);
-    if (!ordered.isEmpty()) QCOMPARE(orders.first().first().toString(), ordered);
-    QString expected = QStringLiteral("before");
-    if (!copied.isEmpty()) {
-        expected = kQuoteColumns.mid(0, StockQuotesWidget::kButtonColumn).join(QLatin1Char('\t')) + QLatin1Char('\n');
-        for (int row : copied)
-            expected += expectedTexts(records[size_t(row)]).join(QLatin1Char('\t')) + QLatin1Char('\n');
-    }
-    QCOMPARE(QApplication::clipboard()->text(), expected);
+    QList<QStringList> texts;
+    for (int row : copied) texts << expectedTexts(records[size_t(row)]);
+    const QString text = copied.isEmpty()
+                             ? QString()
+                             : qeto::test::tabText(kQuoteColumns.mid(0, StockQuotesWidget::kButtonColumn), texts);
+    qeto::test::checkRowGesture(w->table(), action, rows, column, ordered, text);
 }
 
 QTEST_MAIN(TestStockQuotes)
