@@ -380,7 +380,8 @@ TEST_F(GatewayLib, requestsFromManyThreadsArriveWholeAndInOrder) {
         const int id = frames[i].requestId - 1;
         CQetoReqQryOrderField q;
         std::memcpy(&q, bodies[i].data(), sizeof q);
-        ASSERT_EQ(q.Position, id % kEach);
+        const int32_t position = q.Position;  // a packed field: no reference to it
+        ASSERT_EQ(position, id % kEach);
         ASSERT_EQ(id % kEach, next[static_cast<size_t>(id / kEach)]++) << "thread " << id / kEach;
     }
 }
