@@ -5,6 +5,7 @@
 # build-win/Qeto-Desk-<version>-setup.exe. Prints the installer's path as its last line.
 #   QETO_WIN_BUILD  build folder (default build-win)
 #   QETO_WIN_SUITES 0: the programs and the installer only, not the suites
+#   QETO_QT_MINGW   the Qt for MinGW prefix, when the caller has it (else it is built or found)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -12,8 +13,11 @@ BUILD=${QETO_WIN_BUILD:-build-win}
 JOBS=${JOBS:-2}
 export JOBS
 
-bash scripts/setup-deps.sh >&2
-QETO_QT_MINGW=$(bash scripts/build-qt-mingw.sh | tail -n 1)
+# A caller that has set up the machine and Qt already (the Windows stage) hands its prefix over.
+if [ -z "${QETO_QT_MINGW:-}" ]; then
+  bash scripts/setup-deps.sh >&2
+  QETO_QT_MINGW=$(bash scripts/build-qt-mingw.sh | tail -n 1)
+fi
 export QETO_QT_MINGW
 # shellcheck source=scripts/mingw-env.sh
 source scripts/mingw-env.sh

@@ -32,6 +32,7 @@ t0=$SECONDS
 # with Qt cached, runs the suites too.
 bash scripts/setup-deps.sh >&2
 QETO_QT_MINGW=$(bash scripts/build-qt-mingw.sh | tail -n 1)
+export QETO_QT_MINGW
 if [ -s "${QETO_QT_MINGW_LOG:-}" ]; then
   sed 's/^/  background: /' "$QETO_QT_MINGW_LOG"
 fi
@@ -46,7 +47,6 @@ export QETO_WIN_SUITES=${QETO_WIN_SUITES:-1}
 INSTALLER=$(bash scripts/build-windows.sh | tail -n 1)
 [ -f "$INSTALLER" ] || fail "no installer built"
 say "built $(basename "$INSTALLER") in $((SECONDS - t0)) s"
-export QETO_QT_MINGW
 say "Qt for MinGW: $(tr '\n' ' ' <"$QETO_QT_MINGW/.complete")"
 
 WINE=/usr/lib/wine/wine64
