@@ -359,10 +359,13 @@ void Session::tick() {
     tickTimer_.async_wait([this, conn, step](const asio::error_code &e) {
         if (e || conn != conn_ || !up_ || !live()) return;
         const auto now = Clock::now();
-        // A long gap between ticks means a callback held this thread: no heartbeat went out
-        // meanwhile, so the counter's silence proves nothing yet.
-        if (now - lastTick_ > std::chrono::milliseconds(4 * step))
-            lastRecv_ = std::max(lastRecv_, now - std::chrono::milliseconds(step));
+        // A long gap between ticks means a callback or a busy machine held this thread: no
+        // heartbeat went out meanwhile, so that time does not count as the counter's silence.
+        // Only the gap is credited; restarting the wait instead would let a machine that stalls
+        // now and then never notice a dead counter.
+        const auto gap = now - lastTick_;
+        if (gap > std::chrono::milliseconds(4 * step))
+            lastRecv_ = std::min(now, lastRecv_ + (gap - std::chrono::milliseconds(step)));
         lastTick_ = now;
         // Bytes waiting in the socket count as life: a slow callback may have kept us from reading.
         asio::error_code ec;
