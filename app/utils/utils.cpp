@@ -143,20 +143,25 @@ QString Utils::securityTypeText(unsigned char code) {
     return QString();
 }
 
+bool Utils::packedTimeText(const char *field, int length, char (&text)[12]) {
+    if (!field || length < 9 || (length > 9 && field[9] != '\0')) return false;
+    if (!std::all_of(field, field + 9, [](char c) { return c >= '0' && c <= '9'; })) return false;
+    const auto two = [field](int at) { return (field[at] - '0') * 10 + (field[at + 1] - '0'); };
+    if (two(0) >= 24 || two(2) >= 60 || two(4) >= 60) return false;
+    const char packed[12] = {field[0], field[1], ':', field[2], field[3], ':',
+                             field[4], field[5], '.', field[6], field[7], field[8]};
+    std::copy(packed, packed + 12, text);
+    return true;
+}
+
 QString Utils::formatTime(const char *field, int length) {
     if (!field || length <= 0) return QString();
-    // The field need not be terminated: never look past its width.
-    const int size = static_cast<int>(qstrnlen(field, static_cast<uint>(length)));
     // A well-formed time is written by hand: QTime's parser re-reads the time zone on every
     // call, which made the export of 100,000 orders take seconds.
-    if (size == 9 && std::all_of(field, field + 9, [](char c) { return c >= '0' && c <= '9'; })) {
-        const auto two = [field](int at) { return (field[at] - '0') * 10 + (field[at + 1] - '0'); };
-        if (two(0) < 24 && two(2) < 60 && two(4) < 60) {
-            const char text[12] = {field[0], field[1], ':', field[2], field[3], ':',
-                                   field[4], field[5], '.', field[6], field[7], field[8]};
-            return QString::fromLatin1(text, 12);
-        }
-    }
+    char packed[12];
+    if (packedTimeText(field, length, packed)) return QString::fromLatin1(packed, 12);
+    // The field need not be terminated: never look past its width.
+    const int size = static_cast<int>(qstrnlen(field, static_cast<uint>(length)));
     const QString text = QString::fromUtf8(field, size);
     // The parser lets a sign stand in for a leading digit ("+93015250"); a packed time is digits only.
     for (const QChar c : text) {
@@ -180,15 +185,4 @@ QString Utils::truncateNumber(double value, unsigned decimals) {
 QString Utils::fixedText(const char *field, int length) {
     if (!field || length <= 0) return QString();
     return QString::fromUtf8(field, length);
-}
-
-void Utils::appendCsvField(QString &line, const QString &value, bool last) {
-    line += QLatin1Char('"');
-    // Most fields hold no quote; those are appended without a copy.
-    if (value.contains(QLatin1Char('"')))
-        line += QString(value).replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    else
-        line += value;
-    line += QLatin1Char('"');
-    line += last ? QLatin1Char('\n') : QLatin1Char(',');
 }

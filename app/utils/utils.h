@@ -23,12 +23,12 @@ public:
 
     // Packed "hhmmsszzz" time to "hh:mm:ss.zzz"; empty when it is not a valid time.
     static QString formatTime(const char *field, int length);
+    // The same text as Latin-1 bytes, for a well-formed time only; false for anything else.
+    static bool packedTimeText(const char *field, int length, char (&text)[12]);
     // Fixed decimals, cut rather than rounded at the last place.
     static QString truncateNumber(double value, unsigned decimals);
     // A fixed-width byte field taken whole as UTF-8, padding included.
     static QString fixedText(const char *field, int length);
-    // Appends value as one quoted CSV field, then a comma, or a line feed after the last field.
-    static void appendCsvField(QString &line, const QString &value, bool last);
 };
 
 #endif  // QETO_UTILS_H

@@ -1,10 +1,12 @@
-// Display texts of gateway codes, packed times, numbers, fixed fields and CSV fields.
+// Display texts of gateway codes, packed times, numbers, fixed fields and CSV lines.
 #include <QtTest>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <random>
 
 #include "utils/api_client_utils.h"
+#include "utils/record_cells.h"
 #include "utils/utils.h"
 
 namespace {
@@ -32,8 +34,9 @@ private slots:
     void truncateNumber();
     void fixedText_data();
     void fixedText();
-    void appendCsvField_data();
-    void appendCsvField();
+    void csvLineMatchesTexts_data();
+    void csvLineMatchesTexts();
+    void csvFixedAgreesWithQt();
 };
 
 void TestDisplayTexts::codeText_data() {
@@ -258,29 +261,96 @@ void TestDisplayTexts::fixedText() {
     QCOMPARE(Utils::fixedText(nullField ? nullptr : buffer.get(), length), expected);
 }
 
-void TestDisplayTexts::appendCsvField_data() {
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<bool>("last");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("quote doubled") << QString() << QStringLiteral("a\"b") << false << QStringLiteral("\"a\"\"b\",");
-    QTest::newRow("last adds LF") << QStringLiteral("\"x\",") << QStringLiteral("y") << true
-                                  << QStringLiteral("\"x\",\"y\"\n");
-    QTest::newRow("comma inside") << QString() << QStringLiteral("1,2") << false << QStringLiteral("\"1,2\",");
-    QTest::newRow("newline inside") << QString() << QStringLiteral("a\r\nb") << true << QStringLiteral("\"a\r\nb\"\n");
-    QTest::newRow("empty") << QString() << QString() << false << QStringLiteral("\"\",");
-    QTest::newRow("only quotes") << QString() << QStringLiteral("\"\"") << true << QStringLiteral("\"\"\"\"\"\"\n");
-    QTest::newRow("chinese") << QString() << QStringLiteral("已成") << false << QStringLiteral("\"已成\",");
+// Each kind of cell written into a CSV line is the text the table shows, quoted, quotes doubled.
+void TestDisplayTexts::csvLineMatchesTexts_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("places");
+    const auto text = [](const char *name, const QString &value) {
+        QTest::newRow(name) << QStringLiteral("text") << value << QByteArray() << 0.0 << 0;
+    };
+    const auto utf8 = [](const char *name, const QByteArray &bytes) {
+        QTest::newRow(name) << QStringLiteral("utf8") << QString() << bytes << 0.0 << 0;
+    };
+    const auto number = [](const char *name, double value, int places, const char *kind = "fixed") {
+        QTest::newRow(name) << QString::fromLatin1(kind) << QString() << QByteArray() << value << places;
+    };
+    text("quote, comma and line breaks", QStringLiteral("a\"b,c\r\nd"));
+    text("only quotes", QStringLiteral("\"\""));
+    text("empty", QString());
+    text("two- and three-byte letters", QStringLiteral("é已成"));
+    text("a surrogate pair", QString::fromUcs4(U"\U00020000x"));
+    text("a stray surrogate", QString(QChar(0xD800)) + QLatin1Char('"'));
+    utf8("ascii with a quote and a NUL", QByteArray("60\"0\0\0", 6));
+    utf8("chinese", QByteArray("股票"));
+    utf8("bytes that are not UTF-8", QByteArray("\xff\xfe\"a"));
+    number("int64 lowest", -9223372036854775808.0, 0, "number");
+    number("negative", -42, 0, "number");
+    number("price", 10.005, 6);
+    number("cost rounded up", 12.3456785, 3);
+    number("a tie at six places", 0.0078125, 6);
+    number("ties at no places", 2.5, 0);
+    number("just below a carry", 0.9999995, 6);
+    number("negative zero", -0.0, 6);
+    number("negative", -3.25, 3);
+    number("largest quick product", 562949.953421311, 9);
+    number("too large for the quick path", 1e20, 6);
+    number("not a number", std::numeric_limits<double>::quiet_NaN(), 6);
+    number("infinite", std::numeric_limits<double>::infinity(), 3);
+    number("time", 0, 0, "time");
 }
 
-void TestDisplayTexts::appendCsvField() {
-    QFETCH(QString, line);
-    QFETCH(QString, value);
-    QFETCH(bool, last);
-    QFETCH(QString, expected);
-    Utils::appendCsvField(line, value, last);
-    QCOMPARE(line, expected);
+void TestDisplayTexts::csvLineMatchesTexts() {
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QFETCH(double, value);
+    QFETCH(int, places);
+    const auto write = [&](auto &out) {
+        if (kind == QLatin1String("text")) out.text(text);
+        if (kind == QLatin1String("utf8")) out.utf8(bytes.constData(), bytes.size());
+        if (kind == QLatin1String("number")) out.number(static_cast<qint64>(value));
+        if (kind == QLatin1String("fixed")) out.fixed(value, places);
+        if (kind == QLatin1String("time")) {
+            out.time("093015250", 9);
+            out.time("246000000", 9);
+            out.time("0930", 4);
+        }
+    };
+    RecordCells::Texts texts;
+    write(texts);
+    RecordCells::CsvLine csv;
+    csv.append("\"x\",");
+    write(csv);
+    csv.end();
+    QByteArray expected("\"x\",");
+    for (const QString &shown : texts.take())
+        expected += '"' + QString(shown).replace(QLatin1Char('"'), QStringLiteral("\"\"")).toUtf8() + "\",";
+    expected.back() = '\n';
+    QCOMPARE(csv.bytes(), expected);
+}
+
+// Fixed decimals as Qt writes them, over many magnitudes, places and values near a half.
+void TestDisplayTexts::csvFixedAgreesWithQt() {
+    std::mt19937_64 random(20261210);
+    std::uniform_real_distribution<double> mantissa(0, 1);
+    std::uniform_int_distribution<int> exponent(-12, 16), places(0, 9);
+    for (int i = 0; i < 100000; ++i) {
+        const int p = places(random);
+        double value = mantissa(random) * std::pow(10.0, exponent(random));
+        if (i % 2) value = (std::round(value * std::pow(10.0, p)) + 0.5) / std::pow(10.0, p);  // near a half
+        RecordCells::CsvLine csv;
+        csv.fixed(value, p);
+        const QByteArray line = csv.bytes();
+        const QByteArray qt = '"' + QString::number(value, 'f', p).toLatin1() + "\",";
+        if (line != qt)
+            QFAIL(qPrintable(QStringLiteral("%1 at %2 places: %3, Qt %4")
+                                 .arg(value, 0, 'g', 17)
+                                 .arg(p)
+                                 .arg(QString::fromLatin1(line), QString::fromLatin1(qt))));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestDisplayTexts)

@@ -18,7 +18,6 @@
 #include "constants.h"
 #include "utils/api_client_utils.h"
 #include "utils/error_msg.h"
-#include "utils/record_text.h"
 #include "utils/signal_interface.h"
 #include "utils/utils.h"
 
@@ -94,26 +93,30 @@ OrderedWidget::OrderedWidget(QWidget *parent) : QueryWindow(kOrderQueryTitle, pa
 
 OrderedWidget::~OrderedWidget() = default;
 
-QStringList OrderedWidget::cellTexts(const CQetoRspQryOrderField &f) {
+template <class Cells>
+void OrderedWidget::cells(const CQetoRspQryOrderField &f, Cells &out) {
     const int32_t traded = static_cast<int32_t>(f.TradeVolume);
-    const double tradePrice = traded != 0 ? f.TradeAmount / traded : 0.0;
-    return {
-        Utils::fixedText(f.OrderNo, static_cast<int>(sizeof f.OrderNo)),
-        QString::number(f.NodeNo),
-        RecordText::fieldUtf8(f.SecurityID),
-        Utils::securityTypeText(f.SecurityType),
-        QString::number(f.Price, 'f', 6),
-        QString::number(static_cast<int32_t>(f.Volume)),
-        Utils::orderPriceTypeText(f.OrderPriceType),
-        Utils::orderStatusText(f.OrderStatus),
-        Utils::directionText(f.Direction),
-        QString::number(tradePrice, 'f', 3),
-        QString::number(traded),
-        QString::number(static_cast<int32_t>(f.LeavesVolume)),
-        QString::number(f.ErrorCode),
-        ErrorMsg::instance()->getErrorMsgById(f.ErrorCode),
-        Utils::formatTime(f.InsertTime, static_cast<int>(sizeof f.InsertTime)),
-    };
+    out.utf8(f.OrderNo, static_cast<int>(sizeof f.OrderNo));
+    out.number(f.NodeNo);
+    out.utf8(f.SecurityID, RecordCells::fieldSize(f.SecurityID, sizeof f.SecurityID));
+    out.text(Utils::securityTypeText(f.SecurityType));
+    out.fixed(f.Price, 6);
+    out.number(static_cast<int32_t>(f.Volume));
+    out.text(Utils::orderPriceTypeText(f.OrderPriceType));
+    out.text(Utils::orderStatusText(f.OrderStatus));
+    out.text(Utils::directionText(f.Direction));
+    out.fixed(traded != 0 ? f.TradeAmount / traded : 0.0, 3);
+    out.number(traded);
+    out.number(static_cast<int32_t>(f.LeavesVolume));
+    out.number(f.ErrorCode);
+    out.text(ErrorMsg::instance()->getErrorMsgById(f.ErrorCode));
+    out.time(f.InsertTime, static_cast<int>(sizeof f.InsertTime));
+}
+
+QStringList OrderedWidget::cellTexts(const CQetoRspQryOrderField &f) {
+    RecordCells::Texts texts;
+    cells(f, texts);
+    return texts.take();
 }
 
 void OrderedWidget::fillRequest(CQetoReqQryOrderField &req, int position) const {
@@ -311,12 +314,9 @@ void OrderedWidget::AfterCancelOrder(const QString &text, bool ok) {
 void OrderedWidget::exportAllToCsv() {
     OrderQueryEntry blank;
     std::memset(&blank, 0, sizeof blank);
-    exportStoredRecords(
-        mTotal,
-        [this, &blank](int index) {
-            const auto it = mEntries.constFind(index);
-            return cellTexts(it != mEntries.constEnd() ? it->field : blank.field);
-        },
+    exportRecords(
+        mEntries, mTotal, blank,
+        [](const OrderQueryEntry &entry, RecordCells::CsvLine &line) { cells(entry.field, line); },
         QStringLiteral("正确"));
 }
 

@@ -37,6 +37,8 @@ public:
 
     // Cell texts of columns 1-15 for one record; the full export writes the same texts.
     static QStringList cellTexts(const CQetoRspQryOrderField &field);
+    template <class Cells>
+    static void cells(const CQetoRspQryOrderField &field, Cells &out);
 
     static constexpr int kPageRows = 10000;
 

@@ -68,16 +68,22 @@ PositionWidget::PositionWidget(QWidget *parent)
 
 PositionWidget::~PositionWidget() = default;
 
-QStringList PositionWidget::recordTexts(const CQetoRspQryStockPositionField &record) {
+template <class Cells>
+void PositionWidget::cells(const CQetoRspQryStockPositionField &record, Cells &out) {
+    out.utf8(record.SecurityID, RecordCells::fieldSize(record.SecurityID, sizeof record.SecurityID));
+    out.number(record.TodayBuyVolume);
+    out.number(record.TodaySellVolume);
+    out.number(record.YesterdayVolume);
     // Signed and wide: more sold today than held must show negative, never wrap.
-    const qint64 total = static_cast<qint64>(record.YesterdayVolume) + record.TodayBuyVolume - record.TodaySellVolume;
-    return {RecordText::fieldUtf8(record.SecurityID),
-            QString::number(record.TodayBuyVolume),
-            QString::number(record.TodaySellVolume),
-            QString::number(record.YesterdayVolume),
-            QString::number(total),
-            QString::number(record.AvailableVolume),
-            QString::number(record.PositionCost, 'f', 6)};
+    out.number(static_cast<qint64>(record.YesterdayVolume) + record.TodayBuyVolume - record.TodaySellVolume);
+    out.number(record.AvailableVolume);
+    out.fixed(record.PositionCost, 6);
+}
+
+QStringList PositionWidget::recordTexts(const CQetoRspQryStockPositionField &record) {
+    RecordCells::Texts texts;
+    cells(record, texts);
+    return texts.take();
 }
 
 void PositionWidget::slot_check() {
@@ -168,6 +174,8 @@ QAbstractButton *PositionWidget::searchButton() const { return mSearchButton; }
 void PositionWidget::slot_clickedClear() { mCodeEdit->clear(); }
 
 void PositionWidget::exportAllToCsv() {
-    exportStoredRecords(
-        mTotal, [this](int index) { return recordTexts(mRecords.value(index)); }, QStringLiteral("成功"));
+    exportRecords(
+        mRecords, mTotal, CQetoRspQryStockPositionField{},
+        [](const CQetoRspQryStockPositionField &record, RecordCells::CsvLine &line) { cells(record, line); },
+        QStringLiteral("成功"));
 }

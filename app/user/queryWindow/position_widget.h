@@ -20,6 +20,8 @@ public:
 
     // Texts of columns 0-6 for one record; the table and the full export share them.
     static QStringList recordTexts(const CQetoRspQryStockPositionField &record);
+    template <class Cells>
+    static void cells(const CQetoRspQryStockPositionField &record, Cells &out);
 
     static constexpr int kPageRows = 20;
 

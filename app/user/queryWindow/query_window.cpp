@@ -15,7 +15,6 @@
 #include "constants.h"
 #include "qeto_gate_api.h"
 #include "utils/table_text.h"
-#include "utils/utils.h"
 
 namespace {
 
@@ -103,10 +102,10 @@ QString QueryWindow::csvHeaderLine() {
     return titles.join(QLatin1Char(',')) + QLatin1Char('\n');
 }
 
-bool QueryWindow::flushCsvBuffer(QFile &file, QString &buffer) {
-    const QByteArray bytes = buffer.toUtf8();
-    buffer.resize(0);  // keeps the reserved capacity, unlike clear()
-    return file.write(bytes) == bytes.size();
+bool QueryWindow::flushCsvBuffer(QFile &file, RecordCells::CsvLine &lines) {
+    const bool written = file.write(lines.constData(), lines.size()) == lines.size();
+    lines.clear();
+    return written;
 }
 
 void QueryWindow::finishCsvFile(QFile &file, bool written, const QString &successTitle) {
@@ -120,22 +119,20 @@ void QueryWindow::finishCsvFile(QFile &file, bool written, const QString &succes
     QMessageBox::information(nullptr, successTitle, QStringLiteral("文件写入成功"));
 }
 
-void QueryWindow::exportStoredRecords(int count, const std::function<QStringList(int)> &textsAt,
+void QueryWindow::exportStoredRecords(int count, const std::function<void(int, RecordCells::CsvLine &)> &writeLine,
                                       const QString &successTitle) {
     const QString fileName = askCsvFileName();
     if (fileName.isEmpty()) return;
     QFile file;
     if (!openCsvFile(file, fileName)) return;
 
-    QString buffer;
-    buffer.reserve(kCsvBufferReserve);
-    buffer += csvHeaderLine();
+    RecordCells::CsvLine lines(kCsvBufferReserve);
+    lines.append(csvHeaderLine().toUtf8());
     bool written = true;
     for (int index = 0; index < count && written; ++index) {
-        const QStringList texts = textsAt(index);
-        for (int field = 0; field < texts.size(); ++field)
-            Utils::appendCsvField(buffer, texts.at(field), field == texts.size() - 1);
-        if (index % 10000 == 0 || index == count - 1) written = flushCsvBuffer(file, buffer);
+        writeLine(index, lines);
+        lines.end();
+        if (index % 10000 == 0 || index == count - 1) written = flushCsvBuffer(file, lines);
     }
     finishCsvFile(file, written, successTitle);
 }
@@ -148,9 +145,8 @@ void QueryWindow::exportToCsv() {
     if (!openCsvFile(file, fileName)) return;
     bool written = true;
 
-    QString buffer;
-    buffer.reserve(kCsvBufferReserve);
-    buffer += csvHeaderLine();
+    RecordCells::CsvLine lines(kCsvBufferReserve);
+    lines.append(csvHeaderLine().toUtf8());
 
     const QString name = windowName();
     const int rows = mTable->rowCount();
@@ -160,16 +156,11 @@ void QueryWindow::exportToCsv() {
 
     for (int row = 0; row < rows && written; ++row) {
         for (int column = firstColumn; column < endColumn; ++column) {
-            buffer += QLatin1Char('"');
-            if (const QTableWidgetItem *item = mTable->item(row, column)) {
-                QString text = item->text();
-                buffer += text.replace(QLatin1Char('"'), QLatin1String("\"\""));
-            }
-            buffer += QLatin1Char('"');
-            if (column != endColumn - 1) buffer += QLatin1Char(',');
+            const QTableWidgetItem *item = mTable->item(row, column);
+            lines.text(item ? item->text() : QString());
         }
-        buffer += QLatin1Char('\n');
-        if ((row + 1) % kCsvRowsPerFlush == 0 || row == rows - 1) written = flushCsvBuffer(file, buffer);
+        lines.end();
+        if ((row + 1) % kCsvRowsPerFlush == 0 || row == rows - 1) written = flushCsvBuffer(file, lines);
     }
     finishCsvFile(file, written, QStringLiteral("成功"));
 }

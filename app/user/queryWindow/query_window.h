@@ -3,10 +3,13 @@
 #ifndef QETO_QUERY_WINDOW_H
 #define QETO_QUERY_WINDOW_H
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+
+#include "utils/record_cells.h"
 
 class BaseTableWidget;
 class MyLabel;
@@ -52,15 +55,29 @@ protected:
     // Titles joined with commas and a line feed; the order window drops its check-box column,
     // the position window its action column.
     QString csvHeaderLine();
-    // Writes the buffer as UTF-8 and empties it, keeping its capacity; false on a short write.
-    static bool flushCsvBuffer(QFile &file, QString &buffer);
+    // Writes the buffer and empties it, keeping its capacity; false on a short write.
+    static bool flushCsvBuffer(QFile &file, RecordCells::CsvLine &lines);
     // Closes the file and reports: success under the given title, or "文件写入失败" when any
     // write failed, so that a full disk is never reported as a written file.
     static void finishCsvFile(QFile &file, bool written, const QString &successTitle);
     // The whole "export all": every stored record of the last query as one line of the texts
     // its table row shows, flushed after the first record, every 10000th and the last.
-    void exportStoredRecords(int count, const std::function<QStringList(int index)> &textsAt,
+    void exportStoredRecords(int count, const std::function<void(int index, RecordCells::CsvLine &line)> &writeLine,
                              const QString &successTitle);
+    // The same over records kept by their position in the answer, blank where one is missing:
+    // one walk through the map rather than a search per line.
+    template <class Record, class Cells>
+    void exportRecords(const QMap<int, Record> &records, int count, const Record &blank, Cells cells,
+                       const QString &successTitle) {
+        auto it = records.constBegin();
+        exportStoredRecords(
+            count,
+            [&](int index, RecordCells::CsvLine &line) {
+                while (it != records.constEnd() && it.key() < index) ++it;
+                cells(it != records.constEnd() && it.key() == index ? it.value() : blank, line);
+            },
+            successTitle);
+    }
 
     static constexpr int kCsvBufferReserve = 52428800;
     static constexpr int kCsvRowsPerFlush = 5000;

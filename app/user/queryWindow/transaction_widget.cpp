@@ -81,14 +81,21 @@ TransactionWidget::TransactionWidget(QWidget *parent)
 
 TransactionWidget::~TransactionWidget() = default;
 
+template <class Cells>
+void TransactionWidget::cells(const CQetoRspQryTradeField &record, Cells &out) {
+    out.utf8(record.OrderNo, sizeof record.OrderNo);
+    out.utf8(record.SecurityID, RecordCells::fieldSize(record.SecurityID, sizeof record.SecurityID));
+    out.fixed(record.TradePrice, 6);
+    out.text(Utils::directionText(record.Direction));
+    out.number(record.TradeVolume);
+    out.number(record.LeavesVolume);
+    out.time(record.TradeTime, sizeof record.TradeTime);
+}
+
 QStringList TransactionWidget::recordTexts(const CQetoRspQryTradeField &record) {
-    return {Utils::fixedText(record.OrderNo, sizeof record.OrderNo),
-            RecordText::fieldUtf8(record.SecurityID),
-            QString::number(record.TradePrice, 'f', 6),
-            Utils::directionText(record.Direction),
-            QString::number(record.TradeVolume),
-            QString::number(record.LeavesVolume),
-            Utils::formatTime(record.TradeTime, sizeof record.TradeTime)};
+    RecordCells::Texts texts;
+    cells(record, texts);
+    return texts.take();
 }
 
 void TransactionWidget::fillRequest(CQetoReqQryTradeField &request, int32_t position) const {
@@ -187,8 +194,10 @@ void TransactionWidget::slot_clickedClear() {
 }
 
 void TransactionWidget::exportAllToCsv() {
-    exportStoredRecords(
-        mTotal, [this](int index) { return recordTexts(mRecords.value(index)); }, QStringLiteral("成功"));
+    exportRecords(
+        mRecords, mTotal, CQetoRspQryTradeField{},
+        [](const CQetoRspQryTradeField &record, RecordCells::CsvLine &line) { cells(record, line); },
+        QStringLiteral("成功"));
 }
 
 QAbstractButton *TransactionWidget::searchButton() const { return mQueryButton; }

@@ -23,6 +23,8 @@ public:
 
     // Texts of the 7 columns for one record; the table and the full export share them.
     static QStringList recordTexts(const CQetoRspQryTradeField &record);
+    template <class Cells>
+    static void cells(const CQetoRspQryTradeField &record, Cells &out);
 
     static constexpr int kPageRows = 10000;
 
