@@ -40,12 +40,12 @@ bool plainUtf8(const unsigned char *p, int len) {
 
 MdFrameParser::MdFrameParser() { mNames.reserve(8192); }
 
-int MdFrameParser::parse(const char *data, int size, std::vector<Record> &out) {
+bool MdFrameParser::begin(int size) {
     if (size < kMdHeaderSize) {
         qWarning("recv_len < sizeof ClientSecurityMarketDataLevel1Header");
-        return 0;
+        return false;
     }
-    if (size < kMdFrameSize) return 0;
+    if (size < kMdFrameSize) return false;
 
     // The conversion depends on the local codec; forget it when someone switches codecs.
     QTextCodec *codec = QTextCodec::codecForLocale();
@@ -54,26 +54,16 @@ int MdFrameParser::parse(const char *data, int size, std::vector<Record> &out) {
         mNamesCodec = codec;
         mLocalIsUtf8 = codec && codec->mibEnum() == 106;
     }
+    return true;
+}
 
-    int pos = 0;
-    // Skipping stays within the bytes at hand; a header with the right mark is only taken
-    // with its whole body, otherwise it waits in the caller's buffer for the rest.
-    while (size - pos >= kMdHeaderSize) {
-        const qint32 mark = qFromLittleEndian<qint32>(data + pos);
-        if (mark != kMdFrameMark) {
-            pos += kMdHeaderSize;
-            ++mSkipped;
-            continue;
-        }
-        if (size - pos < kMdFrameSize) break;
-        out.emplace_back();
-        Record &rec = out.back();
-        std::memcpy(&rec, data + pos + kMdHeaderSize, kMdRecordSize);
-        convertName(rec);
-        pos += kMdFrameSize;
-        ++mFrames;
-    }
-    return pos;
+int MdFrameParser::parse(const char *data, int size, std::vector<Record> &out) {
+    struct Append {
+        std::vector<Record> &out;
+        Record &into(const char *) { return out.emplace_back(); }
+        void filled(const Record &) {}
+    } sink{out};
+    return parse(data, size, sink);
 }
 
 void MdFrameParser::convertName(Record &rec) {
@@ -136,6 +126,6 @@ QByteArray MdFrameParser::fieldText(const char *field, int fieldSize) {
     return QByteArray(field, static_cast<int>(qstrnlen(field, fieldSize)));
 }
 
-QString MdFrameParser::securityKey(const Record &rec) {
-    return QString::fromUtf8(rec.securityId, static_cast<int>(qstrnlen(rec.securityId, kIdSize)));
+QString MdFrameParser::securityKey(const char *securityId) {
+    return QString::fromUtf8(securityId, static_cast<int>(qstrnlen(securityId, kIdSize)));
 }

@@ -6,8 +6,10 @@
 #include <QByteArray>
 #include <QMap>
 #include <QString>
+#include <QtEndian>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -26,12 +28,17 @@ public:
     // incomplete frame, must be kept by the caller and offered again with the next bytes.
     // Never consumes part of a frame whose header carries the right mark.
     int parse(const char *data, int size, std::vector<Record> &out);
+    // The same without the vector: each record is copied straight to the Record & that
+    // sink.into(its bytes) gives, its name converted there, then sink.filled(that record).
+    template <class Sink>
+    int parse(const char *data, int size, Sink &sink);
 
     qint64 framesParsed() const { return mFrames; }
     qint64 headersSkipped() const { return mSkipped; }
 
     // The table key of a record: securityId up to its NUL, never past its 9 bytes.
-    static QString securityKey(const Record &rec);
+    static QString securityKey(const Record &rec) { return securityKey(rec.securityId); }
+    static QString securityKey(const char *securityId);
 
     // securityId as a fixed-size value (bytes after the NUL zeroed), for cheap per-frame lookups.
     struct IdKey {
@@ -60,6 +67,8 @@ public:
     static QByteArray fieldText(const char *field, int fieldSize);
 
 private:
+    // False when there is not one whole frame yet.
+    bool begin(int size);
     void convertName(Record &rec);
 
     // A code sends the same name frame after frame: its last raw name (bytes after the NUL
@@ -75,5 +84,30 @@ private:
     qint64 mFrames = 0;
     qint64 mSkipped = 0;
 };
+
+template <class Sink>
+int MdFrameParser::parse(const char *data, int size, Sink &sink) {
+    if (!begin(size)) return 0;
+    int pos = 0;
+    // Skipping stays within the bytes at hand; a header with the right mark is only taken
+    // with its whole body, otherwise it waits in the caller's buffer for the rest.
+    while (size - pos >= kMdHeaderSize) {
+        const qint32 mark = qFromLittleEndian<qint32>(data + pos);
+        if (mark != kMdFrameMark) {
+            pos += kMdHeaderSize;
+            ++mSkipped;
+            continue;
+        }
+        if (size - pos < kMdFrameSize) break;
+        const char *bytes = data + pos + kMdHeaderSize;
+        Record &rec = sink.into(bytes);
+        std::memcpy(&rec, bytes, kMdRecordSize);
+        convertName(rec);
+        sink.filled(rec);
+        pos += kMdFrameSize;
+        ++mFrames;
+    }
+    return pos;
+}
 
 #endif  // MD_FRAME_PARSER_H

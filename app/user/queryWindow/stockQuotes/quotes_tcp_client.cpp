@@ -122,7 +122,6 @@ void QuotesTcpClient::slot_disconnect() {
 }
 
 void QuotesTcpClient::slot_read() {
-    const int frameSize = mHeaderSize + mRecordSize;
     do {
         const qint64 want = qMin(mSocket->bytesAvailable(), kReadChunk);
         if (want > 0) {
@@ -138,26 +137,28 @@ void QuotesTcpClient::slot_read() {
             if (got == 0) break;
         }
 
-        mBatch.clear();
-        mBatch.reserve(mPending.size() / frameSize);
-        const int used = mParser.parse(mPending.constData(), mPending.size(), mBatch);
+        // Each record goes straight into its code's slot; one of a code the full table refuses
+        // is still read (and printed), into a spare record.
+        struct Store {
+            QuotesTcpClient &client;
+            ClientSecurityMarketDataLevel1 refused;
+            qint64 stored = 0, refusedCount = 0;
+            ClientSecurityMarketDataLevel1 &into(const char *bytes) {
+                const int slot = client.slotOf(bytes);
+                if (slot < 0) return ++refusedCount, refused;
+                ++stored;
+                return client.mSlots[std::size_t(slot)];
+            }
+            void filled(const ClientSecurityMarketDataLevel1 &rec) {
+                if (client.mPrintMD != 0) client.printMdInfo(rec);
+            }
+        } store{*this, {}};
+        const int used = mParser.parse(mPending.constData(), mPending.size(), store);
         mPending.remove(0, used);
         mHeadersSkipped.storeRelaxed(mParser.headersSkipped());
-        if (mBatch.empty()) continue;
-
-        qint64 stored = 0;
-        for (const ClientSecurityMarketDataLevel1 &rec : mBatch) {
-            const int slot = slotOf(rec);
-            if (slot < 0) continue;
-            mSlots[std::size_t(slot)] = rec;
-            ++stored;
-        }
-        mFramesStored.fetchAndAddRelaxed(stored);
-        if (stored < qint64(mBatch.size())) mFramesRefused.fetchAndAddRelaxed(qint64(mBatch.size()) - stored);
-        if (mPrintMD != 0) {
-            for (const ClientSecurityMarketDataLevel1 &rec : mBatch) printMdInfo(rec);
-        }
-        if (stored > 0) schedulePublish();
+        mFramesStored.fetchAndAddRelaxed(store.stored);
+        if (store.refusedCount > 0) mFramesRefused.fetchAndAddRelaxed(store.refusedCount);
+        if (store.stored > 0) schedulePublish();
     } while (mSocket->bytesAvailable() > 0);
 }
 
@@ -170,8 +171,9 @@ void QuotesTcpClient::schedulePublish() {
     if (!mPublishTimer->isActive()) mPublishTimer->start(kPublishGapMs - static_cast<int>(mSincePublish.elapsed()));
 }
 
-int QuotesTcpClient::slotOf(const ClientSecurityMarketDataLevel1 &rec) {
-    const MdFrameParser::IdKey id = MdFrameParser::idKey(rec.securityId);
+int QuotesTcpClient::slotOf(const char *record) {
+    const char *securityId = record + offsetof(ClientSecurityMarketDataLevel1, securityId);
+    const MdFrameParser::IdKey id = MdFrameParser::idKey(securityId);
     if (mSlotById.empty()) growIdIndex();
     const std::size_t mask = mSlotById.size() - 1;
     std::size_t i = MdFrameParser::IdHash()(id) & mask;
@@ -180,7 +182,7 @@ int QuotesTcpClient::slotOf(const ClientSecurityMarketDataLevel1 &rec) {
     }
 
     // Different raw ids can decode to the same code; they share its slot.
-    const QString code = MdFrameParser::securityKey(rec);
+    const QString code = MdFrameParser::securityKey(securityId);
     auto c = mSlotByCode.constFind(code);
     int slot;
     if (c != mSlotByCode.constEnd()) {

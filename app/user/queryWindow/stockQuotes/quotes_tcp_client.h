@@ -58,7 +58,8 @@ public slots:
 private:
     using QuoteMap = QMap<QString, ClientSecurityMarketDataLevel1>;
 
-    int slotOf(const ClientSecurityMarketDataLevel1 &rec);
+    // The slot of the code in a record's bytes, -1 when the table is full.
+    int slotOf(const char *record);
     void growIdIndex();
     void publish();
     void schedulePublish();
@@ -80,7 +81,6 @@ private:
 
     MdFrameParser mParser;
     QByteArray mPending;  // bytes of an incomplete frame, kept for the next read
-    std::vector<ClientSecurityMarketDataLevel1> mBatch;
 
     // The latest record of every code, kept by the client's thread alone: one slot per code,
     // found by the raw id without building a string per frame.
