@@ -10,13 +10,13 @@ namespace RecordCells {
 
 void Texts::time(const char *field, int size) { mTexts << Utils::formatTime(field, size); }
 
-void CsvLine::append(const QByteArray &bytes) {
+void CsvLines::append(const QByteArray &bytes) {
     char *p = room(bytes.size());
     std::copy(bytes.begin(), bytes.end(), p);
     done(p + bytes.size());
 }
 
-void CsvLine::text(const QString &value) {
+void CsvLines::text(const QString &value) {
     const int n = value.size();
     char *const start = room(3 * n + 3);  // 3 bytes per UTF-16 unit at most, quotes and comma
     char *p = start;
@@ -44,7 +44,7 @@ void CsvLine::text(const QString &value) {
     done(p);
 }
 
-void CsvLine::utf8(const char *bytes, int size) {
+void CsvLines::utf8(const char *bytes, int size) {
     if (size < 0) size = 0;
     for (int i = 0; i < size; ++i) {
         // Anything beyond ASCII goes the way the table's text went, replacement of bad bytes included.
@@ -61,7 +61,7 @@ void CsvLine::utf8(const char *bytes, int size) {
     done(p);
 }
 
-void CsvLine::number(qint64 value) {
+void CsvLines::number(qint64 value) {
     char *p = room(24);
     *p++ = '"';
     p = std::to_chars(p, p + 20, value).ptr;
@@ -70,7 +70,7 @@ void CsvLine::number(qint64 value) {
     done(p);
 }
 
-void CsvLine::fixed(double value, int places) {
+void CsvLines::fixed(double value, int places) {
     static constexpr double kScale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     if (places >= 0 && places <= 9 && !std::signbit(value)) {
         // Below 2^49 the product is within 1/32 of value * 10^places exactly, so where it is not
@@ -101,7 +101,7 @@ void CsvLine::fixed(double value, int places) {
     text(QString::number(value, 'f', places));
 }
 
-void CsvLine::time(const char *field, int size) {
+void CsvLines::time(const char *field, int size) {
     char packed[12];
     if (!Utils::packedTimeText(field, size, packed)) return text(Utils::formatTime(field, size));
     char *p = room(15);
@@ -112,7 +112,7 @@ void CsvLine::time(const char *field, int size) {
     done(p);
 }
 
-void CsvLine::end() {
+void CsvLines::end() {
     if (mSize > 0 && mBuffer.at(mSize - 1) == ',') {
         mBuffer[mSize - 1] = '\n';
     } else {

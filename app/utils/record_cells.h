@@ -30,10 +30,10 @@ private:
 
 // CSV lines of quoted fields in UTF-8, held until taken: the same texts as Texts gives, with any
 // quote doubled. end() closes a line.
-class CsvLine {
+class CsvLines {
 public:
     // Bytes of address space held from the start; only what is written is ever touched.
-    explicit CsvLine(int reserve = 0) { mBuffer.resize(reserve); }
+    explicit CsvLines(int reserve = 0) { mBuffer.resize(reserve); }
     void append(const QByteArray &bytes);
     void text(const QString &value);
     void utf8(const char *bytes, int size);

@@ -321,7 +321,7 @@ void TestDisplayTexts::csvLineMatchesTexts() {
     };
     RecordCells::Texts texts;
     write(texts);
-    RecordCells::CsvLine csv;
+    RecordCells::CsvLines csv;
     csv.append("\"x\",");
     write(csv);
     csv.end();
@@ -341,7 +341,7 @@ void TestDisplayTexts::csvFixedAgreesWithQt() {
         const int p = places(random);
         double value = mantissa(random) * std::pow(10.0, exponent(random));
         if (i % 2) value = (std::round(value * std::pow(10.0, p)) + 0.5) / std::pow(10.0, p);  // near a half
-        RecordCells::CsvLine csv;
+        RecordCells::CsvLines csv;
         csv.fixed(value, p);
         const QByteArray line = csv.bytes();
         const QByteArray qt = '"' + QString::number(value, 'f', p).toLatin1() + "\",";

@@ -316,7 +316,7 @@ void OrderedWidget::exportAllToCsv() {
     std::memset(&blank, 0, sizeof blank);
     exportRecords(
         mEntries, mTotal, blank,
-        [](const OrderQueryEntry &entry, RecordCells::CsvLine &line) { cells(entry.field, line); },
+        [](const OrderQueryEntry &entry, RecordCells::CsvLines &line) { cells(entry.field, line); },
         QStringLiteral("正确"));
 }
 

@@ -176,6 +176,6 @@ void PositionWidget::slot_clickedClear() { mCodeEdit->clear(); }
 void PositionWidget::exportAllToCsv() {
     exportRecords(
         mRecords, mTotal, CQetoRspQryStockPositionField{},
-        [](const CQetoRspQryStockPositionField &record, RecordCells::CsvLine &line) { cells(record, line); },
+        [](const CQetoRspQryStockPositionField &record, RecordCells::CsvLines &line) { cells(record, line); },
         QStringLiteral("成功"));
 }

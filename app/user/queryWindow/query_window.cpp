@@ -102,7 +102,7 @@ QString QueryWindow::csvHeaderLine() {
     return titles.join(QLatin1Char(',')) + QLatin1Char('\n');
 }
 
-bool QueryWindow::flushCsvBuffer(QFile &file, RecordCells::CsvLine &lines) {
+bool QueryWindow::flushCsvBuffer(QFile &file, RecordCells::CsvLines &lines) {
     const bool written = file.write(lines.constData(), lines.size()) == lines.size();
     lines.clear();
     return written;
@@ -119,14 +119,14 @@ void QueryWindow::finishCsvFile(QFile &file, bool written, const QString &succes
     QMessageBox::information(nullptr, successTitle, QStringLiteral("文件写入成功"));
 }
 
-void QueryWindow::exportStoredRecords(int count, const std::function<void(int, RecordCells::CsvLine &)> &writeLine,
+void QueryWindow::exportStoredRecords(int count, const std::function<void(int, RecordCells::CsvLines &)> &writeLine,
                                       const QString &successTitle) {
     const QString fileName = askCsvFileName();
     if (fileName.isEmpty()) return;
     QFile file;
     if (!openCsvFile(file, fileName)) return;
 
-    RecordCells::CsvLine lines(kCsvBufferReserve);
+    RecordCells::CsvLines lines(kCsvBufferReserve);
     lines.append(csvHeaderLine().toUtf8());
     bool written = true;
     for (int index = 0; index < count && written; ++index) {
@@ -145,7 +145,7 @@ void QueryWindow::exportToCsv() {
     if (!openCsvFile(file, fileName)) return;
     bool written = true;
 
-    RecordCells::CsvLine lines(kCsvBufferReserve);
+    RecordCells::CsvLines lines(kCsvBufferReserve);
     lines.append(csvHeaderLine().toUtf8());
 
     const QString name = windowName();

@@ -56,13 +56,13 @@ protected:
     // the position window its action column.
     QString csvHeaderLine();
     // Writes the buffer and empties it, keeping its capacity; false on a short write.
-    static bool flushCsvBuffer(QFile &file, RecordCells::CsvLine &lines);
+    static bool flushCsvBuffer(QFile &file, RecordCells::CsvLines &lines);
     // Closes the file and reports: success under the given title, or "文件写入失败" when any
     // write failed, so that a full disk is never reported as a written file.
     static void finishCsvFile(QFile &file, bool written, const QString &successTitle);
     // The whole "export all": every stored record of the last query as one line of the texts
     // its table row shows, flushed after the first record, every 10000th and the last.
-    void exportStoredRecords(int count, const std::function<void(int index, RecordCells::CsvLine &line)> &writeLine,
+    void exportStoredRecords(int count, const std::function<void(int index, RecordCells::CsvLines &line)> &writeLine,
                              const QString &successTitle);
     // The same over records kept by their position in the answer, blank where one is missing:
     // one walk through the map rather than a search per line.
@@ -72,7 +72,7 @@ protected:
         auto it = records.constBegin();
         exportStoredRecords(
             count,
-            [&](int index, RecordCells::CsvLine &line) {
+            [&](int index, RecordCells::CsvLines &line) {
                 while (it != records.constEnd() && it.key() < index) ++it;
                 cells(it != records.constEnd() && it.key() == index ? it.value() : blank, line);
             },

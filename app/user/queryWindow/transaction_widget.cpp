@@ -196,7 +196,7 @@ void TransactionWidget::slot_clickedClear() {
 void TransactionWidget::exportAllToCsv() {
     exportRecords(
         mRecords, mTotal, CQetoRspQryTradeField{},
-        [](const CQetoRspQryTradeField &record, RecordCells::CsvLine &line) { cells(record, line); },
+        [](const CQetoRspQryTradeField &record, RecordCells::CsvLines &line) { cells(record, line); },
         QStringLiteral("成功"));
 }
 
