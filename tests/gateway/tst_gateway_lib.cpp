@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <memory>
 #include <thread>
 #include <type_traits>
@@ -687,6 +689,45 @@ TEST_F(GatewayLib, heartbeatsWhenIdleAndTimeoutWhenSilent) {
     ASSERT_TRUE(pollUntil([&] { return heartbeats() >= 5; }));
     EXPECT_EQ(Recorder::get().count(kFrontDisconnected), 0u) << "answered heartbeats keep the line up";
     answer = false;
+    ASSERT_TRUE(Recorder::get().waitCount(kFrontDisconnected, 1));
+    EXPECT_EQ(Recorder::get().of(kFrontDisconnected)[0].reason, 8193);
+}
+
+// A machine that stalls the process now and then (another process stops it for 60 ms every
+// 180 ms) still notices a silent counter: the stalls do not count as silence, nor restart it.
+TEST_F(GatewayLib, silentCounterTimesOutOnAStallingMachine) {
+    FakeCounter fake;
+    std::atomic<bool> answer{true};
+    fake.onFrame = [&](FakeCounter::Conn &c, const wire::FrameHeader &h, const uint8_t *p) {
+        if (answer) FakeCounter::defaultHandler(c, h, p);
+    };
+    ASSERT_NO_FATAL_FAILURE(
+        connectTo(fake, "HeartbeatIntervalMs=40\nHeartbeatTimeoutMs=600\nReconnectIntervalMs=5000\n"));
+    answer = false;
+    int done[2];
+    ASSERT_EQ(pipe(done), 0);
+    const pid_t me = getpid();
+    const pid_t staller = fork();
+    if (staller == 0) {
+        // Every stop is followed by a continue, and the flag is read only between the two.
+        char flag;
+        fcntl(done[0], F_SETFL, O_NONBLOCK);
+        for (int i = 0; i < 100 && read(done[0], &flag, 1) != 1; ++i) {
+            kill(me, SIGSTOP);
+            usleep(60000);
+            kill(me, SIGCONT);
+            usleep(120000);
+        }
+        _exit(0);
+    }
+    struct Reap {
+        pid_t pid;
+        int fd;
+        ~Reap() {
+            (void)!write(fd, "x", 1);
+            waitpid(pid, nullptr, 0);
+        }
+    } reap{staller, done[1]};
     ASSERT_TRUE(Recorder::get().waitCount(kFrontDisconnected, 1));
     EXPECT_EQ(Recorder::get().of(kFrontDisconnected)[0].reason, 8193);
 }
