@@ -39,9 +39,7 @@ void CsvLines::text(const QString &value) {
             *p++ = static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    *p++ = '"';
-    *p++ = ',';
-    done(p);
+    closeField(p);
 }
 
 void CsvLines::utf8(const char *bytes, int size) {
@@ -56,18 +54,14 @@ void CsvLines::utf8(const char *bytes, int size) {
         if (bytes[i] == '"') *p++ = '"';
         *p++ = bytes[i];
     }
-    *p++ = '"';
-    *p++ = ',';
-    done(p);
+    closeField(p);
 }
 
 void CsvLines::number(qint64 value) {
     char *p = room(24);
     *p++ = '"';
     p = std::to_chars(p, p + 20, value).ptr;
-    *p++ = '"';
-    *p++ = ',';
-    done(p);
+    closeField(p);
 }
 
 void CsvLines::fixed(double value, int places) {
@@ -91,9 +85,7 @@ void CsvLines::fixed(double value, int places) {
                     for (int i = places; i > 0; --i, fraction /= 10) p[i] = static_cast<char>('0' + fraction % 10);
                     p += places + 1;
                 }
-                *p++ = '"';
-                *p++ = ',';
-                done(p);
+                closeField(p);
                 return;
             }
         }
@@ -107,9 +99,7 @@ void CsvLines::time(const char *field, int size) {
     char *p = room(15);
     *p++ = '"';
     for (const char c : packed) *p++ = c;
-    *p++ = '"';
-    *p++ = ',';
-    done(p);
+    closeField(p);
 }
 
 void CsvLines::end() {

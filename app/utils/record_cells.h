@@ -54,6 +54,12 @@ private:
         return mBuffer.data() + mSize;
     }
     void done(const char *end) { mSize = static_cast<int>(end - mBuffer.constData()); }
+    // Ends a field at p: its closing quote and the comma that end() turns into a line feed.
+    void closeField(char *p) {
+        *p++ = '"';
+        *p++ = ',';
+        done(p);
+    }
 
     QByteArray mBuffer;  // sized ahead; the lines are its first mSize bytes
     int mSize = 0;

@@ -64,6 +64,13 @@ protected:
         ASSERT_EQ(startEntry(*params_), 0);
         ASSERT_TRUE(Recorder::get().waitCount(kFrontConnect, 1));
     }
+    // Connects to `fake`, which answers while `answer` holds, with a 600 ms heartbeat timeout.
+    void connectAnswering(FakeCounter &fake, const std::atomic<bool> &answer) {
+        fake.onFrame = [&answer](FakeCounter::Conn &c, const wire::FrameHeader &h, const uint8_t *p) {
+            if (answer) FakeCounter::defaultHandler(c, h, p);
+        };
+        connectTo(fake, "HeartbeatIntervalMs=40\nHeartbeatTimeoutMs=600\nReconnectIntervalMs=5000\n");
+    }
     void loginOn(int entry = 0) {
         GatewayUserReqLoginField login{};
         GT_PUT(login.AccountID, demo::kAccount);
@@ -676,11 +683,7 @@ TEST_F(GatewayLib, peerCloseIsReportedAndReconnected) {
 TEST_F(GatewayLib, heartbeatsWhenIdleAndTimeoutWhenSilent) {
     FakeCounter fake;
     std::atomic<bool> answer{true};
-    fake.onFrame = [&](FakeCounter::Conn &c, const wire::FrameHeader &h, const uint8_t *p) {
-        if (answer) FakeCounter::defaultHandler(c, h, p);
-    };
-    ASSERT_NO_FATAL_FAILURE(
-        connectTo(fake, "HeartbeatIntervalMs=40\nHeartbeatTimeoutMs=600\nReconnectIntervalMs=5000\n"));
+    ASSERT_NO_FATAL_FAILURE(connectAnswering(fake, answer));
     auto heartbeats = [&] {
         size_t n = 0;
         for (const auto &h : fake.received()) n += h.type == wire::ReqHeartbeat && h.length == 0;
@@ -698,11 +701,7 @@ TEST_F(GatewayLib, heartbeatsWhenIdleAndTimeoutWhenSilent) {
 TEST_F(GatewayLib, silentCounterTimesOutOnAStallingMachine) {
     FakeCounter fake;
     std::atomic<bool> answer{true};
-    fake.onFrame = [&](FakeCounter::Conn &c, const wire::FrameHeader &h, const uint8_t *p) {
-        if (answer) FakeCounter::defaultHandler(c, h, p);
-    };
-    ASSERT_NO_FATAL_FAILURE(
-        connectTo(fake, "HeartbeatIntervalMs=40\nHeartbeatTimeoutMs=600\nReconnectIntervalMs=5000\n"));
+    ASSERT_NO_FATAL_FAILURE(connectAnswering(fake, answer));
     answer = false;
     int done[2];
     ASSERT_EQ(pipe(done), 0);

@@ -278,7 +278,6 @@ void TestDisplayTexts::csvLineMatchesTexts_data() {
         QTest::newRow(name) << QString::fromLatin1(kind) << QString() << QByteArray() << value << places;
     };
     text("quote, comma and line breaks", QStringLiteral("a\"b,c\r\nd"));
-    text("only quotes", QStringLiteral("\"\""));
     text("empty", QString());
     text("two- and three-byte letters", QStringLiteral("é已成"));
     text("a surrogate pair", QString::fromUcs4(U"\U00020000x"));
@@ -287,7 +286,6 @@ void TestDisplayTexts::csvLineMatchesTexts_data() {
     utf8("chinese", QByteArray("股票"));
     utf8("bytes that are not UTF-8", QByteArray("\xff\xfe\"a"));
     number("int64 lowest", -9223372036854775808.0, 0, "number");
-    number("negative", -42, 0, "number");
     number("price", 10.005, 6);
     number("cost rounded up", 12.3456785, 3);
     number("a tie at six places", 0.0078125, 6);
@@ -298,7 +296,6 @@ void TestDisplayTexts::csvLineMatchesTexts_data() {
     number("largest quick product", 562949.953421311, 9);
     number("too large for the quick path", 1e20, 6);
     number("not a number", std::numeric_limits<double>::quiet_NaN(), 6);
-    number("infinite", std::numeric_limits<double>::infinity(), 3);
     number("time", 0, 0, "time");
 }
 
